@@ -1,0 +1,366 @@
+// kalvert: converter for the record-structured database files of a personal
+// organiser (appointment book, file type '2'; general databases, 'D' and 'N').
+//
+// This header holds the structures every subsystem shares (file layouts, the
+// seek-information lists, the item list, the field definition list), the
+// global state of the run and the declarations of every module's function.
+// All state shared between modules is global and lives in module kalvert.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lecoding.h"
+
+// ---------------------------------------------------------------------------
+// Database file layer: layouts (module frw reads and writes them)
+// ---------------------------------------------------------------------------
+
+// Record type codes (the cType byte of a RecordHeader).
+constexpr uint8_t TYPE_DBHEADER = 0;
+constexpr uint8_t TYPE_CARDDEF = 4;
+constexpr uint8_t TYPE_CATEGORY = 5;
+constexpr uint8_t TYPE_FIELDDEF = 6;
+constexpr uint8_t TYPE_VIEWPTDEF = 7;
+constexpr uint8_t TYPE_NOTE = 9;
+constexpr uint8_t TYPE_VIEWPTTABLE = 10;
+constexpr uint8_t TYPE_DATA = 11;
+constexpr uint8_t TYPE_LINKDEF = 12;
+constexpr uint8_t TYPE_CARDPAGEDEF = 13;
+constexpr uint8_t TYPE_USER14 = 14;  // holds the appointment chain
+constexpr uint8_t TYPE_USER15 = 15;
+constexpr uint8_t TYPE_LOOKUPTABLE = 31;
+
+// Record status codes.
+constexpr uint8_t STATUS_GARBAGE = 1;
+constexpr uint8_t STATUS_MODIFIED = 2;
+
+constexpr unsigned char kSignature[4] = {0x68, 0x63, 0x44, 0x00};  // "hcD" and NUL
+constexpr int32_t kFirstRecordOffset = 29;                           // signature + header
+
+// Sizes on disk.
+constexpr int kSizeRHDR = 6;
+constexpr int kSizeDBHDR = 25;
+constexpr int kSizeFDEF = 7;
+constexpr int kSizeNRA = 27;
+constexpr int kSizeRIA = 12;
+
+struct DBHeader {
+  uint8_t cType;
+  uint8_t cStatus;
+  int16_t iLength;
+  int16_t iRecord;
+  int16_t iReleaseNum;
+  uint8_t cFileType;
+  uint8_t cFileStatus;
+  int16_t iCurrViewPt;
+  int16_t iNumRecords;
+  int32_t iLookUpSeek;
+  uint8_t cYear;
+  uint8_t cMonth;
+  uint8_t cDay;
+  int16_t iMinute;
+  uint8_t iViewPtHash1;
+  uint8_t iViewPtHash2;
+};
+using DBHDR = DBHeader;
+using PDBHDR = DBHeader*;
+
+struct RecordHeader {
+  uint8_t cType;
+  uint8_t cStatus;
+  int16_t iLength;  // whole record, these 6 header bytes included
+  int16_t iRecord;
+};
+using RHDR = RecordHeader;
+using PRHDR = RecordHeader*;
+
+struct FieldDefine {
+  uint8_t cFieldType;
+  uint8_t cFieldID;
+  int16_t iDataOffset;
+  uint8_t cFlags;
+  uint8_t cReserved1;
+  uint8_t cReserved2;
+};
+using FDEF = FieldDefine;
+using PFDEF = FieldDefine*;
+
+// Fixed part of an appointment-book data record (27 bytes on disk).
+struct NonRepeaAppt {
+  int16_t iLength;
+  int16_t iOsCategory;
+  int16_t iOsLocation;
+  int16_t iOsRepeat;
+  int16_t iNoteRecNum;
+  int16_t iPrevRecNum;
+  int16_t iNextRecNum;
+  uint8_t cFlags;
+  uint8_t cYear;
+  uint8_t cMonth;
+  uint8_t cDay;
+  uint8_t cStartTimePri1;
+  uint8_t cStartTimePri2;
+  uint16_t iEndDate;
+  uint8_t cEndTimeYear;
+  uint8_t cEndTimeMonth;
+  uint8_t cLeadTimeDay;
+  uint8_t cLeadTime;
+  int8_t cRepeatType;
+};
+using NRA = NonRepeaAppt;
+using PNRA = NonRepeaAppt*;
+
+// Repeat block of an appointment-book data record (12 bytes on disk).
+struct RepeatInformationAppt {
+  int8_t cFreq;
+  uint8_t Days;
+  uint8_t Weeks;
+  uint8_t Month1;
+  uint8_t Month2;
+  uint8_t cStartYear;
+  uint8_t cStartMonth;
+  uint8_t cStartDay;
+  uint8_t cEndYear;
+  uint8_t cEndMonth;
+  uint8_t cEndDay;
+  int8_t cDelete;
+};
+using RIA = RepeatInformationAppt;
+using PRIA = RepeatInformationAppt*;
+
+// frw: field-by-field readers and writers. n * m must equal the size on disk;
+// the result is m, or -1 when a field was not transferred in full.
+int fread_RHDR(RecordHeader* p, int n, int m, std::FILE* f);
+int fwrite_RHDR(const RecordHeader* p, int n, int m, std::FILE* f);
+int fread_DBHDR(DBHeader* p, int n, int m, std::FILE* f);
+int fwrite_DBHDR(const DBHeader* p, int n, int m, std::FILE* f);
+int fread_FDEF(FieldDefine* p, int n, int m, std::FILE* f);
+int fwrite_FDEF(const FieldDefine* p, int n, int m, std::FILE* f);
+int fread_NRA(NonRepeaAppt* p, int n, int m, std::FILE* f);
+int fwrite_NRA(const NonRepeaAppt* p, int n, int m, std::FILE* f);
+int fread_RIA(RepeatInformationAppt* p, int n, int m, std::FILE* f);
+int fwrite_RIA(const RepeatInformationAppt* p, int n, int m, std::FILE* f);
+[[noreturn]] void fwerr(const char* s, int r, int e);
+[[noreturn]] void frerr(const char* s, int r, int e);
+
+// chktype, chkstat: debug lines naming a record type or status (with -d).
+int16_t CheckRecordType(char iFlag);
+void CheckRecordStatus(char iFlag);
+
+// ---------------------------------------------------------------------------
+// Seek information and lookup table (adskinfo, wrtlus)
+// ---------------------------------------------------------------------------
+
+struct SeekInfomation {
+  int32_t lSeekPt;  // output offset of the record's header
+  int16_t iSize;    // the record's iLength
+  int16_t iRecordNum;
+  SeekInfomation* pnext_sinf;
+};
+using SINF = SeekInfomation;
+using PSINF = SeekInfomation*;
+
+constexpr int kSeekInfoTypes = 32;      // one list per record type 0..31
+constexpr int kMaxLookUpEntries = 4095;  // 8 * N + 6 must fit a signed 16-bit length
+constexpr int32_t kMaxLookUpOffset = 16777216;  // an entry keeps three offset bytes
+
+// pSeekInfo: the 32 list heads, and the nodes they link (owned here).
+struct SeekInfoLists {
+  std::array<PSINF, kSeekInfoTypes> heads{};
+  std::deque<SeekInfomation> nodes;
+};
+
+// Registers a record about to be written at lSeek. Refuses a type of 32 or
+// more, a 4096th record and an offset the lookup table cannot hold.
+void AddSeekInfo(SeekInfoLists* pSeekInfo, const RecordHeader* prhdr, int32_t lSeek);
+// Writes the empty view point table, the lookup table and the type index;
+// sets lLast and returns the number of entries.
+int WriteLookUpSeek(SeekInfoLists* pSeekInfo);
+
+// ---------------------------------------------------------------------------
+// Item record list (makecsvd, adut14, adchday, adchtime)
+// ---------------------------------------------------------------------------
+
+constexpr uint8_t KIND_APPT = 0x80;
+constexpr uint8_t KIND_EVENT = 0x20;
+constexpr uint8_t KIND_TODO = 0x10;
+
+// One appointment, event or ToDo item. Texts are bytes, without a NUL.
+struct CSVData {
+  std::string pszDescription;
+  std::string pszCategory;
+  std::string pszLocation;
+  std::string pszNote;
+  std::vector<unsigned char> pszDelRepeat;  // raw deleted occurrences, 4 bytes each; empty for none
+  int16_t iRecordNum = 0;
+  int16_t iFirstRecord = 0;
+  int16_t iStartTimeFlag = 0;
+  int16_t iEndTimeFlag = 0;
+  uint8_t cKind = 0;
+  std::unique_ptr<NonRepeaAppt> pnra;  // never null
+  std::unique_ptr<RepeatInformationAppt> pria;
+  CSVData* pdown_csvd = nullptr;
+  CSVData* pnext_csvd = nullptr;
+};
+using CSVD = CSVData;
+using PCSVD = CSVData*;
+
+// The two chains of filed items, and the items themselves (owned here).
+struct StartCSV {
+  PCSVD start_csvd = nullptr;  // date heads of plain items, each with its down chain
+  PCSVD other_csvd = nullptr;  // every other item, one flat chain
+  std::vector<std::unique_ptr<CSVData>> items;
+};
+using SCSV = StartCSV;
+using PSCSV = StartCSV*;
+
+std::unique_ptr<CSVData> MakeCSVD(int8_t cFlag);
+// Numbers the item, files it in one of the two chains and takes ownership.
+void AddUserType14(PSCSV pscsv, std::unique_ptr<CSVData> curr_csvd, SeekInfoLists* pSeekInfo);
+PCSVD AddChainForDay(PCSVD start_csvd, PCSVD curr_csvd, int16_t iFlag);
+PCSVD AddChainForTime(PCSVD start_csvd, PCSVD curr_csvd);
+
+// ---------------------------------------------------------------------------
+// Field definition list and the passes over the input (rdfield, rddata, ...)
+// ---------------------------------------------------------------------------
+
+struct FieldDefineChain {
+  std::string szName;  // the bytes after the field definition, whole
+  std::unique_ptr<FieldDefine> pfd;
+  FieldDefineChain* pnext_fdc = nullptr;
+};
+using FDC = FieldDefineChain;
+using PFDC = FieldDefineChain*;
+
+// A record body held in memory, with one NUL byte appended after its last
+// byte, and the record number from its header (named in messages).
+struct RecordBody {
+  std::vector<unsigned char> bytes;
+  int16_t iRecord = 0;
+  int32_t Length() const { return static_cast<int32_t>(bytes.size()) - 1; }
+};
+
+// bodychk: bounds-checked access to a data record body. A value that does not
+// lie wholly inside the body ends the run: "Broken TYPE_DATA record %d.\n".
+void CheckBody(const RecordBody& body, long lOffset, long lWidth);
+uint16_t BodyU16(const RecordBody& body, long lOffset);
+uint8_t BodyU8(const RecordBody& body, long lOffset);
+// The text that starts at lOffset (0 up to the body length): up to its NUL or
+// the end of the body.
+std::string BodyText(const RecordBody& body, long lOffset);
+
+// rdrec: reads the next record header; false at end of file or on a short
+// header. A header whose iLength is below 6 ends the run:
+// "Broken record at offset %ld.\n".
+bool ReadRecordHeader(RecordHeader* prh, std::FILE* f);
+
+PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo);
+void ReadData(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
+std::string ReadNote(int16_t word, int8_t cRepeatType);
+// Forgets the note index of a previous run (called by ResetGlobals).
+void ResetNoteIndex();
+std::string ChangeString(std::string szBuffer);
+std::string GetString(const std::string& pszData);
+void ReadDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordBody& szBuffer, std::string& szOut);
+void PrintHeader(PFDC start_fdc);
+
+// ---------------------------------------------------------------------------
+// Appointment decoding and CSV output (rdappt, rdtodo, rdrpday, rdrpmth,
+// outdata, wrtcsv, prtstr)
+// ---------------------------------------------------------------------------
+
+void ReadAppt(PFDC start_fdc, PCSVD curr_csvd, const RecordBody& szBuffer, uint8_t nKindOrig);
+void ReadTodo(PFDC start_fdc, PCSVD curr_csvd, const RecordBody& szBuffer, uint8_t nKindOrig);
+std::string ReadRepeatDay(int16_t iDay);
+std::string ReadRepeatMonth(int16_t iMonth);
+void OutputData(PSCSV start_scsv);
+void WriteCSV(PCSVD curr_csvd);
+void PrintString(const std::string& szWord, std::string& szOut, int nFlag);
+
+// ---------------------------------------------------------------------------
+// CSV import and database writer (rdcsv, getcsv, setappt, settodo, getrpday,
+// getrpmth, cutstr, wrtut14, wrtdata, wrtdb)
+// ---------------------------------------------------------------------------
+
+void ReadCSV(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
+std::string GetCSV(const std::string& pszData, int16_t iNum, char cST);
+void CSVToNRAAppt(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind);
+void CSVToNRAToDo(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind);
+int16_t GetRepeatDay(const std::string& pszDay);
+int16_t GetRepeatMonth(const std::string& pszMonth);
+std::string& CutString(std::string& pszString, int iStart, int iCut);
+void WriteUserType14(PSCSV start_scsv, SeekInfoLists* pSeekInfo);
+void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo);
+void WriteDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, const std::string& szBuffer);
+
+// ---------------------------------------------------------------------------
+// Driver (kalvert, rdoption) and the global state of the run
+// ---------------------------------------------------------------------------
+
+extern std::FILE* fp;     // input database (-x), binary read
+extern std::FILE* fpin;   // CSV input (-i), text read
+extern std::FILE* fpout;  // output database (-o): a temporary file until the run succeeds
+extern int16_t iDebugG;
+extern int16_t iDebugG2;
+extern int16_t iCSV;
+extern int16_t iTAB;
+extern int16_t iHeader;
+extern int16_t iFileType;
+extern int16_t iAppt;
+extern int16_t iEvent;
+extern int16_t iToDo;
+extern int16_t iNote;
+extern int16_t iOutAppt;
+extern int16_t iInCSV;
+extern int16_t iMerge;
+extern int16_t iAlarm;
+extern int16_t iSilent;
+extern int32_t lCutStart;
+extern int32_t lCutEnd;
+extern int16_t iAllRecNum;
+extern int32_t lFirst;
+extern int32_t lFileLast;
+extern int32_t lLast;
+extern int16_t iDataNum;
+extern int16_t iNoteNum;
+extern int16_t iFileDefNum;
+extern int16_t iOffsetLength;
+extern int16_t iUserType14;
+extern std::vector<unsigned char> szUserType14_0;  // body of type-14 record 0; empty when none was read
+extern std::deque<FieldDefineChain> fdcNodes;      // owns every field definition node
+
+// The output database is written to szTempOUT and renamed to szFilenameOUT
+// when the run succeeds.
+extern std::string szFilenameOUT;
+extern std::string szTempOUT;
+
+// Sets every global to its initial value and releases what a previous run held.
+void ResetGlobals();
+int ReadOption(int iArg, char** ppArg);
+void usage();
+// The whole run; returns the exit status (also reached through KalvertExit
+// when exits are intercepted).
+int KalvertMain(int argc, char** argv);
+
+// Every end of the process goes through here. A failure (status other than 0)
+// discards the temporary output file. When exits are intercepted (tests,
+// fuzzing) a KalvertExit is thrown instead of ending the process.
+struct KalvertExit {
+  int status;
+};
+extern bool bInterceptExit;
+[[noreturn]] void Exit(int status);
+// Prints the formatted message on standard error and exits with status 1.
+[[noreturn]] void Fatal(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// Writes bytes to the output database; a short write ends the run with
+// "Failed write file.\n".
+void WriteOut(const void* data, std::size_t size);
+// The output database's current position.
+int32_t OutPos();

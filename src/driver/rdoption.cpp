@@ -1,0 +1,222 @@
+// rdoption: turns the command line into the option globals and opens the
+// input database, the CSV file and the output database, in that order.
+//
+// The output database is not written in place: it goes to a new temporary
+// file in the destination's folder, which replaces the destination only when
+// the run succeeds (so a failed run, or -o naming the -x file, never damages
+// an existing database).
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "kalvert.h"
+
+namespace {
+
+constexpr int32_t kDefaultCutStart = 19000101;
+constexpr int32_t kDefaultCutEnd = 22000101;
+
+bool IsOptionStart(const char* arg) { return arg[0] == '-' || arg[0] == '/'; }
+
+// Leading blanks, an optional sign, then digits; no digits gives 0. The value
+// is cut to 16 bits (modulo 65536) from its exact value.
+int16_t NumericValue(const char* s) {
+  while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\v' || *s == '\f' || *s == '\r') ++s;
+  bool negative = false;
+  if (*s == '+' || *s == '-') negative = (*s++ == '-');
+  uint32_t v = 0;
+  for (; *s >= '0' && *s <= '9'; ++s) v = (v * 10u + static_cast<uint32_t>(*s - '0')) & 0xFFFFu;
+  if (negative) v = (0x10000u - v) & 0xFFFFu;
+  return static_cast<int16_t>(static_cast<uint16_t>(v));
+}
+
+// A decimal number (fraction and exponent allowed) truncated toward zero to
+// 32 bits; not a number gives 0, and values beyond 32 bits saturate.
+int32_t DateNumber(const char* s) {
+  const double d = std::strtod(s, nullptr);
+  if (std::isnan(d)) return 0;
+  if (d >= 2147483647.0) return INT32_MAX;
+  if (d <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(d);
+}
+
+int32_t CutDate(const char* value, int32_t lDefault, const char* szCheckMessage) {
+  const int32_t v = DateNumber(value);
+  if (std::string(value).size() == 6) {
+    if (v <= 100) {
+      std::fprintf(stderr, szCheckMessage, static_cast<long>(lDefault));
+      return lDefault;
+    }
+    return v < 900000 ? v + 20000000 : v + 19000000;
+  }
+  return (v < kDefaultCutStart || v > kDefaultCutEnd) ? lDefault : v;
+}
+
+// A file option's name: the attached text, else the next argument unless that
+// begins an option. False after printing the option's missing-name message.
+bool TakeFileName(int iArg, char** ppArg, int* i, const char* value, const char* szMissing,
+                  std::string* name) {
+  if (*value) {
+    *name = value;
+    return true;
+  }
+  if (*i + 1 >= iArg || IsOptionStart(ppArg[*i + 1])) {
+    std::fputs(szMissing, stderr);
+    return false;
+  }
+  *name = ppArg[++*i];
+  return true;
+}
+
+void SetKind(int16_t* iKind, int16_t v, int16_t iMax) {
+  *iKind = v;
+  if (v == 0) {
+    *iKind = 1;
+    iSilent = 1;
+  }
+  if (v < 0 || v > iMax) *iKind = 1;
+}
+
+// Creates the temporary output file next to the destination, with the mode
+// an ordinary new file gets.
+std::FILE* OpenOutput(const std::string& szName) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path dest(szName);
+  if (fs::is_directory(dest, ec)) return nullptr;
+  if (fs::exists(dest, ec)) {
+    // An existing destination must be writable, as it would have to be for
+    // writing it directly.
+    std::FILE* probe = std::fopen(szName.c_str(), "r+b");
+    if (!probe) return nullptr;
+    std::fclose(probe);
+  }
+  const fs::path folder = dest.has_parent_path() ? dest.parent_path() : fs::path(".");
+  std::random_device rd;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name =
+        (folder / (".kalvert-" + std::to_string(rd()) + ".tmp")).string();
+    std::FILE* f = std::fopen(name.c_str(), "wbx");
+    if (f) {
+      szTempOUT = name;
+      return f;
+    }
+    if (errno != EEXIST) return nullptr;
+  }
+  return nullptr;
+}
+
+bool OpenFiles(const std::string& szFilename, const std::string& szFilenameIN) {
+  fp = std::fopen(szFilename.c_str(), "rb");
+  if (!fp) {
+    std::fputs("File can't open.\n", stderr);
+    return false;
+  }
+  if (iInCSV) {
+    fpin = std::fopen(szFilenameIN.c_str(), "r");
+    if (!fpin) {
+      std::fputs("File can't open.\n", stderr);
+      return false;
+    }
+  }
+  if (iOutAppt) {
+    fpout = OpenOutput(szFilenameOUT);
+    if (!fpout) {
+      std::fputs("File can't open.\n", stderr);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int ReadOption(int iArg, char** ppArg) {
+  std::string szFilename;
+  std::string szFilenameIN;
+  for (int i = 1; i < iArg; ++i) {
+    const char* arg = ppArg[i];
+    if (!IsOptionStart(arg)) break;
+    const char cLetter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[1])));
+    const char* value = arg[1] ? arg + 2 : arg + 1;
+    const bool bHasValue = *value != '\0';
+    const int16_t v = NumericValue(value);
+    switch (cLetter) {
+      case 'a':
+        if (bHasValue) SetKind(&iAppt, v, 3);
+        else iAppt = 1;
+        break;
+      case 'e':
+        iAppt = 0;
+        if (bHasValue) SetKind(&iEvent, v, 3);
+        else iEvent = 1;
+        break;
+      case 't':
+        iAppt = 0;
+        if (bHasValue) SetKind(&iToDo, v, 4);
+        else iToDo = 1;
+        break;
+      case 'c':
+        iCSV = bHasValue ? v : 2;
+        if (iCSV < 0 || iCSV > 2) iCSV = 0;
+        break;
+      case 'b':
+        iTAB = 2;
+        iCSV = 0;
+        break;
+      case 'n':
+        iNote = bHasValue ? v : 1;
+        if (iNote < 0 || iNote > 2) iNote = 0;
+        break;
+      case 'r':
+        iAlarm = bHasValue ? v : 7;
+        if (iAlarm < 0 || iAlarm > 7) iAlarm = 1;
+        break;
+      case 's': {
+        const int s = bHasValue ? v + 1 : 1;
+        iSilent = static_cast<int16_t>((s < 0 || s > 3) ? 1 : s);
+        break;
+      }
+      case 'h':
+        iHeader = 1;
+        break;
+      case 'm':
+        iMerge = 1;
+        break;
+      case 'd':
+        if (bHasValue) iDebugG2 = 1;
+        else iDebugG = 1;
+        break;
+      case 'g':
+        lCutStart = CutDate(value, kDefaultCutStart, "Check! Cut first date.(%ld)\n");
+        break;
+      case 'f':
+        lCutEnd = CutDate(value, kDefaultCutEnd, "Check! Cut finish date.(%ld)\n");
+        break;
+      case 'x':
+        if (!TakeFileName(iArg, ppArg, &i, value, "Please, input filename!\n", &szFilename)) return 0;
+        break;
+      case 'i':
+        iInCSV = 1;
+        if (!TakeFileName(iArg, ppArg, &i, value, "Please, input CSV filename!\n", &szFilenameIN)) return 0;
+        break;
+      case 'o':
+        iOutAppt = 1;
+        if (!TakeFileName(iArg, ppArg, &i, value, "Please, Output filename!\n", &szFilenameOUT)) return 0;
+        break;
+      case '?':
+        usage();
+        return 0;
+      default:
+        std::fprintf(stderr, "Bad option %s\n", arg);
+        usage();
+        return 0;
+    }
+  }
+  return OpenFiles(szFilename, szFilenameIN) ? 1 : 0;
+}
