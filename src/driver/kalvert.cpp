@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "helptext.h"
 
@@ -178,6 +179,8 @@ void Run() {
   }
   if (iDebugG) PrintClosingDump(start_fdc, seekInfo);
 
+  // Text lost on a full disk or a closed pipe must not pass as success.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) Fatal("Failed write standard output.\n");
   CloseStream(fp);
   CloseStream(fpin);
   CommitOutput();
@@ -253,15 +256,21 @@ int32_t OutPos() {
 
 int KalvertMain(int argc, char** argv) {
   try {
-    std::fputs(kBanner, stderr);
-    ResetGlobals();
-    if (argc <= 1) {
-      usage();
+    try {
+      std::fputs(kBanner, stderr);
+      ResetGlobals();
+      if (argc <= 1) {
+        usage();
+        Exit(0);
+      }
+      if (!ReadOption(argc, argv)) Exit(1);
+      Run();
       Exit(0);
+    } catch (const std::bad_alloc&) {
+      // Buffers are sized from the input; an input too large for memory is a
+      // failure like any other, not a crash.
+      Fatal("Not enough memory.\n");
     }
-    if (!ReadOption(argc, argv)) Exit(1);
-    Run();
-    Exit(0);
   } catch (const KalvertExit& e) {
     CloseFiles();
     return e.status;

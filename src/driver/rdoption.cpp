@@ -52,7 +52,10 @@ int32_t CutDate(const char* value, int32_t lDefault, const char* szCheckMessage)
       std::fprintf(stderr, szCheckMessage, static_cast<long>(lDefault));
       return lDefault;
     }
-    return v < 900000 ? v + 20000000 : v + 19000000;
+    // Six characters with an exponent can hold a value the century cannot be
+    // added to; such a value is no date.
+    const int64_t full = static_cast<int64_t>(v) + (v < 900000 ? 20000000 : 19000000);
+    return full > INT32_MAX ? lDefault : static_cast<int32_t>(full);
   }
   return (v < kDefaultCutStart || v > kDefaultCutEnd) ? lDefault : v;
 }
