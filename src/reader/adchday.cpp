@@ -1,0 +1,68 @@
+// adchday: files an item in a chain ordered by date. In start_csvd (iFlag 0)
+// each date has one head whose down chain holds the other items of that date;
+// in other_csvd (iFlag 1) the chain is flat and the item filed last comes
+// first among equal dates.
+#include "kalvert.h"
+
+namespace {
+
+// Negative, zero or positive as a's date is earlier, equal or later than b's;
+// the bytes compare unsigned, so a missing date (0xFF) sorts last.
+int CompareDate(const NonRepeaAppt& a, const NonRepeaAppt& b) {
+  if (a.cYear != b.cYear) return a.cYear < b.cYear ? -1 : 1;
+  if (a.cMonth != b.cMonth) return a.cMonth < b.cMonth ? -1 : 1;
+  if (a.cDay != b.cDay) return a.cDay < b.cDay ? -1 : 1;
+  return 0;
+}
+
+// A missing start time (0xFF 0xFF) is -1 and sorts first.
+int16_t StartTime(const NonRepeaAppt& n) {
+  return static_cast<int16_t>(static_cast<uint16_t>(n.cStartTimePri2 << 8 | n.cStartTimePri1));
+}
+
+void CountFiled(int16_t iFlag, bool bNewDate) {
+  iDataNum = CutTo16(iDataNum + 1L);
+  if (iFlag == 0 && bNewDate) iUserType14 = CutTo16(iUserType14 + 1L);
+}
+
+}  // namespace
+
+PCSVD AddChainForDay(PCSVD start_csvd, PCSVD curr_csvd, int16_t iFlag) {
+  if (!start_csvd) {
+    CountFiled(iFlag, true);
+    return curr_csvd;
+  }
+  const NonRepeaAppt& curr = *curr_csvd->pnra;
+  PCSVD prev = nullptr;
+  PCSVD work = start_csvd;
+  for (; work; prev = work, work = work->pnext_csvd) {
+    const int cmp = CompareDate(*work->pnra, curr);
+    if (cmp < 0) continue;
+    if (cmp > 0 || iFlag == 1) break;
+    // Same date in start_csvd: join this date's down chain, or take the
+    // head's place when the item does not start later than the head.
+    if (StartTime(*work->pnra) < StartTime(curr)) {
+      work->pdown_csvd = AddChainForTime(work->pdown_csvd, curr_csvd);
+    } else {
+      curr_csvd->pdown_csvd = work;
+      curr_csvd->pnext_csvd = work->pnext_csvd;
+      work->pnext_csvd = work->pdown_csvd;
+      work->pdown_csvd = nullptr;
+      if (prev) {
+        prev->pnext_csvd = curr_csvd;
+      } else {
+        start_csvd = curr_csvd;
+      }
+    }
+    CountFiled(iFlag, false);
+    return start_csvd;
+  }
+  curr_csvd->pnext_csvd = work;
+  if (prev) {
+    prev->pnext_csvd = curr_csvd;
+  } else {
+    start_csvd = curr_csvd;
+  }
+  CountFiled(iFlag, true);
+  return start_csvd;
+}

@@ -1,0 +1,86 @@
+// rddata: the data pass. Reads every TYPE_DATA record up to the lookup table:
+// in the appointment book each becomes a filed item; in a general database
+// each becomes a printed line and, with -o, a copied record with a new number.
+#include <cstdio>
+
+#include "kalvert.h"
+#include "rdcommon.h"
+
+namespace {
+
+constexpr long kKindByte = 14;
+constexpr long kRepeatTypeByte = 26;
+
+bool Merging() { return iMerge != 0 && iOutAppt != 0; }
+
+void ReadAppointmentRecord(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo, const RecordBody& body) {
+  CheckBody(body, 0, kSizeNRA);
+  const uint8_t cKind = BodyU8(body, kKindByte);
+  // Such a record has no texts this program could write back.
+  if (cKind < KIND_TODO && iOutAppt && !iMerge) {
+    Fatal("TYPE_DATA record %d has no known kind; can't write it.\n", body.iRecord);
+  }
+  const int8_t cRepeatType = static_cast<int8_t>(BodyU8(body, kRepeatTypeByte));
+  std::unique_ptr<CSVData> item = MakeCSVD(static_cast<int8_t>(CutTo8(cRepeatType - 1L)));
+  if (cKind >= KIND_EVENT) {
+    ReadAppt(start_fdc, item.get(), body, cKind);
+  } else if (cKind >= KIND_TODO) {
+    ReadTodo(start_fdc, item.get(), body, cKind);
+  }
+  if (!Merging()) AddUserType14(start_scsv, std::move(item), pSeekInfo);
+}
+
+void DumpBody(const RecordBody& body) {
+  const int32_t iSize = body.Length();
+  std::printf("iSize=%d\n", iSize);
+  for (int32_t i = 0; i <= 28 && i < iSize; i += 2) {
+    std::printf("(%d)%d\n", i, DecodeU16(body.bytes.data() + i));
+  }
+  for (int32_t i = 30; i < iSize; ++i) std::printf("(%d)%c\n", i, body.bytes[static_cast<std::size_t>(i)]);
+}
+
+void ReadGeneralRecord(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordHeader rh, RecordBody& body) {
+  std::string line;
+  ReadDB(start_fdc, pSeekInfo, body, line);
+  if (iSilent % 2 != 1 && !Merging()) std::fwrite(line.data(), 1, line.size(), stdout);
+  if (iDebugG2) DumpBody(body);
+  if (iOutAppt && !iMerge) {
+    rh.iRecord = iDataNum;
+    AddSeekInfo(pSeekInfo, &rh, OutPos());
+    iDataNum = CutTo16(iDataNum + 1L);
+    reader::WriteHeaderOut(rh);
+    WriteOut(body.bytes.data(), static_cast<std::size_t>(body.Length()));
+  }
+}
+
+}  // namespace
+
+void ReadData(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
+  const bool bBar = iSilent <= 1 && iFileType == 2;
+  int16_t iPerMark = 0;
+  if (bBar) std::fputs(" Pass-2  |", stderr);
+
+  for (;;) {
+    if (bBar) reader::ProgressStep(&iPerMark);
+    RecordHeader rh{};
+    if (!ReadRecordHeader(&rh, fp)) break;
+    if (rh.cType == TYPE_LOOKUPTABLE) break;
+    if (rh.cType != TYPE_DATA) {
+      reader::SkipBody(rh);
+      continue;
+    }
+    RecordBody body;
+    body.iRecord = rh.iRecord;
+    if (!reader::ReadBytes(&body.bytes, reader::BodySize(rh))) {
+      Fatal("%ld\n2. Failed read TYPE_DATA in file.\n", static_cast<long>(rh.iLength));
+    }
+    body.bytes.push_back(0);
+    if (iFileType == 2) {
+      ReadAppointmentRecord(start_fdc, start_scsv, pSeekInfo, body);
+    } else {
+      ReadGeneralRecord(start_fdc, pSeekInfo, rh, body);
+    }
+  }
+
+  if (bBar) std::fputs("|\n\n", stderr);
+}

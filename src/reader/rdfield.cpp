@@ -1,0 +1,225 @@
+// rdfield: the definitions pass. Reads the records up to the lookup table,
+// builds the field definition list, counts the fields and the fixed slot area
+// of a general-database record, keeps the type-14 record 0 of the appointment
+// book, and copies the definition records to the output database.
+#include <cstdio>
+#include <vector>
+
+#include "kalvert.h"
+#include "rdcommon.h"
+
+namespace {
+
+constexpr uint8_t kTypeGroupStart = 11;  // start of a radio-button group
+
+struct FieldCount {
+  bool bGroup = false;  // a radio-button group has just begun
+};
+
+// Adds one field definition to iFileDefNum and iOffsetLength.
+void CountField(uint8_t cFieldType, FieldCount* pCount) {
+  int iFields = 0;
+  int iBytes = 0;
+  switch (cFieldType) {
+    case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 10: case 13: case 15:
+      iFields = 1;
+      iBytes = 2;
+      pCount->bGroup = false;
+      break;
+    case 8:
+      iFields = 1;
+      iBytes = 3;
+      pCount->bGroup = false;
+      break;
+    case 9:
+      // A group has one 2-byte slot, counted at its first button.
+      iFields = 1;
+      iBytes = pCount->bGroup ? 2 : 0;
+      pCount->bGroup = false;
+      break;
+    case kTypeGroupStart:
+      pCount->bGroup = true;
+      break;
+    default:
+      break;  // 12, 14, 16 and above leave everything as it is
+  }
+  iFileDefNum = CutTo16(iFileDefNum + static_cast<long>(iFields));
+  iOffsetLength = CutTo16(iOffsetLength + static_cast<long>(iBytes));
+}
+
+void ReadBodyOrFail(std::vector<unsigned char>* pBody, const RecordHeader& rh, const char* msg) {
+  if (!reader::ReadBytes(pBody, reader::BodySize(rh))) Fatal("%s", msg);
+}
+
+// A TYPE_FIELDDEF record: the field definition and its name.
+PFDC ReadFieldDef(const RecordHeader& rh, SeekInfoLists* pSeekInfo, FieldCount* pCount) {
+  auto pfd = std::make_unique<FieldDefine>();
+  if (reader::BodySize(rh) < kSizeFDEF || fread_FDEF(pfd.get(), 1, kSizeFDEF, fp) != kSizeFDEF) {
+    Fatal("2. Failed read TYPE_DEFFIELD in file.\n");
+  }
+  std::vector<unsigned char> name;
+  if (!reader::ReadBytes(&name, reader::BodySize(rh) - kSizeFDEF)) Fatal("3. Failed read TYPE_DEFFIELD in file.\n");
+  CountField(pfd->cFieldType, pCount);
+
+  if (iOutAppt) {
+    unsigned char def[kSizeFDEF];
+    def[0] = pfd->cFieldType;
+    def[1] = pfd->cFieldID;
+    EncodeI16(def + 2, pfd->iDataOffset);
+    def[4] = pfd->cFlags;
+    def[5] = pfd->cReserved1;
+    def[6] = pfd->cReserved2;
+    AddSeekInfo(pSeekInfo, &rh, OutPos());
+    reader::WriteHeaderOut(rh);
+    WriteOut(def, sizeof def);
+    WriteOut(name.data(), name.size());
+  }
+
+  fdcNodes.emplace_back();
+  FieldDefineChain& node = fdcNodes.back();
+  node.szName.assign(name.begin(), name.end());
+  node.pfd = std::move(pfd);
+  return &node;
+}
+
+void DumpUserBody(const std::vector<unsigned char>& body) {
+  for (std::size_t i = 0; i < body.size(); ++i) {
+    const unsigned char c = body[i];
+    std::printf("TYPE_USER(%d):%d, %c, %x\n", static_cast<int>(i), c, c,
+                static_cast<unsigned>(static_cast<int>(static_cast<int8_t>(c))));
+  }
+  std::printf("\n");
+}
+
+void DumpViewPointTable(const RecordHeader& rh, const std::vector<unsigned char>& body) {
+  const long n = reader::BodySize(rh) / 2;
+  for (long i = 0; i < n; ++i) {
+    const int lo = static_cast<int8_t>(body[static_cast<std::size_t>(2 * i)]);
+    const int hi = static_cast<int8_t>(body[static_cast<std::size_t>(2 * i + 1)]);
+    const int both = hi * 256 + lo;
+    std::printf("rh.iLength=%d : i=%d\n", rh.iLength, static_cast<int>(i));
+    std::printf("VIEW : %c, %c\n", lo, hi);
+    std::printf("VIEW : %d, %d\n", lo, hi);
+    std::printf("VIEW : %x, %x\n", static_cast<unsigned>(lo), static_cast<unsigned>(hi));
+    std::printf("VIEW : %d\n", both);
+    std::printf("VIEW : %d, %d, %d\n", both, lo, hi);
+  }
+}
+
+void DumpLookUpTable() {
+  constexpr const char* kFailed = "TEST!! Failed read TYPE_DEFFIELD in file.\n";
+  for (int i = 0; i < iAllRecNum; ++i) {
+    unsigned char e[8];
+    if (std::fread(e, 1, sizeof e, fp) != sizeof e) {
+      std::fflush(stdout);
+      std::fputs(kFailed, stderr);
+      break;
+    }
+    std::printf("%d:Index 1 = %d index[0]=%x, index[1]=%x)\n", i, e[0] + 256 * e[1], e[0], e[1]);
+    std::printf("Index 2 = %d index[2]=%x, index[3]=%x\n", e[2] + 256 * e[3], e[2], e[3]);
+    std::printf("Index 3 = %x\n", e[4]);
+    std::printf("Index 4 = %ld\n\n", e[5] + 256L * e[6] + 65536L * e[7]);
+  }
+  std::printf("Index Current = %ld\n\n", std::ftell(fp));
+  for (int i = 0; i < kSeekInfoTypes; ++i) {
+    unsigned char w[2];
+    if (std::fread(w, 1, sizeof w, fp) != sizeof w) {
+      std::fflush(stdout);
+      std::fputs(kFailed, stderr);
+      break;
+    }
+    std::printf("%d:iWork = %d\n\n", i, DecodeI16(w));
+  }
+  std::printf(" Index Current = %ld\n\n", std::ftell(fp));
+}
+
+void PrintRecordDebug(const RecordHeader& rh) {
+  CheckRecordType(static_cast<char>(rh.cType));
+  CheckRecordStatus(static_cast<char>(rh.cStatus));
+  std::printf("  Record Length : %d\n", rh.iLength);
+  std::printf("  Record Number : %d\n\n", rh.iRecord);
+  std::printf("  Index Current : %ld\n\n", std::ftell(fp));
+}
+
+}  // namespace
+
+PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
+  const bool bBar = iSilent <= 1;
+  int16_t iPerMark = 0;
+  if (bBar) {
+    std::fprintf(stderr, "       0%%|----+----+----+----+----|----+----+----+----+----|100%%\n");
+    std::fputs(" Pass-1  |", stderr);
+  }
+  PFDC tail = start_fdc;
+  while (tail && tail->pnext_fdc) tail = tail->pnext_fdc;
+  FieldCount count;
+  std::vector<unsigned char> body;
+
+  for (;;) {
+    if (bBar) reader::ProgressStep(&iPerMark);
+    RecordHeader rh{};
+    if (!ReadRecordHeader(&rh, fp)) break;
+    if (iDebugG) PrintRecordDebug(rh);
+
+    if (rh.cType == TYPE_LOOKUPTABLE) {
+      if (iDebugG) DumpLookUpTable();
+      break;
+    }
+    switch (rh.cType) {
+      case TYPE_DATA:
+      case TYPE_NOTE:
+        reader::SkipBody(rh);
+        break;
+      case TYPE_VIEWPTTABLE:
+        if (!iDebugG2) {
+          reader::SkipBody(rh);
+          break;
+        }
+        ReadBodyOrFail(&body, rh, "3. Failed read TYPE_DEFFIELD in file.\n");
+        DumpViewPointTable(rh, body);
+        break;
+      case TYPE_FIELDDEF: {
+        const PFDC node = ReadFieldDef(rh, pSeekInfo, &count);
+        if (tail) {
+          tail->pnext_fdc = node;
+        } else {
+          start_fdc = node;
+        }
+        tail = node;
+        break;
+      }
+      case TYPE_USER14:
+        ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
+        if (iDebugG) DumpUserBody(body);
+        if (rh.iRecord == 0) {
+          szUserType14_0 = body;
+          szUserType14_0.push_back(0);
+        }
+        break;
+      case TYPE_USER15:
+        ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
+        if (iDebugG) DumpUserBody(body);
+        if (iOutAppt) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
+        break;
+      case TYPE_CATEGORY:
+        ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
+        if (iOutAppt) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
+        break;
+      default:
+        // A record marked as garbage (status bit 0) is left behind.
+        ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
+        if (iOutAppt && (rh.cStatus & 1) == 0) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
+        break;
+    }
+  }
+
+  if (bBar) {
+    if (iPerMark <= 97) std::fputc('o', stderr);
+    std::fputs("|\n", stderr);
+  }
+  if (iFileType == 1) {
+    std::fputs("\n", stderr);
+    PrintHeader(start_fdc);
+  }
+  return start_fdc;
+}
