@@ -1,0 +1,105 @@
+// apptrec: the decoding steps that ReadAppt and ReadTodo share: the links and
+// offsets at the front of an appointment-book data record, the note, the
+// repeat block with its deleted occurrences, and their debug lines.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "kalvert.h"
+
+namespace apptrec {
+
+inline int16_t BodyI16(const RecordBody& body, long lOffset) {
+  return static_cast<int16_t>(BodyU16(body, lOffset));
+}
+
+// Repeat type, lengths and offsets, and the note link. The chain links are
+// not read: they are made afresh whenever a database is written.
+inline void ReadLinks(const RecordBody& body, NonRepeaAppt* pnra) {
+  pnra->cRepeatType = static_cast<int8_t>(BodyU8(body, 26));
+  pnra->iLength = BodyI16(body, 0);
+  pnra->iOsCategory = BodyI16(body, 2);
+  pnra->iOsLocation = BodyI16(body, 4);
+  pnra->iOsRepeat = BodyI16(body, 6);
+  pnra->iNoteRecNum = BodyI16(body, 8);
+  pnra->iPrevRecNum = -1;
+  pnra->iNextRecNum = -1;
+}
+
+inline void PrintLinks(const NonRepeaAppt& nra) {
+  std::printf(" Item Length : %d\n", nra.iLength);
+  std::printf(" Offset to Category : %d\n", nra.iOsCategory);
+  std::printf(" Offset to Location : %d\n", nra.iOsLocation);
+  std::printf(" Offset to Repeat : %d\n", nra.iOsRepeat);
+  std::printf(" Note record# : %d\n", nra.iNoteRecNum);
+  std::printf(" Prev record# : %d\n", nra.iPrevRecNum);
+  std::printf(" Next record# : %d\n", nra.iNextRecNum);
+  std::printf(" Repeat Status : %d\n", nra.cRepeatType);
+}
+
+// Bytes 15 to 21: date, start time (or priority) and iEndDate.
+inline void ReadDateAndTime(const RecordBody& body, NonRepeaAppt* pnra) {
+  pnra->cYear = BodyU8(body, 15);
+  pnra->cMonth = BodyU8(body, 16);
+  pnra->cDay = BodyU8(body, 17);
+  pnra->cStartTimePri1 = BodyU8(body, 18);
+  pnra->cStartTimePri2 = BodyU8(body, 19);
+  pnra->iEndDate = BodyU16(body, 20);
+}
+
+inline std::string ReadItemNote(const NonRepeaAppt& nra) {
+  if (nra.iNoteRecNum == -1) return std::string();
+  return ChangeString(ReadNote(nra.iNoteRecNum, nra.cRepeatType));
+}
+
+// The repeat block at iOsRepeat and the cDelete * 4 bytes after it. Returns
+// false when the item does not repeat. A block or deleted list that does not
+// lie wholly inside the body ends the run.
+inline bool ReadRepeat(const RecordBody& body, CSVData* pcsvd) {
+  const NonRepeaAppt& nra = *pcsvd->pnra;
+  if (nra.cRepeatType <= 1 || !pcsvd->pria) return false;
+  const long lAt = nra.iOsRepeat;
+  CheckBody(body, lAt, kSizeRIA);
+  RepeatInformationAppt& r = *pcsvd->pria;
+  const unsigned char* p = body.bytes.data() + lAt;
+  r.cFreq = static_cast<int8_t>(p[0]);
+  r.Days = p[1];
+  r.Weeks = p[2];
+  r.Month1 = p[3];
+  r.Month2 = p[4];
+  r.cStartYear = p[5];
+  r.cStartMonth = p[6];
+  r.cStartDay = p[7];
+  r.cEndYear = p[8];
+  r.cEndMonth = p[9];
+  r.cEndDay = p[10];
+  r.cDelete = static_cast<int8_t>(p[11]);
+  pcsvd->pszDelRepeat.clear();
+  if (r.cDelete == 0) return true;
+  // A negative count gives a negative width, which no body holds.
+  const long lDelAt = lAt + kSizeRIA;
+  const long lDelSize = 4L * r.cDelete;
+  CheckBody(body, lDelAt, lDelSize);
+  const auto first = body.bytes.begin() + lDelAt;
+  pcsvd->pszDelRepeat.assign(first, first + lDelSize);
+  return true;
+}
+
+// Appointments print the deleted-list bytes unsigned, ToDo items signed.
+inline void PrintRepeat(const CSVData& csvd, bool bSignedBytes) {
+  const RepeatInformationAppt& r = *csvd.pria;
+  const int16_t iDays = CutTo16(r.Weeks * 256L + r.Days);
+  const int16_t iMonth = CutTo16(r.Month2 * 256L + r.Month1);
+  std::printf("cFreq  : %d\n", r.cFreq);
+  std::printf("iDays  : %s\n", ReadRepeatDay(iDays).c_str());
+  std::printf("iMonth : %d, %d:%d\n", iMonth, iMonth / 256, iMonth % 256);
+  std::printf("Start  : %d/%02d/%02d\n", r.cStartYear + 1900, r.cStartMonth + 1, r.cStartDay + 1);
+  std::printf("End    : %d/%02d/%02d\n", r.cEndYear + 1900, r.cEndMonth + 1, r.cEndDay + 1);
+  std::printf("cDelete: %d\n", r.cDelete);
+  for (const unsigned char c : csvd.pszDelRepeat) {
+    std::printf("%d\n", bSignedBytes ? static_cast<int>(static_cast<int8_t>(c)) : static_cast<int>(c));
+  }
+}
+
+}  // namespace apptrec

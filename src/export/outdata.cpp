@@ -1,0 +1,60 @@
+// outdata: OutputData, which walks both item chains, applies the date range
+// and the kind filters, and writes each chosen item.
+#include <cstdio>
+#include <string>
+
+#include "kalvert.h"
+
+namespace {
+
+// The item's date read as the number YYYYMMDD. Month or day bytes of 99 or
+// more give three-digit parts; a text above the 32-bit range is the lowest
+// 32-bit value.
+int32_t DateKey(const NonRepeaAppt& nra) {
+  char sz[32];
+  std::snprintf(sz, sizeof sz, "%4d%02d%02d", nra.cYear + 1900, nra.cMonth + 1, nra.cDay + 1);
+  long long llKey = 0;
+  for (const char* p = sz; *p >= '0' && *p <= '9'; ++p) llKey = llKey * 10 + (*p - '0');
+  if (llKey > 2147483647LL) return INT32_MIN;
+  return static_cast<int32_t>(llKey);
+}
+
+bool InRange(const CSVData& csvd) {
+  const int32_t lKey = DateKey(*csvd.pnra);
+  return lCutStart <= lKey && lKey <= lCutEnd;
+}
+
+// Mode 1 takes every item of the kind, 2 those that do not repeat, 3 those
+// that repeat.
+bool ModeTakes(int16_t iMode, const CSVData& csvd) {
+  const int8_t cRepeatType = csvd.pnra->cRepeatType;
+  switch (iMode) {
+    case 1: return true;
+    case 2: return cRepeatType == 1;
+    case 3: return cRepeatType > 1;
+    default: return false;
+  }
+}
+
+bool KindPasses(const CSVData& csvd) {
+  if (iAppt != 0 && csvd.cKind == KIND_APPT) return ModeTakes(iAppt, csvd);
+  if (iEvent != 0 && csvd.cKind == KIND_EVENT) return ModeTakes(iEvent, csvd);
+  if (iToDo != 0 && csvd.cKind == KIND_TODO) return iToDo == 4 || ModeTakes(iToDo, csvd);
+  return false;
+}
+
+}  // namespace
+
+void OutputData(PSCSV start_scsv) {
+  for (PCSVD p = start_scsv->other_csvd; p; p = p->pnext_csvd) {
+    if (InRange(*p) && KindPasses(*p)) WriteCSV(p);
+  }
+  // The items of a down chain share their date head's date.
+  for (PCSVD head = start_scsv->start_csvd; head; head = head->pnext_csvd) {
+    if (!InRange(*head)) continue;
+    if (KindPasses(*head)) WriteCSV(head);
+    for (PCSVD p = head->pdown_csvd; p; p = p->pnext_csvd) {
+      if (KindPasses(*p)) WriteCSV(p);
+    }
+  }
+}

@@ -1,0 +1,23 @@
+// prtstr: PrintString, which appends one field of an output line with its
+// quotes and the separator or line end that follows it.
+#include <string>
+
+#include "kalvert.h"
+
+void PrintString(const std::string& szWord, std::string& szOut, int nFlag) {
+  const bool bQuote = iCSV == 2 || iTAB == 2;
+  if (bQuote) szOut += '"';
+  // "&" marks a menu letter in field names and "#" is dropped with it; every
+  // other byte goes out unchanged.
+  for (const char c : szWord) {
+    if (c != '&' && c != '#') szOut += c;
+  }
+  if (bQuote) szOut += '"';
+
+  if (nFlag != 0) {
+    szOut += iCSV != 0 ? ',' : (iTAB != 0 ? '\t' : '\n');
+    return;
+  }
+  szOut += '\n';
+  if (iCSV == 0) szOut += '\n';
+}

@@ -1,0 +1,28 @@
+// rdappt: ReadAppt, which turns the body of an appointment or event record
+// into an item of the item list.
+#include "apptrec.h"
+#include "kalvert.h"
+
+void ReadAppt(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, uint8_t nKindOrig) {
+  NonRepeaAppt& nra = *curr_csvd->pnra;
+  apptrec::ReadLinks(szBuffer, &nra);
+  if (iDebugG) apptrec::PrintLinks(nra);
+
+  curr_csvd->cKind = nKindOrig >= KIND_APPT ? KIND_APPT : KIND_EVENT;
+  nra.cFlags = nKindOrig;
+
+  apptrec::ReadDateAndTime(szBuffer, &nra);
+  nra.cEndTimeYear = BodyU8(szBuffer, 22);
+  nra.cEndTimeMonth = BodyU8(szBuffer, 23);
+  nra.cLeadTimeDay = BodyU8(szBuffer, 24);
+  nra.cLeadTime = BodyU8(szBuffer, 25);
+
+  curr_csvd->pszDescription = GetString(BodyText(szBuffer, 27));
+  curr_csvd->pszLocation = GetString(BodyText(szBuffer, nra.iOsLocation));
+  // The category text of the record is never used.
+  curr_csvd->pszCategory.clear();
+
+  curr_csvd->pszNote = apptrec::ReadItemNote(nra);
+
+  if (apptrec::ReadRepeat(szBuffer, curr_csvd) && iDebugG) apptrec::PrintRepeat(*curr_csvd, false);
+}

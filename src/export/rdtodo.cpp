@@ -1,0 +1,28 @@
+// rdtodo: ReadTodo, which turns the body of a ToDo record into an item of the
+// item list. A ToDo item has no location; bytes 22 to 24 hold its completion
+// date.
+#include "apptrec.h"
+#include "kalvert.h"
+
+void ReadTodo(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, uint8_t nKindOrig) {
+  NonRepeaAppt& nra = *curr_csvd->pnra;
+  apptrec::ReadLinks(szBuffer, &nra);
+  if (iDebugG) apptrec::PrintLinks(nra);
+
+  curr_csvd->cKind = KIND_TODO;
+  nra.cFlags = nKindOrig;
+
+  curr_csvd->pszNote = apptrec::ReadItemNote(nra);
+
+  apptrec::ReadDateAndTime(szBuffer, &nra);
+  nra.cEndTimeYear = BodyU8(szBuffer, 22);
+  nra.cEndTimeMonth = BodyU8(szBuffer, 23);
+  nra.cLeadTimeDay = BodyU8(szBuffer, 24);
+  nra.cLeadTime = 0;
+
+  curr_csvd->pszDescription = GetString(BodyText(szBuffer, 27));
+  curr_csvd->pszLocation.clear();
+  curr_csvd->pszCategory.clear();
+
+  if (apptrec::ReadRepeat(szBuffer, curr_csvd) && iDebugG) apptrec::PrintRepeat(*curr_csvd, true);
+}

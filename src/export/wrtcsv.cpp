@@ -1,0 +1,125 @@
+// wrtcsv: WriteCSV, which builds the output line of one item, in the
+// appointment layout or the ToDo layout, and writes it to standard output.
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "kalvert.h"
+
+namespace {
+
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Format(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  va_list copy;
+  va_copy(copy, args);
+  const int n = std::vsnprintf(nullptr, 0, fmt, copy);
+  va_end(copy);
+  std::string s(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(&s[0], s.size() + 1, fmt, args);
+  va_end(args);
+  return s;
+}
+
+// Year, month and day bytes as a date; 0xFF in any of them means no date.
+std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
+  if (cYear == 0xFF || cMonth == 0xFF || cDay == 0xFF) return std::string();
+  return Format("%04d/%02d/%02d", cYear + 1900, cMonth + 1, cDay + 1);
+}
+
+// Minutes after midnight as a signed 16-bit number; every negative value
+// means no time. Values of a day or more are written as they come.
+std::string TimeText(uint8_t cLow, uint8_t cHigh) {
+  const int iTime = CutTo16(cHigh * 256L + cLow);
+  if (iTime < 0) return "NONE";
+  return Format("%02d:%02d", iTime / 60, iTime % 60);
+}
+
+std::string PriorityText(uint8_t c1, uint8_t c2) {
+  std::string sz;
+  if (c1 == 0) return sz;
+  sz += static_cast<char>(c1);
+  if (c2 != 0) sz += static_cast<char>(c2);
+  return sz;
+}
+
+std::string NoteText(const std::string& szNote) {
+  std::string sz = szNote;
+  for (char& c : sz) {
+    if (iNote == 1 && (c == '\r' || c == '\n')) {
+      c = ' ';
+    } else if (iNote == 2) {
+      // CR LF becomes backslash and n, which the import turns back.
+      if (c == '\r') c = '\\';
+      else if (c == '\n') c = 'n';
+    }
+  }
+  return sz;
+}
+
+// The repeat columns end the line of a repeating item.
+void AppendRepeat(const RepeatInformationAppt& r, std::string& szOut) {
+  const int16_t iDays = CutTo16(r.Weeks * 256L + r.Days);
+  const int16_t iMonth = CutTo16(r.Month2 * 256L + r.Month1);
+  PrintString(Format("%d", r.cFreq), szOut, 1);
+  PrintString(ReadRepeatDay(iDays), szOut, 1);
+  PrintString(ReadRepeatMonth(iMonth), szOut, 1);
+  // The repetition dates are written whatever the bytes hold.
+  PrintString(Format("%4d/%02d/%02d", r.cStartYear + 1900, r.cStartMonth + 1, r.cStartDay + 1), szOut, 1);
+  PrintString(Format("%4d/%02d/%02d", r.cEndYear + 1900, r.cEndMonth + 1, r.cEndDay + 1), szOut, 1);
+  PrintString(Format("%d", r.cDelete), szOut, 0);
+}
+
+// The note column, last of the line unless the repeat columns follow.
+void AppendNoteAndRepeat(const CSVData& csvd, std::string& szOut) {
+  const bool bRepeats = csvd.pnra->cRepeatType > 1;
+  PrintString(NoteText(csvd.pszNote), szOut, bRepeats ? 1 : 0);
+  if (!bRepeats) return;
+  // Every item that repeats was made with a repeat block; an all-zero block
+  // keeps the line's shape should one be missing.
+  const RepeatInformationAppt kNone{};
+  AppendRepeat(csvd.pria ? *csvd.pria : kNone, szOut);
+}
+
+void AppendAppt(const CSVData& csvd, std::string& szOut) {
+  const NonRepeaAppt& nra = *csvd.pnra;
+  PrintString(csvd.pszDescription, szOut, 1);
+  PrintString(DateText(nra.cYear, nra.cMonth, nra.cDay), szOut, 1);
+  PrintString(TimeText(nra.cStartTimePri1, nra.cStartTimePri2), szOut, 1);
+  PrintString(TimeText(nra.cEndTimeYear, nra.cEndTimeMonth), szOut, 1);
+  PrintString(csvd.pszLocation, szOut, 1);
+  PrintString(Format("%d", nra.iEndDate), szOut, 1);
+  AppendNoteAndRepeat(csvd, szOut);
+}
+
+// With iToDo 4 the ToDo line takes the columns of an appointment line.
+void AppendTodo(const CSVData& csvd, std::string& szOut) {
+  const NonRepeaAppt& nra = *csvd.pnra;
+  PrintString(csvd.pszDescription, szOut, 1);
+  PrintString(DateText(nra.cYear, nra.cMonth, nra.cDay), szOut, 1);
+  if (iToDo == 4) {
+    for (int i = 0; i < 3; ++i) PrintString(std::string(), szOut, 1);
+  }
+  PrintString(Format("%d", nra.iEndDate), szOut, 1);
+  if (iToDo != 4) {
+    PrintString(DateText(nra.cEndTimeYear, nra.cEndTimeMonth, nra.cLeadTimeDay), szOut, 1);
+    PrintString(PriorityText(nra.cStartTimePri1, nra.cStartTimePri2), szOut, 1);
+  }
+  AppendNoteAndRepeat(csvd, szOut);
+}
+
+}  // namespace
+
+void WriteCSV(PCSVD curr_csvd) {
+  if (iFileType != 2) return;
+  // The line is built whole, without a length limit, and written as bytes.
+  std::string szOut;
+  if (iAppt != 0 || iEvent != 0) {
+    AppendAppt(*curr_csvd, szOut);
+  } else if (iToDo != 0) {
+    AppendTodo(*curr_csvd, szOut);
+  }
+  if (!szOut.empty()) std::fwrite(szOut.data(), 1, szOut.size(), stdout);
+}
