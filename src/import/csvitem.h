@@ -1,0 +1,79 @@
+// csvitem: the pieces that the appointment and the ToDo line builders share:
+// the column count, the note column, the repeat columns and the repeat type.
+#pragma once
+
+#include <string>
+
+#include "csvvalue.h"
+#include "kalvert.h"
+
+namespace csvitem {
+
+// The line as handled: up to its first NUL.
+inline std::string LineOf(const std::string& szBuffer) { return std::string(szBuffer.c_str()); }
+
+// 1 + the separators of the whole line, those inside quotes included. The
+// count is kept exact (not cut to 16 bits), so a very wide line is never
+// mistaken for a short one.
+inline long CountColumns(const std::string& line) {
+  const char sep = iTAB ? '\t' : ',';
+  long n = 1;
+  for (const char c : line) n += c == sep ? 1 : 0;
+  return n;
+}
+
+inline std::string Column(const std::string& line, long column) {
+  return GetCSV(line, static_cast<int16_t>(column), '"');
+}
+
+// Note column: a note is written for the item unless the text is empty.
+inline void SetNote(PCSVD item, const std::string& text) {
+  item->pszNote = ChangeString(text);
+  if (item->pszNote.empty()) item->pnra->iNoteRecNum = -1;
+}
+
+inline void SetFreq(PRIA ria, const std::string& text) {
+  ria->cFreq = static_cast<int8_t>(CutTo8(csvvalue::LeadingNumber(text)));
+}
+
+inline void SetDayRule(PRIA ria, const std::string& text) {
+  const uint16_t v = static_cast<uint16_t>(GetRepeatDay(text));
+  ria->Days = static_cast<uint8_t>(v & 0xFF);
+  ria->Weeks = static_cast<uint8_t>(v >> 8);
+}
+
+inline void SetMonthRule(PRIA ria, const std::string& text) {
+  const uint16_t v = static_cast<uint16_t>(GetRepeatMonth(text));
+  ria->Month1 = static_cast<uint8_t>(v & 0xFF);
+  ria->Month2 = static_cast<uint8_t>(v >> 8);
+}
+
+inline void SetFirstDate(PRIA ria, const std::string& text) {
+  const csvvalue::Date3 d = csvvalue::ParseDate(text);
+  ria->cStartYear = d.year;
+  ria->cStartMonth = d.month;
+  ria->cStartDay = d.day;
+}
+
+inline void SetLastDate(PRIA ria, const std::string& text) {
+  const csvvalue::Date3 d = csvvalue::ParseDate(text);
+  ria->cEndYear = d.year;
+  ria->cEndMonth = d.month;
+  ria->cEndDay = d.day;
+}
+
+// The repeat type from the frequency, day rule and month rule; 0 when no
+// row of the table fits (the item then counts as not repeating).
+inline int8_t RepeatType(const RepeatInformationAppt& ria) {
+  const bool freq = ria.cFreq != 0;
+  const int16_t iDay = CutTo16(ria.Weeks * 256L + ria.Days);
+  const int16_t iMonth = CutTo16(ria.Month2 * 256L + ria.Month1);
+  const bool weekdays = iDay >= 129 && iDay <= 255;
+  const bool plainDay = iDay <= 127 || iDay >= 257;
+  if (iMonth == 0 && iDay == 0) return freq ? 2 : 1;
+  if (freq && iMonth == 0) return weekdays ? 4 : plainDay ? 8 : 0;
+  if (iMonth != 0 && plainDay) return freq ? 16 : 32;
+  return 0;
+}
+
+}  // namespace csvitem

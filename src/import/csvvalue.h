@@ -1,0 +1,70 @@
+// csvvalue: how the import reads the number, date and time columns of a CSV
+// line. Numbers wider than their field are kept modulo 2^16 from their exact
+// value, so any digit string is read without overflow.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "kalvert.h"
+
+namespace csvvalue {
+
+inline bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The leading decimal number of s from index i: blanks, an optional sign, then
+// digits up to the first other byte; no digits give 0. Returns the value
+// modulo 2^16 as a 16-bit two's-complement number.
+inline int16_t LeadingNumber(const std::string& s, std::size_t i = 0) {
+  while (i < s.size() && IsBlank(static_cast<unsigned char>(s[i]))) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+    negative = s[i] == '-';
+    ++i;
+  }
+  uint32_t v = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = (v * 10u + static_cast<uint32_t>(s[i] - '0')) & 0xFFFFu;
+  if (negative) v = (0x10000u - v) & 0xFFFFu;
+  return CutTo16(static_cast<long>(v));
+}
+
+struct Date3 {
+  uint8_t year = 0xFF, month = 0xFF, day = 0xFF;
+};
+
+// Year, month and day separated by '/' (a run of '/' is one separator):
+// stored as year - 1900, month - 1, day - 1, each cut to 8 bits. A missing
+// number counts as 0; an empty column means no date.
+inline Date3 ParseDate(const std::string& s) {
+  Date3 d;
+  if (s.empty()) return d;
+  long n[3] = {0, 0, 0};
+  std::size_t i = 0;
+  for (int k = 0; k < 3; ++k) {
+    while (i < s.size() && s[i] == '/') ++i;
+    if (i >= s.size()) break;
+    const std::size_t end = s.find('/', i);
+    n[k] = LeadingNumber(s.substr(i, end == std::string::npos ? std::string::npos : end - i));
+    i = end == std::string::npos ? s.size() : end;
+  }
+  d.year = CutTo8(n[0] - 1900);
+  d.month = CutTo8(n[1] - 1);
+  d.day = CutTo8(n[2] - 1);
+  return d;
+}
+
+// An empty column, or one holding "NONE" or "none" anywhere, gives no time.
+inline bool IsNoTime(const std::string& s) {
+  return s.empty() || s.find("NONE") != std::string::npos || s.find("none") != std::string::npos;
+}
+
+// Minutes after midnight, hours x 60 + minutes, kept modulo 2^16: hours are
+// the leading number, minutes the leading number after the first ':'.
+inline uint16_t ParseMinutes(const std::string& s) {
+  const long hours = LeadingNumber(s);
+  const std::size_t colon = s.find(':');
+  const long minutes = colon == std::string::npos ? 0 : LeadingNumber(s, colon + 1);
+  return static_cast<uint16_t>(CutTo16(hours * 60 + minutes));
+}
+
+}  // namespace csvvalue

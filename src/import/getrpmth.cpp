@@ -1,0 +1,16 @@
+// getrpmth: GetRepeatMonth, the month rule of a repeat-rule text: one bit per
+// month name, DEC below NOV as the export writes them.
+#include "csvvalue.h"
+
+int16_t GetRepeatMonth(const std::string& pszMonth) {
+  if (pszMonth.size() <= 1) return csvvalue::LeadingNumber(pszMonth);
+  static constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                            "JUL", "AUG", "SEP", "OCT", "DEC", "NOV"};
+  long sum = 0;
+  long bit = 1;
+  for (const char* name : kMonths) {
+    if (pszMonth.find(name) != std::string::npos) sum += bit;
+    bit <<= 1;
+  }
+  return CutTo16(sum);
+}

@@ -1,0 +1,61 @@
+// rdcsv: ReadCSV, the import's line loop. Each line of the CSV file becomes
+// an item of the appointment book, or a new record of a general database.
+#include <cstdio>
+
+#include "kalvert.h"
+
+namespace {
+
+// Reads one line whole, its line feed included. False at end of file (or on
+// a read error) when nothing was read.
+bool ReadLine(std::FILE* f, std::string* line) {
+  line->clear();
+  int c;
+  while ((c = std::getc(f)) != EOF) {
+    line->push_back(static_cast<char>(c));
+    if (c == '\n') break;
+  }
+  if (line->empty()) return false;
+  // A NUL byte ends the line.
+  const std::size_t nul = line->find('\0');
+  if (nul != std::string::npos) line->resize(nul);
+  return true;
+}
+
+// One line of an appointment book: its kind comes from the options, ToDo over
+// event over appointment.
+void ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& line) {
+  std::unique_ptr<CSVData> item = MakeCSVD(1);
+  int16_t nKind = 0;
+  if (iAppt != 0) {
+    nKind = CutTo16(static_cast<long>(iAlarm) + 128);
+    item->cKind = KIND_APPT;
+  }
+  if (iEvent != 0) {
+    nKind = 0x26;
+    item->cKind = KIND_EVENT;
+  }
+  if (iToDo != 0) {
+    nKind = 0x14;
+    item->cKind = KIND_TODO;
+  }
+  if (iToDo != 0) {
+    CSVToNRAToDo(item.get(), line, nKind);
+  } else {
+    CSVToNRAAppt(item.get(), line, nKind);
+  }
+  AddUserType14(start_scsv, std::move(item), pSeekInfo);
+}
+
+}  // namespace
+
+void ReadCSV(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
+  std::string line;
+  while (ReadLine(fpin, &line)) {
+    if (iFileType == 2) {
+      ImportItem(start_scsv, pSeekInfo, line);
+    } else if (iFileType == 1) {
+      WriteDB(start_fdc, pSeekInfo, line);
+    }
+  }
+}

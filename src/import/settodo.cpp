@@ -1,0 +1,85 @@
+// settodo: CSVToNRAToDo, one CSV line of a ToDo item turned into an item:
+// description, date, end date, completion date, priority, note and the
+// repeat columns.
+#include "csvitem.h"
+
+namespace {
+
+constexpr long kLastColumn = 11;  // later columns are not read
+constexpr int kComplete = 2;      // the completed bit of a ToDo's flags
+
+// Returns what the column adds to the flags (the completed bit).
+int SetColumn(PCSVD item, long column, std::string text) {
+  NonRepeaAppt& nra = *item->pnra;
+  RepeatInformationAppt* ria = item->pria.get();
+  switch (column) {
+    case 1:
+      item->pszDescription = CutString(text, 0, 51);
+      break;
+    case 2: {
+      const csvvalue::Date3 d = csvvalue::ParseDate(text);
+      nra.cYear = d.year;
+      nra.cMonth = d.month;
+      nra.cDay = d.day;
+      break;
+    }
+    case 3:
+      nra.iEndDate = static_cast<uint16_t>(csvvalue::LeadingNumber(text));
+      break;
+    case 4: {
+      const csvvalue::Date3 d = csvvalue::ParseDate(text);
+      nra.cEndTimeYear = d.year;
+      nra.cEndTimeMonth = d.month;
+      nra.cLeadTimeDay = d.day;
+      return text.empty() ? 0 : kComplete;
+    }
+    case 5:
+      nra.cStartTimePri1 = text.empty() ? static_cast<uint8_t>('1') : static_cast<uint8_t>(text[0]);
+      nra.cStartTimePri2 = 0;
+      break;
+    case 6:
+      csvitem::SetNote(item, text);
+      break;
+    case 7:
+      csvitem::SetFreq(ria, text);
+      break;
+    case 8:
+      csvitem::SetDayRule(ria, text);
+      break;
+    case 9:
+      csvitem::SetMonthRule(ria, text);
+      break;
+    case 10:
+      csvitem::SetFirstDate(ria, text);
+      break;
+    case 11:
+      csvitem::SetLastDate(ria, text);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void CSVToNRAToDo(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind) {
+  const std::string line = csvitem::LineOf(szBuffer);
+  if (!curr_csvd->pria) curr_csvd->pria = std::make_unique<RepeatInformationAppt>();
+  const long iNum = csvitem::CountColumns(line);
+  // A line too short to reach the note has none.
+  if (iNum < 6) curr_csvd->pnra->iNoteRecNum = -1;
+  int nComplete = 0;
+  for (long column = 1; column <= iNum && column <= kLastColumn; ++column) {
+    nComplete += SetColumn(curr_csvd, column, csvitem::Column(line, column));
+  }
+
+  NonRepeaAppt& nra = *curr_csvd->pnra;
+  nra.cRepeatType = csvitem::RepeatType(*curr_csvd->pria);
+  nra.iPrevRecNum = -1;
+  nra.iNextRecNum = -1;
+  nra.cFlags = CutTo8(static_cast<long>(nKind) + nComplete);
+  nra.cLeadTime = 0xFF;
+  curr_csvd->pszLocation.clear();
+  curr_csvd->pszCategory.clear();
+}

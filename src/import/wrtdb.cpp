@@ -1,0 +1,150 @@
+// wrtdb: WriteDB, one CSV line of a general database echoed and, with an
+// output file, written as a data record (fixed slot area, a NUL, the text
+// area) followed by its note record when the line gives a note.
+#include <algorithm>
+#include <cstdio>
+
+#include "csvvalue.h"
+#include "recwrite.h"
+
+namespace {
+
+// Records of a general database are written with status 1.
+constexpr uint8_t kDBStatus = 1;
+
+// The record being built from one line.
+struct DBLine {
+  std::vector<unsigned char> slots;  // fixed area, from offset 0, in definition order
+  std::string texts;                 // text area: each non-empty text and its NUL
+  long lNoteOffset = -1;             // slot of the last note link
+  std::string note;                  // the last non-empty note column
+  int16_t iRadio = 1;                // value of the current radio-button group
+  bool groupFlag = false;
+
+  void PutU16(long v) {
+    const uint16_t u = static_cast<uint16_t>(CutTo16(v));
+    slots.push_back(static_cast<unsigned char>(u & 0xFF));
+    slots.push_back(static_cast<unsigned char>(u >> 8));
+  }
+};
+
+// Types 11 (group start), 12, 14 and 16 to 255 have no column.
+bool UsesColumn(uint8_t type) { return type <= 10 || type == 13 || type == 15; }
+
+void PutTime(DBLine* rec, const std::string& text) {
+  rec->PutU16(csvvalue::IsNoTime(text) ? 0x8000 : csvvalue::ParseMinutes(text));
+}
+
+void PutDate(DBLine* rec, const std::string& text) {
+  const csvvalue::Date3 d = csvvalue::ParseDate(text);
+  rec->slots.push_back(d.year);
+  rec->slots.push_back(d.month);
+  rec->slots.push_back(d.day);
+}
+
+// A radio button writes the group's slot only as its last button; outside
+// a group it writes nothing.
+void PutRadio(DBLine* rec, const FieldDefineChain& fdc, const std::string& text) {
+  if (!rec->groupFlag) return;
+  if (csvvalue::LeadingNumber(text) != 0) rec->iRadio = fdc.pfd->cReserved1;
+  const bool last = !fdc.pnext_fdc || fdc.pnext_fdc->pfd->cFieldType != 9;
+  if (last) rec->PutU16(rec->iRadio);
+}
+
+void PutNoteLink(DBLine* rec, const std::string& text) {
+  rec->lNoteOffset = static_cast<long>(rec->slots.size());
+  if (text.empty()) {
+    rec->PutU16(0xFFFF);
+    return;
+  }
+  rec->note = text;
+  rec->PutU16(iNoteNum);
+}
+
+void PutText(DBLine* rec, long column, const std::string& text) {
+  if (iDebugG) std::printf("pszData(%ld)=%s\n", column - 1, text.c_str());
+  if (text.empty()) {
+    rec->PutU16(iOffsetLength);
+    return;
+  }
+  rec->PutU16(iOffsetLength + 1L + static_cast<long>(rec->texts.size()));
+  rec->texts += text;
+  rec->texts += '\0';
+}
+
+void PutField(DBLine* rec, const FieldDefineChain& fdc, long column, const std::string& text) {
+  switch (fdc.pfd->cFieldType) {
+    case 0:
+    case 1:
+      rec->PutU16(csvvalue::LeadingNumber(text));
+      break;
+    case 7:
+      PutTime(rec, text);
+      break;
+    case 8:
+      PutDate(rec, text);
+      break;
+    case 9:
+      PutRadio(rec, fdc, text);
+      break;
+    case 10:
+      PutNoteLink(rec, text);
+      break;
+    default:
+      PutText(rec, column, text);
+      break;
+  }
+}
+
+void BuildRecord(PFDC start_fdc, const std::string& szBuffer, DBLine* rec) {
+  const char cST = iCSV == 1 ? '0' : '"';
+  long column = 1;
+  for (PFDC fdc = start_fdc; fdc; fdc = fdc->pnext_fdc) {
+    const uint8_t type = fdc->pfd->cFieldType;
+    if (type == 11) {
+      rec->groupFlag = true;
+      continue;
+    }
+    if (type == 12 || type == 14) {
+      rec->groupFlag = false;
+      continue;
+    }
+    if (!UsesColumn(type)) continue;  // no slot, no column, group flag kept
+    if (type != 9) rec->groupFlag = false;
+    PutField(rec, *fdc, column, GetCSV(szBuffer, CutTo16(column), cST));
+    ++column;
+  }
+}
+
+void WriteRecord(SeekInfoLists* pSeekInfo, DBLine* rec) {
+  // The fixed area is as long as the definitions say: slots beyond it have
+  // no place in the record, and a slot left unwritten stays 0.
+  const std::size_t fixed = iOffsetLength > 0 ? static_cast<std::size_t>(iOffsetLength) : 0;
+  rec->slots.resize(std::max(fixed, rec->slots.size()), 0);
+  const long lLength = static_cast<long>(fixed) + static_cast<long>(rec->texts.size()) + 7;
+  const bool hasNote = rec->lNoteOffset >= 0 && DecodeU16(&rec->slots[static_cast<std::size_t>(rec->lNoteOffset)]) != 0xFFFF;
+  recwrite::CheckLength(lLength);
+  if (hasNote) recwrite::CheckLength(static_cast<long>(rec->note.size()) + kSizeRHDR);
+
+  recwrite::PutHeader(pSeekInfo, TYPE_DATA, kDBStatus, lLength, iDataNum);
+  WriteOut(rec->slots.data(), fixed);
+  WriteOut("", 1);
+  recwrite::PutText(rec->texts);
+  iDataNum = CutTo16(iDataNum + 1L);
+  if (!hasNote) return;
+
+  const std::string note = ChangeString(rec->note);
+  recwrite::PutHeader(pSeekInfo, TYPE_NOTE, kDBStatus, static_cast<long>(note.size()) + kSizeRHDR, iNoteNum);
+  recwrite::PutText(note);
+  iNoteNum = CutTo16(iNoteNum + 1L);
+}
+
+}  // namespace
+
+void WriteDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, const std::string& szBuffer) {
+  const std::string line(szBuffer.c_str());  // the line ends at its first NUL
+  if (iSilent % 2 == 0) std::fwrite(line.data(), 1, line.size(), stdout);
+  DBLine rec;
+  BuildRecord(start_fdc, line, &rec);
+  if (iOutAppt) WriteRecord(pSeekInfo, &rec);
+}
