@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Checks (or with --write, rewrites) the committed exports of the example
+# databases: each line of examples/exports.txt names a file and the
+# arguments of the kalvert run whose standard output it holds.
+set -euo pipefail
+kalvert=$1
+mode=${2:-}
+cd "$(dirname "$0")/../examples"
+status=0
+while read -r file args; do
+  [[ -z "$file" || "$file" == \#* ]] && continue
+  # shellcheck disable=SC2086
+  if [[ "$mode" == --write ]]; then
+    "$kalvert" $args >"$file" 2>/dev/null
+  elif ! "$kalvert" $args 2>/dev/null | cmp -s - "$file"; then
+    echo "examples/$file is not what 'kalvert $args' writes" >&2
+    status=1
+  fi
+done <exports.txt
+exit $status
