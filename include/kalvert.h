@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -174,6 +175,11 @@ constexpr int32_t kMaxLookUpOffset = 16777216;  // an entry keeps three offset b
 struct SeekInfoLists {
   std::array<PSINF, kSeekInfoTypes> heads{};
   std::deque<SeekInfomation> nodes;
+  // Kept by AddSeekInfo beside the lists, so that registering and counting
+  // do not walk them: each list's last node of every record number, and its
+  // length.
+  std::array<std::map<int16_t, PSINF>, kSeekInfoTypes> lastOfNumber{};
+  std::array<int, kSeekInfoTypes> counts{};
 };
 
 // Registers a record about to be written at lSeek. Refuses a type of 32 or
@@ -216,6 +222,11 @@ struct StartCSV {
   PCSVD start_csvd = nullptr;  // date heads of plain items, each with its down chain
   PCSVD other_csvd = nullptr;  // every other item, one flat chain
   std::vector<std::unique_ptr<CSVData>> items;
+  // Kept by AddUserType14 beside the chains, by date (year, month, day bytes):
+  // the head of each date in start_csvd, and the last node of each date in
+  // other_csvd. They tell where a walk along the chain would stop.
+  std::map<uint32_t, PCSVD> dateHeads;
+  std::map<uint32_t, PCSVD> lastOfDate;
 };
 using SCSV = StartCSV;
 using PSCSV = StartCSV*;

@@ -11,22 +11,49 @@ namespace {
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 std::string Format(const char* fmt, ...) {
+  // One formatting pass into a small buffer covers every number written
+  // here; a longer result is formatted again at its full size.
+  char buf[64];
   va_list args;
   va_start(args, fmt);
   va_list copy;
   va_copy(copy, args);
-  const int n = std::vsnprintf(nullptr, 0, fmt, copy);
+  const int n = std::vsnprintf(buf, sizeof buf, fmt, copy);
   va_end(copy);
-  std::string s(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-  if (n > 0) std::vsnprintf(&s[0], s.size() + 1, fmt, args);
+  std::string s;
+  if (n > 0 && static_cast<std::size_t>(n) < sizeof buf) {
+    s.assign(buf, static_cast<std::size_t>(n));
+  } else if (n > 0) {
+    s.assign(static_cast<std::size_t>(n), '\0');
+    std::vsnprintf(&s[0], s.size() + 1, fmt, args);
+  }
   va_end(args);
   return s;
+}
+
+// A number of 0 or more in decimal, padded with zeros to at least iWidth
+// digits (the "%0Nd" form for values that cannot be negative).
+void AppendPadded(std::string& s, unsigned long uValue, std::size_t iWidth) {
+  char digits[24];
+  std::size_t n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + uValue % 10);
+    uValue /= 10;
+  } while (uValue != 0);
+  if (n < iWidth) s.append(iWidth - n, '0');
+  while (n > 0) s += digits[--n];
 }
 
 // Year, month and day bytes as a date; 0xFF in any of them means no date.
 std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
   if (cYear == 0xFF || cMonth == 0xFF || cDay == 0xFF) return std::string();
-  return Format("%04d/%02d/%02d", cYear + 1900, cMonth + 1, cDay + 1);
+  std::string s;
+  AppendPadded(s, cYear + 1900UL, 4);
+  s += '/';
+  AppendPadded(s, cMonth + 1UL, 2);
+  s += '/';
+  AppendPadded(s, cDay + 1UL, 2);
+  return s;
 }
 
 // Minutes after midnight as a signed 16-bit number; every negative value
@@ -34,7 +61,11 @@ std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
 std::string TimeText(uint8_t cLow, uint8_t cHigh) {
   const int iTime = CutTo16(cHigh * 256L + cLow);
   if (iTime < 0) return "NONE";
-  return Format("%02d:%02d", iTime / 60, iTime % 60);
+  std::string s;
+  AppendPadded(s, static_cast<unsigned long>(iTime / 60), 2);
+  s += ':';
+  AppendPadded(s, static_cast<unsigned long>(iTime % 60), 2);
+  return s;
 }
 
 std::string PriorityText(uint8_t c1, uint8_t c2) {

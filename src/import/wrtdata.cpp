@@ -12,11 +12,7 @@ constexpr long kFixedLength = kSizeNRA;
 
 // Notes are numbered in writing order: the next number is the count of note
 // records registered so far.
-int16_t NotesRegistered(const SeekInfoLists& seekInfo) {
-  long n = 0;
-  for (PSINF p = seekInfo.heads[TYPE_NOTE]; p; p = p->pnext_sinf) ++n;
-  return CutTo16(n);
-}
+int16_t NotesRegistered(const SeekInfoLists& seekInfo) { return CutTo16(seekInfo.counts[TYPE_NOTE]); }
 
 // The deleted occurrences as the record holds them: cDelete entries of four
 // bytes (missing bytes as 0, so the record always matches its length).

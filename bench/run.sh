@@ -1,0 +1,85 @@
+#!/bin/sh
+# Benchmark of the export and the import on generated appointment books.
+#
+#   bench/run.sh   (RUNS=20 runs per figure; WORK=folder for the files;
+#                   KALVERT=binary to measure instead of the release build)
+#
+# Builds the release binary into build-release and the generator into
+# build-bench, writes books of 335, 670, 1340 and 2680 items (the last fills
+# the lookup table when written back) and CSV files of as many lines, then
+# reports for each size the best wall time of RUNS runs (process start
+# included), the time per item, the peak resident memory and, at the end,
+# the ratio of the largest size's time to the smallest's.
+#
+# Export: -t -e -a (appointments, events and ToDo items, repeating or not)
+# and -s1 (no progress bars); the text goes to /dev/null.
+# File names are attached to their options (-x/path): a separate name that
+# begins with '/' is not taken as a name.
+#
+# Import: -i CSV -o OUT -s1 into a book that holds only its definition
+# records; half of the lines carry a note (2680 lines with notes on every
+# line would overflow the lookup table). One more row imports 2000 lines that
+# all carry notes (4000 records).
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+RUNS=${RUNS:-20}
+SEED=${SEED:-1}
+WORK=${WORK:-$(mktemp -d)}
+SIZES="335 670 1340 2680"
+
+if [ -z "${KALVERT:-}" ]; then
+  cmake -S "$ROOT" -B "$ROOT/build-release" -DCMAKE_BUILD_TYPE=Release -DKALVERT_TESTS=OFF >/dev/null
+  cmake --build "$ROOT/build-release" -j2 --target kalvert >/dev/null
+fi
+cmake -S "$ROOT/bench" -B "$ROOT/build-bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$ROOT/build-bench" -j2 >/dev/null
+
+K=${KALVERT:-"$ROOT/build-release/kalvert"}  # KALVERT=path measures another binary
+GEN="$ROOT/build-bench/kalvert_gen"
+TIMEIT="$ROOT/build-bench/kalvert_timeit"
+
+# Peak resident size in KiB of one run, by /usr/bin/time when it is there.
+peak() {
+  if [ -x /usr/bin/time ]; then
+    /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1
+  else
+    "$TIMEIT" 1 "$@" | cut -d' ' -f3
+  fi
+}
+
+# One row: label, item count, command.
+row() {
+  label=$1 n=$2
+  shift 2
+  set -- $("$TIMEIT" "$RUNS" "$@") "$@"
+  best=$1 median=$2
+  shift 3
+  kib=$(peak "$@")
+  awk -v l="$label" -v n="$n" -v b="$best" -v m="$median" -v k="$kib" 'BEGIN {
+    printf "%-8s %6d %10.2f %10.2f %12.2f %9d\n", l, n, b / 1000, m / 1000, b / n, k }'
+}
+
+"$GEN" defs "$WORK/defs.db"
+for n in $SIZES; do
+  "$GEN" book "$n" "$SEED" "$WORK/book$n.db"
+  "$GEN" csv "$n" "$SEED" "$WORK/lines$n.csv" half
+done
+"$GEN" csv 2000 "$SEED" "$WORK/notes2000.csv" all
+
+echo "kalvert benchmark: best of $RUNS runs, process start included (files in $WORK)"
+printf "%-8s %6s %10s %10s %12s %9s\n" task items "best ms" "median ms" "us per item" "peak KiB"
+OUT=$(mktemp)
+for n in $SIZES; do
+  row export "$n" "$K" -x"$WORK/book$n.db" -t -e -a -s1 | tee -a "$OUT"
+done
+for n in $SIZES; do
+  row import "$n" "$K" -x"$WORK/defs.db" -i"$WORK/lines$n.csv" -o"$WORK/out$n.db" -s1 | tee -a "$OUT"
+done
+row import\* 2000 "$K" -x"$WORK/defs.db" -i"$WORK/notes2000.csv" -o"$WORK/out2000.db" -s1
+echo "(import*: 2000 lines, every one with a note)"
+for task in export import; do
+  awk -v t="$task" '$1 == t { if (!first) first = $3; last = $3 }
+    END { printf "%s: time of 2680 items / time of 335 items = %.1f\n", t, last / first }' "$OUT"
+done
+rm -f "$OUT"
