@@ -86,6 +86,19 @@ inline void SetLastDate(PRIA ria, const std::string& text) {
   ria->cEndDay = d.day;
 }
 
+// The five repeat columns, numbered 1 (frequency) to 5 (last date); they
+// follow the note column in both layouts.
+inline void SetRepeatColumn(PRIA ria, long iRepeatColumn, const std::string& text) {
+  switch (iRepeatColumn) {
+    case 1: SetFreq(ria, text); break;
+    case 2: SetDayRule(ria, text); break;
+    case 3: SetMonthRule(ria, text); break;
+    case 4: SetFirstDate(ria, text); break;
+    case 5: SetLastDate(ria, text); break;
+    default: break;
+  }
+}
+
 // The repeat type from the frequency, day rule and month rule; 0 when no
 // row of the table fits (the item then counts as not repeating).
 inline int8_t RepeatType(const RepeatInformationAppt& ria) {

@@ -52,22 +52,8 @@ void SetColumn(PCSVD item, long column, std::string text) {
     case 7:
       csvitem::SetNote(item, text);
       break;
-    case 8:
-      csvitem::SetFreq(ria, text);
-      break;
-    case 9:
-      csvitem::SetDayRule(ria, text);
-      break;
-    case 10:
-      csvitem::SetMonthRule(ria, text);
-      break;
-    case 11:
-      csvitem::SetFirstDate(ria, text);
-      break;
-    case 12:
-      csvitem::SetLastDate(ria, text);
-      break;
     default:
+      csvitem::SetRepeatColumn(ria, column - 7, text);
       break;
   }
 }

@@ -40,22 +40,8 @@ int SetColumn(PCSVD item, long column, std::string text) {
     case 6:
       csvitem::SetNote(item, text);
       break;
-    case 7:
-      csvitem::SetFreq(ria, text);
-      break;
-    case 8:
-      csvitem::SetDayRule(ria, text);
-      break;
-    case 9:
-      csvitem::SetMonthRule(ria, text);
-      break;
-    case 10:
-      csvitem::SetFirstDate(ria, text);
-      break;
-    case 11:
-      csvitem::SetLastDate(ria, text);
-      break;
     default:
+      csvitem::SetRepeatColumn(ria, column - 6, text);
       break;
   }
   return 0;
