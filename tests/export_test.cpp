@@ -1,9 +1,7 @@
 // The export: repeat-rule texts, the time rule and the date key in-process;
 // the text of a small appointment book through the whole program in every
 // layout and under the kind, date and note options.
-#include <climits>
-#include <string>
-#include <vector>
+#include <algorithm>
 
 #include "inproc.h"
 #include "runner.h"
@@ -11,7 +9,6 @@
 namespace {
 
 using fixture::Appt;
-using fixture::Bytes;
 
 TEST(ExportText, RepeatRuleTexts) {
   const struct { int16_t iDay; const char* text; } days[] = {
@@ -29,28 +26,22 @@ TEST(ExportText, RepeatRuleTexts) {
 
 std::unique_ptr<CSVData> Item(const std::string& desc, uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
   auto p = std::make_unique<CSVData>();
-  p->pnra = std::make_unique<NonRepeaAppt>();
-  p->cKind = KIND_APPT;
-  p->pszDescription = desc;
-  p->pnra->cRepeatType = 1;
-  p->pnra->cYear = cYear, p->pnra->cMonth = cMonth, p->pnra->cDay = cDay;
+  p->pnra = std::make_unique<NonRepeaAppt>(NonRepeaAppt{0, 0, 0, 0, 0, 0, 0, 0, cYear, cMonth, cDay, 0, 0, 0, 0, 0, 0, 0, 1});
+  p->cKind = KIND_APPT, p->pszDescription = desc;
   return p;
 }
 
 class ExportUnit : public inproc::Test {};
 
 TEST_F(ExportUnit, TimeRule) {
-  const struct { uint8_t lo, hi; const char* text; } cases[] = {
-      {0x00, 0x00, "00:00"}, {0x01, 0x01, "04:17"}, {0xA0, 0x05, "24:00"},
-      {0xFF, 0x7F, "546:07"}, {0x00, 0x80, "NONE"},  {0x01, 0x80, "NONE"},
+  const struct { uint8_t lo, hi; std::string text; } cases[] = {
+      {0x00, 0x00, "00:00"}, {0x01, 0x01, "04:17"}, {0xA0, 0x05, "24:00"}, {0xFF, 0x7F, "546:07"}, {0x00, 0x80, "NONE"}, {0x01, 0x80, "NONE"},
   };
   iCSV = 1;
   for (const auto& c : cases) {
     auto p = Item("T", 100, 5, 14);
-    p->pnra->cStartTimePri1 = p->pnra->cEndTimeYear = c.lo;
-    p->pnra->cStartTimePri2 = p->pnra->cEndTimeMonth = c.hi;
-    const std::string t = c.text;
-    EXPECT_EQ(inproc::Capture([&] { WriteCSV(p.get()); }).out, "T,2000/06/15," + t + "," + t + ",,0,\n");
+    p->pnra->cStartTimePri1 = p->pnra->cEndTimeYear = c.lo, p->pnra->cStartTimePri2 = p->pnra->cEndTimeMonth = c.hi;
+    EXPECT_EQ(inproc::Capture([&] { WriteCSV(p.get()); }).out, "T,2000/06/15," + c.text + "," + c.text + ",,0,\n");
   }
 }
 
@@ -60,27 +51,21 @@ TEST_F(ExportUnit, DateKeyAndDownChainsJudgedByTheirHead) {
       {0xFF, 0, 0, 21550101}, {0xFF, 0xFF, 0xFF, INT32_MIN}, {255, 200, 200, INT32_MIN},
   };
   iCSV = 1;
-  for (const auto& c : cases) {
+  StartCSV scsv;
+  for (const auto& c : cases) {  // printed from its key on, not after it
     auto p = Item("k", c.y, c.m, c.d);
-    StartCSV scsv;
     scsv.start_csvd = p.get();
     lCutStart = lCutEnd = c.key;
     EXPECT_NE(inproc::Capture([&] { OutputData(&scsv); }).out, "") << c.key;
     lCutStart = c.key + 1;
-    lCutEnd = lCutStart > 22000101 ? lCutStart : 22000101;
+    lCutEnd = std::max(lCutStart, 22000101);
     EXPECT_EQ(inproc::Capture([&] { OutputData(&scsv); }).out, "") << c.key;
   }
   auto head = Item("head", 100, 0, 0), down = Item("down", 150, 0, 0);
-  auto late = Item("late", 101, 0, 0), lateDown = Item("lateDown", 100, 0, 1);
-  auto other = Item("other", 100, 6, 0);
-  other->pnra->cRepeatType = 2;
-  other->pria = std::make_unique<RepeatInformationAppt>();
-  head->pdown_csvd = down.get();
-  head->pnext_csvd = late.get();
-  late->pdown_csvd = lateDown.get();
-  StartCSV scsv;
-  scsv.start_csvd = head.get();
-  scsv.other_csvd = other.get();
+  auto late = Item("late", 101, 0, 0), lateDown = Item("lateDown", 100, 0, 1), other = Item("other", 100, 6, 0);
+  other->pnra->cRepeatType = 2, other->pria = std::make_unique<RepeatInformationAppt>();
+  head->pdown_csvd = down.get(), head->pnext_csvd = late.get(), late->pdown_csvd = lateDown.get();
+  scsv.start_csvd = head.get(), scsv.other_csvd = other.get();
   lCutStart = 20000101;
   lCutEnd = 20001231;
   EXPECT_EQ(inproc::Capture([&] { OutputData(&scsv); }).out,
@@ -93,35 +78,22 @@ TEST_F(ExportUnit, DateKeyAndDownChainsJudgedByTheirHead) {
 std::vector<unsigned char> Book() {
   fixture::DbFile db;
   db.Add(9, 0, 0, inproc::Text("a\r\nb"));
-  Appt m;
-  m.cYear = 100, m.cMonth = 5, m.cDay = 14;
-  m.start(570).end(600);
-  m.description = "Meeting", m.category = "Work", m.location = "Room 2";
-  db.Add(11, 0, 0, m.Encode());
-  Appt e = m;
-  e.start(480).end(510);
-  e.description = "Early", e.location = "", e.note = 0;
-  db.Add(11, 0, 1, e.Encode());
-  Appt w;
-  w.start(600).end(660);
+  Appt m, w, p, t, o;
+  m.cYear = 100, m.cMonth = 5, m.cDay = 14, m.description = "Meeting", m.category = "Work", m.location = "Room 2";
+  db.Add(11, 0, 0, m.start(570).end(600).Encode());
+  m.description = "Early", m.location = "", m.note = 0;
+  db.Add(11, 0, 1, m.start(480).end(510).Encode());
   w.description = "Weekly", w.cRepeatType = 2, w.repeats = true;
   const unsigned char ria[12] = {1, 0x85, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0};
   std::copy(ria, ria + 12, w.ria);
-  db.Add(11, 0, 2, w.Encode());
-  Appt p;
-  p.cFlags = 0x26, p.cYear = 100, p.cMonth = 6, p.cDay = 0;
-  p.description = "Party", p.location = "Hall";
+  db.Add(11, 0, 2, w.start(600).end(660).Encode());
+  p.cFlags = 0x26, p.cYear = 100, p.cMonth = 6, p.description = "Party", p.location = "Hall";
   db.Add(11, 0, 3, p.Encode());
-  Appt t;
-  t.cFlags = 0x14, t.cYear = 100, t.cMonth = 2, t.cDay = 9;
-  t.t1 = '1', t.t2 = 0, t.lead = 0xFF;
+  t.cFlags = 0x14, t.cYear = 100, t.cMonth = 2, t.cDay = 9, t.t1 = '1', t.t2 = 0, t.lead = 0xFF;
   t.description = "Buy milk", t.location = "Store";
   db.Add(11, 0, 4, t.Encode());
-  Appt o;
-  o.cYear = 99, o.cMonth = 11, o.cDay = 30;
-  o.start(0).end(60);
-  o.description = "Old", o.location = "50% A&B #1";
-  db.Add(11, 0, 5, o.Encode());
+  o.cYear = 99, o.cMonth = 11, o.cDay = 30, o.description = "Old", o.location = "50% A&B #1";
+  db.Add(11, 0, 5, o.start(0).end(60).Encode());
   return db.Finish();
 }
 
@@ -135,19 +107,12 @@ const std::string P = "\"Party\",\"2000/07/01\",\"NONE\",\"NONE\",\"Hall\",\"0\"
 
 TEST(ExportEndToEnd, OptionsAndLayouts) {
   const struct { std::vector<std::string> options; std::string out; } cases[] = {
-      {{}, W + O + E + M},
-      {{"-a2"}, O + E + M},
-      {{"-a3"}, W},
-      {{"-e", "-a"}, W + O + E + M + P},
-      {{"-a", "-e"}, P},
-      {{"-t"}, "\"Buy milk\",\"2000/03/10\",\"0\",\"\",\"1\",\"\"\n"},
-      {{"-t3"}, ""},
-      {{"-t4"}, "\"Buy milk\",\"2000/03/10\",\"\",\"\",\"\",\"0\",\"\"\n"},
-      {{"-g000101", "-f001231"}, W + E + M},
-      {{"-g20000616", "-e", "-a"}, P},
+      {{}, W + O + E + M},  {{"-a2"}, O + E + M}, {{"-a3"}, W}, {{"-e", "-a"}, W + O + E + M + P}, {{"-a", "-e"}, P},
+      {{"-t"}, "\"Buy milk\",\"2000/03/10\",\"0\",\"\",\"1\",\"\"\n"},                 {{"-t3"}, ""},
+      {{"-t4"}, "\"Buy milk\",\"2000/03/10\",\"\",\"\",\"\",\"0\",\"\"\n"},          {{"-a2", "-s0"}, ""},
+      {{"-g000101", "-f001231"}, W + E + M},                        {{"-g20000616", "-e", "-a"}, P},
       {{"-a2", "-n1", "-g000615"}, "\"Early\",\"2000/06/15\",\"08:00\",\"08:30\",\"\",\"0\",\"a  b\"\n" + M},
       {{"-a2", "-n0", "-g000615"}, "\"Early\",\"2000/06/15\",\"08:00\",\"08:30\",\"\",\"0\",\"a\nb\"\n" + M},
-      {{"-a2", "-s0"}, ""},
       // Old alone, in each layout: "&" and "#" dropped from its location.
       {{"-a2", "-f991231", "-c1"}, "Old,1999/12/31,00:00,01:00,50% AB 1,0,\n"},
       {{"-a2", "-f991231", "-c0"}, "Old\n1999/12/31\n00:00\n01:00\n50% AB 1\n0\n\n\n"},
@@ -156,29 +121,11 @@ TEST(ExportEndToEnd, OptionsAndLayouts) {
   };
   fixture::ScratchDir dir;
   dir.Write("book.dat", Book());
-  for (const auto& c : cases) {
-    std::vector<std::string> args = c.options;
-    args.insert(args.begin(), "-xbook.dat");
-    const fixture::RunResult r = fixture::RunKalvert(dir, args);
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, c.out) << (c.options.empty() ? "" : c.options.back());
+  for (auto c : cases) {
+    c.options.push_back("-xbook.dat");
+    const fixture::RunResult r = fixture::RunKalvert(dir, c.options);
+    EXPECT_EQ(std::make_pair(r.status, r.out), std::make_pair(0, c.out)) << c.options[0] << r.err;
   }
-}
-
-TEST(ExportEndToEnd, BrokenRecordStopsTheRun) {
-  fixture::DbFile db;
-  Appt a;
-  a.description = "A";
-  db.Add(11, 0, 0, a.Encode());
-  a.osLocation = 200;
-  db.Add(11, 0, 3, a.Encode());
-  fixture::ScratchDir dir;
-  dir.Write("book.dat", db.Finish());
-  const fixture::RunResult r = fixture::RunKalvert(dir, {"-xbook.dat"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "");
-  const std::string kMsg = "Broken TYPE_DATA record 3.\n";
-  EXPECT_EQ(r.err.substr(r.err.size() - std::min(r.err.size(), kMsg.size())), kMsg);
 }
 
 }  // namespace
