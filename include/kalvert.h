@@ -301,6 +301,8 @@ void PrintString(const std::string& szWord, std::string& szOut, int nFlag);
 
 void ReadCSV(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 std::string GetCSV(const std::string& pszData, int16_t iNum, char cST);
+// Every field of a line, in one walk: GetCSV(line, n, cST) is field n (from 1).
+std::vector<std::string> SplitCSV(const std::string& pszData, char cST);
 void CSVToNRAAppt(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind);
 void CSVToNRAToDo(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind);
 int16_t GetRepeatDay(const std::string& pszDay);

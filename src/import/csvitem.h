@@ -13,6 +13,12 @@ namespace csvitem {
 // The line as handled: up to its first NUL.
 inline std::string LineOf(const std::string& szBuffer) { return std::string(szBuffer.c_str()); }
 
+// Column number `column` (from 1) of a split line; empty beyond its last.
+inline std::string Field(const std::vector<std::string>& columns, long column) {
+  return column >= 1 && static_cast<std::size_t>(column) <= columns.size() ? columns[static_cast<std::size_t>(column) - 1]
+                                                                           : std::string();
+}
+
 // 1 + the separators of the whole line, those inside quotes included. The
 // count is kept exact (not cut to 16 bits), so a very wide line is never
 // mistaken for a short one.
@@ -23,32 +29,6 @@ inline long CountColumns(const std::string& line) {
   return n;
 }
 
-// The quoted fields of a line, taken in one walk: At(column) gives what
-// GetCSV(line, column, '"') gives, without walking the line again for each
-// column. Each opening quote begins the next field; bytes outside quotes do
-// not count.
-class QuotedColumns {
- public:
-  explicit QuotedColumns(const std::string& line) {
-    bool inside = false;
-    for (const char c : line) {
-      if (c == '"') {
-        inside = !inside;
-        if (inside) fields_.emplace_back();
-      } else if (inside) {
-        fields_.back() += c;
-      }
-    }
-  }
-  std::string At(long column) const {
-    const int16_t iNum = static_cast<int16_t>(column);  // the field number GetCSV receives
-    if (iNum < 1 || static_cast<std::size_t>(iNum) > fields_.size()) return std::string();
-    return fields_[static_cast<std::size_t>(iNum) - 1];
-  }
-
- private:
-  std::vector<std::string> fields_;
-};
 
 // Note column: a note is written for the item unless the text is empty.
 inline void SetNote(PCSVD item, const std::string& text) {

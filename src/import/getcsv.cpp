@@ -1,65 +1,55 @@
-// getcsv: GetCSV, one field of a CSV line. Plain mode ('0') splits at every
-// comma; quoted mode takes only what stands between quote characters.
+// getcsv: the fields of a CSV line. Plain mode ('0') splits at every comma;
+// quoted mode takes only what stands between quote characters. SplitCSV
+// takes every field in one walk; GetCSV is one field of it.
 #include <cstring>
 
 #include "kalvert.h"
 
 namespace {
 
-// Plain mode: the comma is the only separator; everything else, quotes and
-// spaces included, belongs to the field.
-std::string PlainField(const char* p, std::size_t n, int16_t iNum) {
-  std::string field;
-  long counter = 1;
-  for (std::size_t i = 0; i < n; ++i) {
-    const char c = p[i];
-    if (c == ',') {
-      ++counter;
-      continue;
-    }
-    if (c == '\n') return field;
-    if (counter == iNum) {
-      field += c;
-    } else if (counter > iNum) {
-      return field;
+// Plain mode: the comma is the only separator and a line feed ends the line;
+// quotes, spaces and carriage returns belong to the fields.
+std::vector<std::string> PlainFields(const char* p, std::size_t n) {
+  std::vector<std::string> fields(1);
+  for (std::size_t i = 0; i < n && p[i] != '\n'; ++i) {
+    if (p[i] == ',') {
+      fields.emplace_back();
+    } else {
+      fields.back() += p[i];
     }
   }
-  return field;
+  return fields;
 }
 
-// Quoted mode: each opening quote starts a new field; bytes outside quotes
-// are not looked at, and there is no escape for the quote character.
-std::string QuotedField(const char* p, std::size_t n, int16_t iNum, char cST) {
-  std::string field;
-  long counter = 0;
+// Quoted mode: each opening quote begins the next field; bytes outside quotes
+// are not looked at, and there is no escape for the quote character (two in
+// a row close a field and open the next).
+std::vector<std::string> QuotedFields(const char* p, std::size_t n, char cST) {
+  std::vector<std::string> fields;
   bool inside = false;
   for (std::size_t i = 0; i < n; ++i) {
-    const char c = p[i];
-    if (c == cST) {
+    if (p[i] == cST) {
       inside = !inside;
-      if (inside) {
-        ++counter;
-      } else if (i > 0 && p[i - 1] == cST && counter == iNum) {
-        return std::string();
-      }
-      continue;
-    }
-    if (!inside) continue;
-    if (counter == iNum) {
-      field += c;
-    } else if (counter > iNum) {
-      return field;
+      if (inside) fields.emplace_back();
+    } else if (inside) {
+      fields.back() += p[i];
     }
   }
-  return field;
+  return fields;
 }
 
 }  // namespace
 
-std::string GetCSV(const std::string& pszData, int16_t iNum, char cST) {
+std::vector<std::string> SplitCSV(const std::string& pszData, char cST) {
   // The line ends at its first NUL.
   const char* p = pszData.c_str();
   const std::size_t n = std::strlen(p);
-  if (n == 0) return std::string();
-  return cST == '0' ? PlainField(p, n, iNum) : QuotedField(p, n, iNum, cST);
+  if (n == 0) return {};
+  return cST == '0' ? PlainFields(p, n) : QuotedFields(p, n, cST);
+}
+
+std::string GetCSV(const std::string& pszData, int16_t iNum, char cST) {
+  const std::vector<std::string> fields = SplitCSV(pszData, cST);
+  if (iNum < 1 || static_cast<std::size_t>(iNum) > fields.size()) return std::string();
+  return fields[static_cast<std::size_t>(iNum) - 1];
 }

@@ -86,9 +86,9 @@ void CSVToNRAAppt(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind) {
   }
   // A line too short to reach the note has none.
   if (iNum < 7) curr_csvd->pnra->iNoteRecNum = -1;
-  const csvitem::QuotedColumns columns(line);
+  const std::vector<std::string> columns = SplitCSV(line, '"');
   for (long column = 1; column <= iNum && column <= kLastColumn; ++column) {
-    SetColumn(curr_csvd, column, columns.At(column));
+    SetColumn(curr_csvd, column, csvitem::Field(columns, column));
   }
   ShortLineDefaults(curr_csvd->pria.get(), iNum);
 

@@ -56,9 +56,9 @@ void CSVToNRAToDo(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind) {
   // A line too short to reach the note has none.
   if (iNum < 6) curr_csvd->pnra->iNoteRecNum = -1;
   int nComplete = 0;
-  const csvitem::QuotedColumns columns(line);
+  const std::vector<std::string> columns = SplitCSV(line, '"');
   for (long column = 1; column <= iNum && column <= kLastColumn; ++column) {
-    nComplete += SetColumn(curr_csvd, column, columns.At(column));
+    nComplete += SetColumn(curr_csvd, column, csvitem::Field(columns, column));
   }
 
   NonRepeaAppt& nra = *curr_csvd->pnra;

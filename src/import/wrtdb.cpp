@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "csvitem.h"
 #include "csvvalue.h"
 #include "recwrite.h"
 
@@ -98,6 +99,7 @@ void PutField(DBLine* rec, const FieldDefineChain& fdc, long column, const std::
 
 void BuildRecord(PFDC start_fdc, const std::string& szBuffer, DBLine* rec) {
   const char cST = iCSV == 1 ? '0' : '"';
+  const std::vector<std::string> fields = SplitCSV(szBuffer, cST);
   long column = 1;
   for (PFDC fdc = start_fdc; fdc; fdc = fdc->pnext_fdc) {
     const uint8_t type = fdc->pfd->cFieldType;
@@ -111,7 +113,7 @@ void BuildRecord(PFDC start_fdc, const std::string& szBuffer, DBLine* rec) {
     }
     if (!UsesColumn(type)) continue;  // no slot, no column, group flag kept
     if (type != 9) rec->groupFlag = false;
-    PutField(rec, *fdc, column, GetCSV(szBuffer, CutTo16(column), cST));
+    PutField(rec, *fdc, column, csvitem::Field(fields, CutTo16(column)));
     ++column;
   }
 }
