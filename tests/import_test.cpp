@@ -132,15 +132,24 @@ TEST_F(Import, ChainLinksAndTypeFourteenRecords) {
   Bytes want;
   for (int i = 0; i < 6; ++i) {
     items[i] = Appt({"", "2000/01/01", "", "", "", "0", rows[i].note});
-    items[i]->iRecordNum = items[i]->iFirstRecord = rows[i].rec, items[i]->pnra->cDay = rows[i].day;
+    items[i]->iRecordNum = rows[i].rec;
+    items[i]->iFirstRecord = rows[i].rec;
+    items[i]->pnra->cDay = rows[i].day;
     fixture::Appt a;
-    a.cDay = rows[i].day, a.note = rows[i].noteNum, a.prev = rows[i].prev, a.next = rows[i].next;
+    a.cDay = rows[i].day;
+    a.note = rows[i].noteNum;
+    a.prev = rows[i].prev;
+    a.next = rows[i].next;
     want.bytes(Record(11, 2, rows[i].rec, a.Encode()));
     if (a.note >= 0) want.bytes(Record(9, 2, a.note, inproc::Text(rows[i].note)));
   }
   StartCSV scsv;
-  scsv.other_csvd = items[0].get(), items[0]->pnext_csvd = items[1].get(), scsv.start_csvd = items[2].get();
-  items[2]->pdown_csvd = items[3].get(), items[3]->pnext_csvd = items[4].get(), items[2]->pnext_csvd = items[5].get();
+  scsv.other_csvd = items[0].get();
+  items[0]->pnext_csvd = items[1].get();
+  scsv.start_csvd = items[2].get();
+  items[2]->pdown_csvd = items[3].get();
+  items[3]->pnext_csvd = items[4].get();
+  items[2]->pnext_csvd = items[5].get();
   iUserType14 = 2;
   for (unsigned i = 0; i < 24; ++i) szUserType14_0.push_back(static_cast<unsigned char>(i < 23 ? 0x10 + i : 0));
   SeekInfoLists seek;
