@@ -1,0 +1,81 @@
+// The option sets of the fuzz targets: the first byte of a fuzz input picks
+// one (byte modulo the number of sets). Shared with the regression tests,
+// which replay saved inputs through the built program with the same options.
+// "-x", "-i" and "-o" stand for the target's input, CSV and output files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace fuzzsets {
+
+using Set = std::vector<std::string>;
+
+// run_db: the input is a database file; every export layout, -d and -o.
+inline const std::vector<Set>& RunDb() {
+  static const std::vector<Set> sets = {
+      {},
+      {"-c0"},
+      {"-c1", "-n1"},
+      {"-b", "-h"},
+      {"-d", "-h"},
+      {"-dX", "-t4"},
+      {"-o"},
+      {"-o", "-m"},
+      {"-t4", "-n0", "-h"},
+      {"-e", "-t", "-a", "-c1"},
+      {"-a3", "-e3", "-t3", "-g940101", "-f991231"},
+      {"-d", "-o"},
+      {"-i", "-o"},
+      {"-s2", "-b", "-o"},
+  };
+  return sets;
+}
+
+// The CSV file that run_db's "-i" set imports: one line of each layout.
+constexpr char kRunDbCsv[] =
+    "\"Lunch\",\"2000/01/02\",\"12:00\",\"13:00\",\"Cafe\",\"note\\nline\",\"0\"\n"
+    "\"x\",\"y\",\"z\"\n";
+
+// import_book: the input is a CSV file imported into the example book.
+inline const std::vector<Set>& ImportBook() {
+  static const std::vector<Set> sets = {
+      {"-o"},
+      {"-e", "-o"},
+      {"-t", "-o"},
+      {"-t4", "-b", "-o"},
+      {"-m", "-r0", "-o"},
+      {"-m", "-e", "-c1", "-o"},
+      {"-r5", "-n0", "-h", "-o"},
+      {"-d", "-s2", "-o"},
+      {"-t", "-n1"},
+  };
+  return sets;
+}
+
+// import_cards: the input is a CSV file imported into the example cards.
+inline const std::vector<Set>& ImportCards() {
+  static const std::vector<Set> sets = {
+      {"-o"},
+      {"-m", "-o"},
+      {"-h", "-c1", "-o"},
+      {"-d", "-b", "-o"},
+      {"-m", "-s2", "-o"},
+      {"-c1"},
+  };
+  return sets;
+}
+
+// The argument list of one run: the set's words with the file names put in.
+inline std::vector<std::string> Arguments(const Set& set, const std::string& db, const std::string& csv,
+                                          const std::string& out) {
+  std::vector<std::string> args{"-x" + db};
+  for (const std::string& word : set) {
+    if (word == "-i") args.push_back("-i" + csv);
+    else if (word == "-o") args.push_back("-o" + out);
+    else args.push_back(word);
+  }
+  return args;
+}
+
+}  // namespace fuzzsets
