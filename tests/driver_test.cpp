@@ -92,7 +92,9 @@ TEST(Run, HelpAndExitStatuses) {
 TEST(Run, SmallestOutputFailedRunAndInPlaceUpdate) {
   ScratchDir dir;
   DbFile db('D');
-  db.header.cStatus = 0x40, db.header.cFileStatus = 0x81, db.header.iReleaseNum = -2;
+  db.header.cStatus = 0x40;
+  db.header.cFileStatus = 0x81;
+  db.header.iReleaseNum = -2;
   dir.Write("in.dat", db.Finish());
   dir.Write("out.dat", std::string("old"));
   dir.Write("bad.dat", DbFile('x').Finish());  // fails after the output was opened

@@ -27,7 +27,8 @@ TEST(ExportText, RepeatRuleTexts) {
 std::unique_ptr<CSVData> Item(const std::string& desc, uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
   auto p = std::make_unique<CSVData>();
   p->pnra = std::make_unique<NonRepeaAppt>(NonRepeaAppt{0, 0, 0, 0, 0, 0, 0, 0, cYear, cMonth, cDay, 0, 0, 0, 0, 0, 0, 0, 1});
-  p->cKind = KIND_APPT, p->pszDescription = desc;
+  p->cKind = KIND_APPT;
+  p->pszDescription = desc;
   return p;
 }
 
@@ -40,7 +41,8 @@ TEST_F(ExportUnit, TimeRule) {
   iCSV = 1;
   for (const auto& c : cases) {
     auto p = Item("T", 100, 5, 14);
-    p->pnra->cStartTimePri1 = p->pnra->cEndTimeYear = c.lo, p->pnra->cStartTimePri2 = p->pnra->cEndTimeMonth = c.hi;
+    p->pnra->cStartTimePri1 = p->pnra->cEndTimeYear = c.lo;
+    p->pnra->cStartTimePri2 = p->pnra->cEndTimeMonth = c.hi;
     EXPECT_EQ(inproc::Capture([&] { WriteCSV(p.get()); }).out, "T,2000/06/15," + c.text + "," + c.text + ",,0,\n");
   }
 }
@@ -63,9 +65,13 @@ TEST_F(ExportUnit, DateKeyAndDownChainsJudgedByTheirHead) {
   }
   auto head = Item("head", 100, 0, 0), down = Item("down", 150, 0, 0);
   auto late = Item("late", 101, 0, 0), lateDown = Item("lateDown", 100, 0, 1), other = Item("other", 100, 6, 0);
-  other->pnra->cRepeatType = 2, other->pria = std::make_unique<RepeatInformationAppt>();
-  head->pdown_csvd = down.get(), head->pnext_csvd = late.get(), late->pdown_csvd = lateDown.get();
-  scsv.start_csvd = head.get(), scsv.other_csvd = other.get();
+  other->pnra->cRepeatType = 2;
+  other->pria = std::make_unique<RepeatInformationAppt>();
+  head->pdown_csvd = down.get();
+  head->pnext_csvd = late.get();
+  late->pdown_csvd = lateDown.get();
+  scsv.start_csvd = head.get();
+  scsv.other_csvd = other.get();
   lCutStart = 20000101;
   lCutEnd = 20001231;
   EXPECT_EQ(inproc::Capture([&] { OutputData(&scsv); }).out,
@@ -79,20 +85,44 @@ std::vector<unsigned char> Book() {
   fixture::DbFile db;
   db.Add(9, 0, 0, inproc::Text("a\r\nb"));
   Appt m, w, p, t, o;
-  m.cYear = 100, m.cMonth = 5, m.cDay = 14, m.description = "Meeting", m.category = "Work", m.location = "Room 2";
+  m.cYear = 100;
+  m.cMonth = 5;
+  m.cDay = 14;
+  m.description = "Meeting";
+  m.category = "Work";
+  m.location = "Room 2";
   db.Add(11, 0, 0, m.start(570).end(600).Encode());
-  m.description = "Early", m.location = "", m.note = 0;
+  m.description = "Early";
+  m.location = "";
+  m.note = 0;
   db.Add(11, 0, 1, m.start(480).end(510).Encode());
-  w.description = "Weekly", w.cRepeatType = 2, w.repeats = true;
+  w.description = "Weekly";
+  w.cRepeatType = 2;
+  w.repeats = true;
   const unsigned char ria[12] = {1, 0x85, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0};
   std::copy(ria, ria + 12, w.ria);
   db.Add(11, 0, 2, w.start(600).end(660).Encode());
-  p.cFlags = 0x26, p.cYear = 100, p.cMonth = 6, p.description = "Party", p.location = "Hall";
+  p.cFlags = 0x26;
+  p.cYear = 100;
+  p.cMonth = 6;
+  p.description = "Party";
+  p.location = "Hall";
   db.Add(11, 0, 3, p.Encode());
-  t.cFlags = 0x14, t.cYear = 100, t.cMonth = 2, t.cDay = 9, t.t1 = '1', t.t2 = 0, t.lead = 0xFF;
-  t.description = "Buy milk", t.location = "Store";
+  t.cFlags = 0x14;
+  t.cYear = 100;
+  t.cMonth = 2;
+  t.cDay = 9;
+  t.t1 = '1';
+  t.t2 = 0;
+  t.lead = 0xFF;
+  t.description = "Buy milk";
+  t.location = "Store";
   db.Add(11, 0, 4, t.Encode());
-  o.cYear = 99, o.cMonth = 11, o.cDay = 30, o.description = "Old", o.location = "50% A&B #1";
+  o.cYear = 99;
+  o.cMonth = 11;
+  o.cDay = 30;
+  o.description = "Old";
+  o.location = "50% A&B #1";
   db.Add(11, 0, 5, o.start(0).end(60).Encode());
   return db.Finish();
 }

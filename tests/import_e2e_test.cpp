@@ -36,7 +36,9 @@ std::vector<unsigned char> Written(fixture::Header h, std::vector<std::tuple<uns
   Bytes table = Bytes().u8(31).u8(2).le16(static_cast<int>(entries.size()) * 8 + 6).le16(0);
   for (const auto& e : entries) table.le16(e.size).u8(0xFF).u8(0xFF).u8(0).le16(e.offset & 0xFFFF).u8(e.offset >> 16 & 0xFF);
   for (unsigned t = 0; t < 32; ++t) table.le16(std::count_if(entries.begin(), entries.end(), [t](auto& e) { return e.type < t; }));
-  h.cStatus = 2, h.cFileStatus |= 2, h.iNumRecords = static_cast<int>(entries.size());
+  h.cStatus = 2;
+  h.cFileStatus |= 2;
+  h.iNumRecords = static_cast<int>(entries.size());
   h.iLookUpSeek = 29 + static_cast<long>(records.size());
   return Bytes().u8(0x68).u8(0x63).u8(0x44).u8(0x00).bytes(h.Encode()).bytes(records).bytes(table).v;
 }
@@ -60,8 +62,15 @@ std::vector<unsigned char> VariedBook() {
   const auto add = [&](unsigned flags, unsigned y, unsigned m, unsigned d, int start, const std::string& desc,
                        const std::string& noteText, int repeatType = 1, std::vector<unsigned char> ria = {}) {
     Appt a;
-    a.cFlags = flags, a.cYear = y, a.cMonth = m, a.cDay = d, a.description = desc, a.cRepeatType = repeatType;
-    a.location = flags >= 0x80 ? "Room \xB2\xF1" : "", a.repeats = !ria.empty(), a.start(start).end(start < 0 ? -1 : start + 30);
+    a.cFlags = flags;
+    a.cYear = y;
+    a.cMonth = m;
+    a.cDay = d;
+    a.description = desc;
+    a.cRepeatType = repeatType;
+    a.location = flags >= 0x80 ? "Room \xB2\xF1" : "";
+    a.repeats = !ria.empty();
+    a.start(start).end(start < 0 ? -1 : start + 30);
     std::copy(ria.begin(), ria.end(), a.ria);
     if (flags < 0x20) a.t1 = '2', a.t2 = 0, a.e1 = 100, a.e2 = 1, a.lead = 3, a.leadTime = 0xFF;  // ToDo
     if (!noteText.empty()) db.Add(9, 2, a.note = note++, Text(noteText));
@@ -90,10 +99,16 @@ TEST(ImportE2E, AppointmentBookByteForByteAndRoundTrip) {
   ASSERT_EQ(RunKalvert(dir, {"-xbook.dat", "-iin.csv", "-oout.dat", "-s2"}).status, 0);
   // The repeating item (record 1) is on the flat chain, written first.
   Appt trip;
-  trip.description = "Trip", trip.cDay = 2, trip.note = 0, trip.cRepeatType = 8, trip.repeats = true;
+  trip.description = "Trip";
+  trip.cDay = 2;
+  trip.note = 0;
+  trip.cRepeatType = 8;
+  trip.repeats = true;
   std::copy_n(std::vector<unsigned char>{1, 15, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}.begin(), 12, trip.ria);
   Appt lunch;
-  lunch.description = "Lunch", lunch.location = "Office", lunch.cDay = 4;
+  lunch.description = "Lunch";
+  lunch.location = "Office";
+  lunch.cDay = 4;
   // Record 0: 17 bytes carried, the first date head and the count, the last two carried;
   // record 1: the date head (date, record number), then the closing bytes.
   EXPECT_EQ(dir.Read("out.dat"),

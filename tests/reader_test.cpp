@@ -1,6 +1,6 @@
 // The reader in-process: filing items in date and time order, the
-// definitions pass (copies, field counts, type-14 record 0, progress bar),
-// the data pass, note lookups, general-database lines and the heading line.
+// definitions pass (copies, field counts, type-14 record 0), the data pass,
+// general-database lines with their notes, and the heading line.
 #include "inproc.h"
 
 namespace {
@@ -98,6 +98,24 @@ TEST_F(Reader, DefinitionsPassCountsFields) {
   }
 }
 
+// A category, then data records of kinds 0x85 0x26 0x14, 0x05 (no known
+// kind), a repeating 0x7F and a status-1 0x10, each followed by a note.
+std::vector<unsigned char> Book() {
+  DbFile db;
+  db.Add(TYPE_CATEGORY, 0, 0, Text("cat"));
+  int num = 20;
+  for (const unsigned flags : {0x85u, 0x26u, 0x14u, 0x05u, 0x7Fu, 0x10u}) {
+    fixture::Appt a;
+    a.cFlags = flags;
+    a.repeats = flags == 0x7F;
+    a.cRepeatType = a.repeats ? 2 : 1;
+    a.description = "d" + std::to_string(num);
+    db.Add(TYPE_DATA, flags == 0x10 ? 1 : 0, num++, a.Encode());
+    db.Add(TYPE_NOTE, 0, 0, Text("n"));
+  }
+  return db.Finish();
+}
+
 TEST_F(Reader, ProgressBarMarks) {
   const struct { std::vector<long> steps; long last; int marks; } cases[] = {
       {{70, 100, 990}, 1000, 49},  // 7 + 10 + 99 percent: 3 + 2 + 44, no closing mark
@@ -118,43 +136,9 @@ TEST_F(Reader, ProgressBarMarks) {
   }
 }
 
-// A category, then data records of kinds 0x85 0x26 0x14, `fourth`, a repeating
-// 0x7F and a status-1 0x10, each followed by a note.
-std::vector<unsigned char> Book(unsigned fourth) {
-  DbFile db;
-  db.Add(TYPE_CATEGORY, 0, 0, Text("cat"));
-  int num = 20;
-  for (const unsigned flags : {0x85u, 0x26u, 0x14u, fourth, 0x7Fu, 0x10u}) {
-    fixture::Appt a;
-    a.cFlags = flags, a.cRepeatType = flags == 0x7F ? 2 : 1, a.repeats = flags == 0x7F, a.description = "d" + std::to_string(num);
-    db.Add(TYPE_DATA, flags == 0x10 ? 1 : 0, num++, a.Encode());
-    db.Add(TYPE_NOTE, 0, 0, Text("n"));
-  }
-  return db.Finish();
-}
-
-TEST_F(Reader, DataPassKindsAndMerge) {
-  ASSERT_EQ(Read(Book(0x05), true).status, 0);
-  std::string kinds;
-  for (const auto& it : scsv.items) kinds += std::to_string(it->cKind) + it->pszDescription + " ";
-  EXPECT_EQ(kinds, "128d20 32d21 16d22 0 32d24 16d25 ");  // no known kind: left as made
-  // -m with -o leaves the input's items out: only the category is copied.
-  Reset();
-  scsv = StartCSV();
-  iMerge = 1;
-  OpenOutput();
-  ASSERT_EQ(Read(Book(0x05), true).status, 0);
-  EXPECT_TRUE(scsv.items.empty());
-  EXPECT_EQ(OutputBytes(), Record(TYPE_CATEGORY, 0, 0, Text("cat")).v);
-  Reset();
-  scsv = StartCSV();
-  OpenOutput();
-  EXPECT_EQ(Read(Book(0x0F), true).err, "TYPE_DATA record 23 has no known kind; can't write it.\n");
-}
-
-// Lookups on one open file (answered from what earlier lookups read) and
-// each on a fresh one: note 1 twice (the first wins), 2 with a NUL inside, 3
-// only after the lookup table.
+// Notes by number with the three conversions: the first record of a number
+// wins, a NUL ends the text, nothing after the lookup table is found, and the
+// answers kept from earlier lookups equal a fresh read for every lookup.
 TEST_F(Reader, NoteLookups) {
   DbFile db;
   db.Add(TYPE_NOTE, 0, 1, Text("a\r\nb"));
@@ -168,7 +152,10 @@ TEST_F(Reader, NoteLookups) {
   };
   for (const bool fresh : {false, true}) {
     for (const auto& c : cases) {
-      if (fresh || &c == cases) Reset(), OpenDatabase(file);
+      if (fresh || &c == cases) {
+        Reset();
+        OpenDatabase(file);
+      }
       iNote = c.note;
       std::fseek(fp, 40, SEEK_SET);
       std::string text;
@@ -179,6 +166,21 @@ TEST_F(Reader, NoteLookups) {
   }
 }
 
+TEST_F(Reader, DataPassKindsAndMerge) {
+  ASSERT_EQ(Read(Book(), true).status, 0);
+  std::string kinds;
+  for (const auto& it : scsv.items) kinds += std::to_string(it->cKind) + it->pszDescription + " ";
+  EXPECT_EQ(kinds, "128d20 32d21 16d22 0 32d24 16d25 ");  // no known kind: left as made
+  // -m with -o leaves the input's items out: only the category is copied.
+  Reset();
+  scsv = StartCSV();
+  iMerge = 1;
+  OpenOutput();
+  ASSERT_EQ(Read(Book(), true).status, 0);
+  EXPECT_TRUE(scsv.items.empty());
+  EXPECT_EQ(OutputBytes(), Record(TYPE_CATEGORY, 0, 0, Text("cat")).v);
+}
+
 struct Def { uint8_t type; int16_t offset; uint8_t flags = 0, res1 = 0; std::string name = "f"; };
 
 // The field list as the definitions pass builds it, iFileDefNum counted from it.
@@ -187,7 +189,8 @@ PFDC Chain(const std::vector<Def>& defs) {
   iFileDefNum = 0;
   for (const Def& d : defs) {
     FieldDefineChain& n = fdcNodes.emplace_back();
-    n.pfd = std::make_unique<FieldDefine>(FieldDefine{d.type, 1, d.offset, d.flags, d.res1, 0}), n.szName = d.name;
+    n.pfd = std::make_unique<FieldDefine>(FieldDefine{d.type, 1, d.offset, d.flags, d.res1, 0});
+    n.szName = d.name;
     if (fdcNodes.size() > 1) fdcNodes[fdcNodes.size() - 2].pnext_fdc = &n;
     if (d.type <= 10 || d.type == 13 || d.type == 15) ++iFileDefNum;
   }
@@ -207,8 +210,7 @@ TEST_F(Reader, GeneralDatabaseFieldTypes) {
       {{{2, 0}, {13, 4, 0x20}, {15, 6, 0x20}}, Bytes().cstr("hey").le16(9).le16(8).u8(0).cstr("you"), "hey,you,\n"},
       {{{7, 0, 0x20}}, Bytes().le16(2).le16(615), "10:15\n"},
       {{{3, 0}, {11, -5}, {12, 999}, {14, 999}}, Bytes().cstr("A&B #1"), "AB 1\n"},
-      {{{0, 1}}, Bytes().le16(1), "", broken},          {{{2, 3}}, Bytes().str("ab"), "", broken},
-      {{{2, 0, 0x20}}, Bytes().le16(40), "", broken},   {{{2, 0, 0x20}}, Bytes().le16(0xFFFF), "", broken},
+      {{{0, 1}}, Bytes().le16(1), "", broken},          {{{2, 0, 0x20}}, Bytes().le16(0xFFFF), "", broken},
       {{{11, 0}, {9, 2}}, Bytes().le16(1), "", broken}, {{{8, 1}}, Bytes().u8(1).u8(2).u8(3), "", broken},
   };
   iCSV = 1;
@@ -225,11 +227,11 @@ TEST_F(Reader, GeneralDatabaseNotesRenumberedOnlyWhenWritten) {
   DbFile db('D');
   db.Add(TYPE_NOTE, 0, 5, Text("hi\r\nyo"));
   db.Add(TYPE_NOTE, 0, 6, Text("b"));
-  const struct { int16_t note; bool output, merge; int links[2]; std::string line; int newLinks[2]; std::vector<std::string> written; } cases[] = {
-      {2, false, false, {5, 0xFFFF}, "hi\\nyo,\n", {5, 0xFFFF}, {}},
-      {1, true, false, {5, 6}, "hi  yo,b\n", {3, 4}, {"hi  yo", "b"}},
-      {0, true, false, {6, 5}, "b,hi\nyo\n", {3, 4}, {"b", "hi\nyo"}},
-      {2, true, true, {5, 6}, "hi\\nyo,b\n", {5, 6}, {}},
+  // With -o the linked notes are written under the next numbers in field
+  // order; -m writes none and keeps the links (0xFFFF: no note).
+  const struct { int16_t note; bool merge; int links[2]; std::string line; int newLinks[2]; std::vector<std::string> written; } cases[] = {
+      {0, false, {6, 5}, "b,hi\nyo\n", {3, 4}, {"b", "hi\nyo"}},
+      {2, true, {5, 0xFFFF}, "hi\\nyo,\n", {5, 0xFFFF}, {}},
   };
   for (const auto& c : cases) {
     Reset();
@@ -239,7 +241,7 @@ TEST_F(Reader, GeneralDatabaseNotesRenumberedOnlyWhenWritten) {
     iNoteNum = 3;
     iNote = c.note;
     iMerge = c.merge;
-    if (c.output) OpenOutput();
+    OpenOutput();
     RecordBody body = Body(Bytes().le16(c.links[0]).le16(c.links[1]));
     std::string line;
     PFDC fdc = Chain({{10, 0}, {10, 2}});
@@ -249,7 +251,7 @@ TEST_F(Reader, GeneralDatabaseNotesRenumberedOnlyWhenWritten) {
     EXPECT_EQ(body.bytes, Body(Bytes().le16(c.newLinks[0]).le16(c.newLinks[1])).bytes);
     Bytes want;
     for (const std::string& text : c.written) want.bytes(Record(TYPE_NOTE, 1, 3 + static_cast<int>(want.size() > 0), Text(text)));
-    if (c.output) { EXPECT_EQ(OutputBytes(), want.v); }
+    EXPECT_EQ(OutputBytes(), want.v);
     EXPECT_EQ(iNoteNum, 3 + static_cast<int>(c.written.size()));
   }
 }
@@ -258,13 +260,13 @@ TEST_F(Reader, HeadingLineBranches) {
   const std::vector<Def> book = {{2, 0, 0, 0, "Desc&ription"}, {8, 0, 0, 0, "Date"}, {7, 0, 0, 0, "Start"},
                                  {7, 0, 0, 0, "End"},  {2, 0, 0, 0, "Lo&cation"}, {19, 0, 0, 0, "Nt"},
                                  {22, 0, 0, 0, "Pri"}, {23, 0, 0, 0, "Tt"},       {10, 0, 0, 0, "No&te"}};
-  const struct { int16_t appt, event, todo, header; std::string line; } cases[] = {
-      {1, 1, 1, 1, "Description,Start,End,Location,Nt,Tt,Note\n"}, {0, 1, 1, 1, "Description,Location,Nt,Tt,Note\n"},
-      {0, 0, 2, 1, "Description,Date,Nt,Pri,Tt,Note\n"},           {1, 0, 0, 0, ""},
+  const struct { int16_t appt, event, todo; std::string line; } cases[] = {
+      {1, 1, 1, "Description,Start,End,Location,Nt,Tt,Note\n"}, {0, 1, 1, "Description,Location,Nt,Tt,Note\n"},
+      {0, 0, 2, "Description,Date,Nt,Pri,Tt,Note\n"},
   };
+  iHeader = 1;
   for (const auto& c : cases) {
     iCSV = 1;
-    iHeader = c.header;
     iAppt = c.appt;
     iEvent = c.event;
     iToDo = c.todo;
@@ -274,7 +276,6 @@ TEST_F(Reader, HeadingLineBranches) {
   // A general database names every column that prints, whatever -a says.
   iFileType = 1;
   iCSV = 2;
-  iHeader = 1;
   PFDC fdc = Chain({{2, 0, 0, 0, "Na&me"}, {11, 0, 0, 0, "Group"}, {9, 0, 0, 0, "One"}, {12, 0, 0, 0, "Link"},
                     {8, 0, 0, 0, std::string("Da\0te", 5)}, {15, 0, 0, 0, "#Memo"}, {23, 0, 0, 0, "T"}});
   EXPECT_EQ(Capture([&] { PrintHeader(fdc); }).out, "\"Name\",\"One\",\"Da\",\"Memo\",\"T\"\n");
