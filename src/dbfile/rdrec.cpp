@@ -6,8 +6,8 @@
 #include "kalvert.h"
 
 bool ReadRecordHeader(RecordHeader* prh, std::FILE* f) {
-  const long lAt = std::ftell(f);
   if (fread_RHDR(prh, 1, kSizeRHDR, f) != kSizeRHDR) return false;
-  if (prh->iLength < kSizeRHDR) Fatal("Broken record at offset %ld.\n", lAt);
+  // The header's offset is asked only when it is needed for the message.
+  if (prh->iLength < kSizeRHDR) Fatal("Broken record at offset %ld.\n", std::ftell(f) - kSizeRHDR);
   return true;
 }

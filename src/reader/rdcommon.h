@@ -3,6 +3,7 @@
 // output database.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -39,10 +40,20 @@ inline bool ReadBytes(std::vector<unsigned char>* pBuf, long lSize) {
   return std::fread(pBuf->data(), 1, pBuf->size(), fp) == pBuf->size();
 }
 
-// Passes over a body. A seek past the end of the file is no failure here:
-// the next header read finds the end.
+// Passes over a body by reading it (a seek costs a system call, a read from
+// the stream's buffer does not). A body that runs past the end of the file
+// is no failure here: the position goes where the body would end, as a seek
+// would put it, and the next header read finds the end.
 inline void SkipBody(const RecordHeader& rh) {
-  if (std::fseek(fp, BodySize(rh), SEEK_CUR) != 0) Fatal("Failed read file.\n");
+  char scratch[4096];
+  for (long lLeft = BodySize(rh); lLeft > 0;) {
+    const std::size_t n = std::fread(scratch, 1, static_cast<std::size_t>(std::min<long>(lLeft, sizeof scratch)), fp);
+    if (n == 0) {
+      if (std::fseek(fp, lLeft, SEEK_CUR) != 0) Fatal("Failed read file.\n");
+      return;
+    }
+    lLeft -= static_cast<long>(n);
+  }
 }
 
 // Writes a record header to the output database, low byte first.

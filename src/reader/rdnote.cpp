@@ -3,31 +3,32 @@
 //
 // A note is the first TYPE_NOTE record with that number met when the records
 // are read from the first one on, up to the lookup table. Instead of reading
-// the records again for every note, the headers are read once, as far as the
-// notes asked for so far needed, and every note met on the way is remembered;
-// the outcome of each lookup is the one a fresh read from the first record
-// would give.
+// the records again for every note, the first lookup reads them all once, in
+// sequence, and keeps every note's body with the way the reading ended (the
+// lookup table, the end of the file, or a broken header). Every lookup then
+// gives the outcome a fresh read from the first record would give: a note met
+// before the end is found, and any other ends as that read would have ended.
 #include <cstdio>
 #include <unordered_map>
 #include <vector>
 
 #include "kalvert.h"
+#include "rdcommon.h"
 
 namespace {
 
-struct NoteAt {
-  long lBody;  // input offset of the body
-  long lSize;  // body size
+enum class ScanEnd { kLookUpTable, kEndOfFile, kBrokenHeader };
+
+struct NoteBody {
+  std::vector<unsigned char> bytes;
+  bool bWhole = true;  // false when the file ends inside the body
 };
 
-enum class ScanEnd { kOpen, kLookUpTable, kEndOfFile };
-
 struct NoteIndex {
-  std::FILE* f = nullptr;
-  long lStart = 0;
-  long lNext = 0;  // offset of the next header not read yet
-  ScanEnd end = ScanEnd::kOpen;
-  std::unordered_map<int16_t, NoteAt> notes;  // the first record of each number
+  bool bBuilt = false;
+  ScanEnd end = ScanEnd::kEndOfFile;
+  long lBrokenAt = 0;                              // offset of a broken header that ended the reading
+  std::unordered_map<int16_t, NoteBody> notes;  // the first record of each number
 };
 
 NoteIndex& Index() {
@@ -35,39 +36,37 @@ NoteIndex& Index() {
   return index;
 }
 
-// Reads on from where the last lookup stopped until the note is met or the
-// records end. A broken header ends the run there, as a fresh read would.
-const NoteAt* FindNote(int16_t word) {
-  NoteIndex& idx = Index();
-  if (idx.f != fp || idx.lStart != lFirst) {
-    idx = NoteIndex{};
-    idx.f = fp;
-    idx.lStart = lFirst;
-    idx.lNext = lFirst;
-  }
-  auto found = idx.notes.find(word);
-  if (found != idx.notes.end()) return &found->second;
-  if (idx.end != ScanEnd::kOpen) return nullptr;
-  if (std::fseek(fp, idx.lNext, SEEK_SET) != 0) Fatal("1. Failed read TYPE_NOTE in file.\n");
+// Reads the records from lFirst on, as far as a plain search for a note could
+// ever get, keeping the notes; the input position is put back afterwards.
+void BuildIndex(NoteIndex* idx) {
+  const long lSaved = std::ftell(fp);
+  if (std::fseek(fp, lFirst, SEEK_SET) != 0) Fatal("1. Failed read TYPE_NOTE in file.\n");
+  long lAt = lFirst;
   for (;;) {
     RecordHeader rh{};
-    if (!ReadRecordHeader(&rh, fp)) {
-      idx.end = ScanEnd::kEndOfFile;
-      return nullptr;
+    if (fread_RHDR(&rh, 1, kSizeRHDR, fp) != kSizeRHDR) {
+      idx->end = ScanEnd::kEndOfFile;
+      break;
+    }
+    if (rh.iLength < kSizeRHDR) {
+      idx->end = ScanEnd::kBrokenHeader;
+      idx->lBrokenAt = lAt;
+      break;
     }
     if (rh.cType == TYPE_LOOKUPTABLE) {
-      idx.end = ScanEnd::kLookUpTable;
-      return nullptr;
+      idx->end = ScanEnd::kLookUpTable;
+      break;
     }
-    const long lBody = idx.lNext + kSizeRHDR;
-    const long lSize = static_cast<long>(rh.iLength) - kSizeRHDR;
-    idx.lNext = lBody + lSize;
-    if (rh.cType == TYPE_NOTE) {
-      const auto ins = idx.notes.emplace(rh.iRecord, NoteAt{lBody, lSize});
-      if (rh.iRecord == word) return &ins.first->second;
+    lAt += rh.iLength;
+    if (rh.cType != TYPE_NOTE || idx->notes.count(rh.iRecord)) {
+      reader::SkipBody(rh);
+      continue;
     }
-    if (std::fseek(fp, lSize, SEEK_CUR) != 0) Fatal("1. Failed read TYPE_NOTE in file.\n");
+    NoteBody& note = idx->notes[rh.iRecord];
+    note.bWhole = reader::ReadBytes(&note.bytes, reader::BodySize(rh));
   }
+  idx->bBuilt = true;
+  if (std::fseek(fp, lSaved, SEEK_SET) != 0) Fatal("Failed read file.\n");
 }
 
 // The note up to its first NUL, with CR and LF converted by iNote.
@@ -96,19 +95,18 @@ std::string Convert(const std::vector<unsigned char>& raw) {
 void ResetNoteIndex() { Index() = NoteIndex{}; }
 
 std::string ReadNote(int16_t word, int8_t /*cRepeatType*/) {
-  const long lSaved = std::ftell(fp);
-  const NoteAt* at = FindNote(word);
-  if (!at) {
-    if (Index().end == ScanEnd::kEndOfFile) Fatal("1. Failed read TYPE_NOTE in file.\n");
-    if (std::fseek(fp, lSaved, SEEK_SET) != 0) Fatal("Failed read file.\n");
-    std::fprintf(stderr, "Note record %d not found.\n", word);
-    return std::string();
+  NoteIndex& idx = Index();
+  if (!idx.bBuilt) BuildIndex(&idx);
+  const auto found = idx.notes.find(word);
+  if (found != idx.notes.end()) {
+    if (!found->second.bWhole) Fatal("2. Failed read TYPE_NOTE in file.\n");
+    return Convert(found->second.bytes);
   }
-  std::vector<unsigned char> raw(static_cast<std::size_t>(at->lSize));
-  if (std::fseek(fp, at->lBody, SEEK_SET) != 0 ||
-      (!raw.empty() && std::fread(raw.data(), 1, raw.size(), fp) != raw.size())) {
-    Fatal("2. Failed read TYPE_NOTE in file.\n");
+  switch (idx.end) {
+    case ScanEnd::kEndOfFile: Fatal("1. Failed read TYPE_NOTE in file.\n");
+    case ScanEnd::kBrokenHeader: Fatal("Broken record at offset %ld.\n", idx.lBrokenAt);
+    case ScanEnd::kLookUpTable: break;
   }
-  if (std::fseek(fp, lSaved, SEEK_SET) != 0) Fatal("Failed read file.\n");
-  return Convert(raw);
+  std::fprintf(stderr, "Note record %d not found.\n", word);
+  return std::string();
 }
