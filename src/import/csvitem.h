@@ -53,17 +53,11 @@ inline void SetMonthRule(PRIA ria, const std::string& text) {
 }
 
 inline void SetFirstDate(PRIA ria, const std::string& text) {
-  const csvvalue::Date3 d = csvvalue::ParseDate(text);
-  ria->cStartYear = d.year;
-  ria->cStartMonth = d.month;
-  ria->cStartDay = d.day;
+  csvvalue::StoreDate(text, &ria->cStartYear, &ria->cStartMonth, &ria->cStartDay);
 }
 
 inline void SetLastDate(PRIA ria, const std::string& text) {
-  const csvvalue::Date3 d = csvvalue::ParseDate(text);
-  ria->cEndYear = d.year;
-  ria->cEndMonth = d.month;
-  ria->cEndDay = d.day;
+  csvvalue::StoreDate(text, &ria->cEndYear, &ria->cEndMonth, &ria->cEndDay);
 }
 
 // The five repeat columns, numbered 1 (frequency) to 5 (last date); they

@@ -53,6 +53,14 @@ inline Date3 ParseDate(const std::string& s) {
   return d;
 }
 
+// A date column stored in the three date bytes of a record.
+inline void StoreDate(const std::string& s, uint8_t* year, uint8_t* month, uint8_t* day) {
+  const Date3 d = ParseDate(s);
+  *year = d.year;
+  *month = d.month;
+  *day = d.day;
+}
+
 // An empty column, or one holding "NONE" or "none" anywhere, gives no time.
 inline bool IsNoTime(const std::string& s) {
   return s.empty() || s.find("NONE") != std::string::npos || s.find("none") != std::string::npos;

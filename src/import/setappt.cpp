@@ -30,13 +30,9 @@ void SetColumn(PCSVD item, long column, std::string text) {
     case 1:
       item->pszDescription = CutString(text, 0, 51);
       break;
-    case 2: {
-      const csvvalue::Date3 d = csvvalue::ParseDate(text);
-      nra.cYear = d.year;
-      nra.cMonth = d.month;
-      nra.cDay = d.day;
+    case 2:
+      csvvalue::StoreDate(text, &nra.cYear, &nra.cMonth, &nra.cDay);
       break;
-    }
     case 3:
       SetTime(text, &nra.cStartTimePri1, &nra.cStartTimePri2, &item->iStartTimeFlag);
       break;

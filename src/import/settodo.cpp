@@ -16,23 +16,15 @@ int SetColumn(PCSVD item, long column, std::string text) {
     case 1:
       item->pszDescription = CutString(text, 0, 51);
       break;
-    case 2: {
-      const csvvalue::Date3 d = csvvalue::ParseDate(text);
-      nra.cYear = d.year;
-      nra.cMonth = d.month;
-      nra.cDay = d.day;
+    case 2:
+      csvvalue::StoreDate(text, &nra.cYear, &nra.cMonth, &nra.cDay);
       break;
-    }
     case 3:
       nra.iEndDate = static_cast<uint16_t>(csvvalue::LeadingNumber(text));
       break;
-    case 4: {
-      const csvvalue::Date3 d = csvvalue::ParseDate(text);
-      nra.cEndTimeYear = d.year;
-      nra.cEndTimeMonth = d.month;
-      nra.cLeadTimeDay = d.day;
+    case 4:
+      csvvalue::StoreDate(text, &nra.cEndTimeYear, &nra.cEndTimeMonth, &nra.cLeadTimeDay);
       return text.empty() ? 0 : kComplete;
-    }
     case 5:
       nra.cStartTimePri1 = text.empty() ? static_cast<uint8_t>('1') : static_cast<uint8_t>(text[0]);
       nra.cStartTimePri2 = 0;
