@@ -40,6 +40,7 @@ TEST(Options, ValuesCutsRangesDatesAndOrder) {
       {{"-g899999"}, nullptr, 20899999, &lCutStart},   {{"-g900000"}, nullptr, 19900000, &lCutStart},
       {{"-g19940404"}, nullptr, 19940404, &lCutStart}, {{"-f23000101"}, nullptr, 22000101, &lCutEnd},
       {{"-g1994"}, nullptr, 19000101, &lCutStart},     {{"-g1.99404e7"}, nullptr, 19940400, &lCutStart},
+      {{"-g2.1e30"}, nullptr, 19000101, &lCutStart},  // six characters, but no date the century fits
       {{"-g000100"}, nullptr, 19000101, &lCutStart, "Check! Cut first date.(19000101)\n"},
       {{"-f000050"}, nullptr, 22000101, &lCutEnd, "Check! Cut finish date.(22000101)\n"},
   };
