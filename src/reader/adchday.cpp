@@ -25,6 +25,16 @@ void CountFiled(int16_t iFlag, bool bNewDate) {
   if (iFlag == 0 && bNewDate) iUserType14 = CutTo16(iUserType14 + 1L);
 }
 
+// The node before the item's place (or the chain head, when there is none)
+// now leads to the item.
+void LinkAfter(PCSVD prev, PCSVD curr_csvd, PCSVD* head) {
+  if (prev) {
+    prev->pnext_csvd = curr_csvd;
+  } else {
+    *head = curr_csvd;
+  }
+}
+
 }  // namespace
 
 PCSVD AddChainForDay(PCSVD start_csvd, PCSVD curr_csvd, int16_t iFlag) {
@@ -48,21 +58,13 @@ PCSVD AddChainForDay(PCSVD start_csvd, PCSVD curr_csvd, int16_t iFlag) {
       curr_csvd->pnext_csvd = work->pnext_csvd;
       work->pnext_csvd = work->pdown_csvd;
       work->pdown_csvd = nullptr;
-      if (prev) {
-        prev->pnext_csvd = curr_csvd;
-      } else {
-        start_csvd = curr_csvd;
-      }
+      LinkAfter(prev, curr_csvd, &start_csvd);
     }
     CountFiled(iFlag, false);
     return start_csvd;
   }
   curr_csvd->pnext_csvd = work;
-  if (prev) {
-    prev->pnext_csvd = curr_csvd;
-  } else {
-    start_csvd = curr_csvd;
-  }
+  LinkAfter(prev, curr_csvd, &start_csvd);
   CountFiled(iFlag, true);
   return start_csvd;
 }

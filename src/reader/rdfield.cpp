@@ -106,15 +106,19 @@ void DumpViewPointTable(const RecordHeader& rh, const std::vector<unsigned char>
   }
 }
 
+// Reads n bytes of the table for the dump; a short read is reported and ends
+// that part of the dump (the pass itself goes on).
+bool ReadForDump(unsigned char* p, std::size_t n) {
+  if (std::fread(p, 1, n, fp) == n) return true;
+  std::fflush(stdout);
+  std::fputs("TEST!! Failed read TYPE_DEFFIELD in file.\n", stderr);
+  return false;
+}
+
 void DumpLookUpTable() {
-  constexpr const char* kFailed = "TEST!! Failed read TYPE_DEFFIELD in file.\n";
   for (int i = 0; i < iAllRecNum; ++i) {
     unsigned char e[8];
-    if (std::fread(e, 1, sizeof e, fp) != sizeof e) {
-      std::fflush(stdout);
-      std::fputs(kFailed, stderr);
-      break;
-    }
+    if (!ReadForDump(e, sizeof e)) break;
     std::printf("%d:Index 1 = %d index[0]=%x, index[1]=%x)\n", i, e[0] + 256 * e[1], e[0], e[1]);
     std::printf("Index 2 = %d index[2]=%x, index[3]=%x\n", e[2] + 256 * e[3], e[2], e[3]);
     std::printf("Index 3 = %x\n", e[4]);
@@ -123,11 +127,7 @@ void DumpLookUpTable() {
   std::printf("Index Current = %ld\n\n", std::ftell(fp));
   for (int i = 0; i < kSeekInfoTypes; ++i) {
     unsigned char w[2];
-    if (std::fread(w, 1, sizeof w, fp) != sizeof w) {
-      std::fflush(stdout);
-      std::fputs(kFailed, stderr);
-      break;
-    }
+    if (!ReadForDump(w, sizeof w)) break;
     std::printf("%d:iWork = %d\n\n", i, DecodeI16(w));
   }
   std::printf(" Index Current = %ld\n\n", std::ftell(fp));

@@ -79,14 +79,20 @@ void Repeat(Appt& a, int repeatType, int freq, int days, int months, int y0, int
 
 Bytes Text(const std::string& s) { return Bytes().str(s); }
 
-}  // namespace
-
-std::vector<unsigned char> BuildExampleBook() {
-  DbFile db('2');
+// Both examples were last saved on 1999/04/01 at noon.
+DbFile NewDatabase(unsigned char fileType) {
+  DbFile db(fileType);
   db.header.cYear = 99;
   db.header.cMonth = 3;
   db.header.cDay = 0;
   db.header.iMinute = 12 * 60;
+  return db;
+}
+
+}  // namespace
+
+std::vector<unsigned char> BuildExampleBook() {
+  DbFile db = NewDatabase('2');
 
   // Field definitions: their names and types make the heading lines of the
   // three layouts (appointments, events, ToDo items).
@@ -260,11 +266,7 @@ struct Card {
 }  // namespace
 
 std::vector<unsigned char> BuildExampleCards() {
-  DbFile db('D');
-  db.header.cYear = 99;
-  db.header.cMonth = 3;
-  db.header.cDay = 0;
-  db.header.iMinute = 12 * 60;
+  DbFile db = NewDatabase('D');
 
   struct Def {
     unsigned type;
