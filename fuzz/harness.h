@@ -58,8 +58,17 @@ inline void WriteFile(const std::string& path, const std::vector<unsigned char>&
 // thrown away: libFuzzer's -close_fd_mask=3 points fds 1 and 2 at /dev/null
 // after keeping a copy of stderr for itself and the sanitizers. Set
 // KALVERT_FUZZ_VERBOSE=1 to see the program's output (when replaying one input).
+// Descriptor for the harness's own messages: a copy of stderr taken before
+// libFuzzer closes it.
+inline int& ReportFd() {
+  static int fd = 2;
+  return fd;
+}
+
 inline void Initialize(int* argc, char*** argv) {
   bInterceptExit = true;
+  const int copy = ::dup(2);
+  if (copy >= 0) ReportFd() = copy;
   if (std::getenv("KALVERT_FUZZ_VERBOSE")) return;
   for (int i = 1; i < *argc; ++i) {
     if (std::strncmp((*argv)[i], "-close_fd_mask=", 15) == 0) return;
@@ -76,8 +85,10 @@ inline void Initialize(int* argc, char*** argv) {
 // Crashes (so that the fuzzer records the input) when a run broke a rule.
 inline void Require(bool ok, const char* what) {
   if (ok) return;
-  std::fprintf(stderr, "kalvert fuzz check failed: %s\n", what);
-  std::fflush(stderr);
+  const std::string line = std::string("kalvert fuzz check failed: ") + what + "\n";
+  if (::write(ReportFd(), line.data(), line.size()) < 0) {
+    // nothing more to do: the abort below still records the input
+  }
   std::abort();
 }
 
