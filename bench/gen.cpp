@@ -35,22 +35,46 @@ class Rng {
   // 0 .. n-1 (n small: the modulo bias does not matter here).
   int Below(int n) { return static_cast<int>(mt_() % static_cast<unsigned long>(n)); }
   template <std::size_t K>
-  const char* Pick(const char* const (&words)[K]) { return words[Below(static_cast<int>(K))]; }
+  const char* Pick(const char* const (&words)[K]) {
+    return words[Below(static_cast<int>(K))];
+  }
 
  private:
   std::mt19937 mt_;
 };
 
-const char* const kSubjects[] = {"Staff meeting", "Dentist", "Lunch with Ken", "Budget review", "Pay rent",
-                                 "Tea ceremony class", "Call the bank", "Flight to Osaka", "Piano lesson",
-                                 "Project kick-off", "Car inspection", "Parents' evening", "Gym",
-                                 "Quarterly report", "Library books due", "Haircut"};
-const char* const kDetails[] = {"", " (room 2)", " - bring slides", " with Yamada", " #2", " & follow-up",
-                                " at 3rd floor", ""};
-const char* const kPlaces[] = {"", "", "Office", "Room 2", "Station square", "Head office", "Cafe Mori",
-                               "Clinic", "\xB2\xF1\xB5\xC4\xBC\xBC" /* meeting room, EUC-JP */};
-const char* const kNotes[] = {"Agenda:\r\n1. Budget\r\n2. Rota", "Bring the contract.", "Photos:\r\n2 copies",
-                              "Call back before noon.\r\nAsk for Mr Sato.", "Room booked under Kalvert team.",
+const char* const kSubjects[] = {"Staff meeting",
+                                 "Dentist",
+                                 "Lunch with Ken",
+                                 "Budget review",
+                                 "Pay rent",
+                                 "Tea ceremony class",
+                                 "Call the bank",
+                                 "Flight to Osaka",
+                                 "Piano lesson",
+                                 "Project kick-off",
+                                 "Car inspection",
+                                 "Parents' evening",
+                                 "Gym",
+                                 "Quarterly report",
+                                 "Library books due",
+                                 "Haircut"};
+const char* const kDetails[] = {"",    " (room 2)",    " - bring slides", " with Yamada",
+                                " #2", " & follow-up", " at 3rd floor",   ""};
+const char* const kPlaces[] = {"",
+                               "",
+                               "Office",
+                               "Room 2",
+                               "Station square",
+                               "Head office",
+                               "Cafe Mori",
+                               "Clinic",
+                               "\xB2\xF1\xB5\xC4\xBC\xBC" /* meeting room, EUC-JP */};
+const char* const kNotes[] = {"Agenda:\r\n1. Budget\r\n2. Rota",
+                              "Bring the contract.",
+                              "Photos:\r\n2 copies",
+                              "Call back before noon.\r\nAsk for Mr Sato.",
+                              "Room booked under Kalvert team.",
                               "\xB2\xD6\xB8\xAB\r\nSheet, tea, rice balls"};
 const char* const kWeekdays[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
 
@@ -174,13 +198,24 @@ Appt Encode(const Item& it, int noteNum) {
   if (it.repeatType > 1) {
     a.cRepeatType = it.repeatType;
     a.repeats = true;
-    const int v[12] = {it.freq, it.days & 0xFF, it.days >> 8, it.months & 0xFF, it.months >> 8,
-                       it.first.year - 1900, it.first.month - 1, it.first.day - 1,
-                       it.last.year - 1900, it.last.month - 1, it.last.day - 1, it.deleted};
+    const int v[12] = {it.freq,
+                       it.days & 0xFF,
+                       it.days >> 8,
+                       it.months & 0xFF,
+                       it.months >> 8,
+                       it.first.year - 1900,
+                       it.first.month - 1,
+                       it.first.day - 1,
+                       it.last.year - 1900,
+                       it.last.month - 1,
+                       it.last.day - 1,
+                       it.deleted};
     for (int i = 0; i < 12; ++i) a.ria[i] = static_cast<unsigned char>(v[i]);
     for (int i = 0; i < it.deleted; ++i) {
-      a.deleted.u8(static_cast<unsigned>(it.first.year - 1900)).u8(static_cast<unsigned>(it.first.month - 1))
-          .u8(static_cast<unsigned>(i * 7)).u8(0);
+      a.deleted.u8(static_cast<unsigned>(it.first.year - 1900))
+          .u8(static_cast<unsigned>(it.first.month - 1))
+          .u8(static_cast<unsigned>(i * 7))
+          .u8(0);
     }
   }
   return a;
@@ -193,7 +228,7 @@ void AddBookDefinitions(DbFile& db) {
     unsigned type;
     const char* name;
   };
-  const Def defs[] = {{2, "&Description"}, {19, "&Date"},    {7, "&Start Time"}, {7, "&End Time"}, {2, "Lo&cation"},
+  const Def defs[] = {{2, "&Description"}, {19, "&Date"},     {7, "&Start Time"}, {7, "&End Time"}, {2, "Lo&cation"},
                       {23, "End Dat&e"},   {8, "Co&mpleted"}, {22, "&Priority"},  {10, "&Note"}};
   int id = 0;
   for (const Def& d : defs) {
@@ -303,16 +338,23 @@ std::vector<std::string> RepeatColumns(const Item& it) {
 
 std::string ApptLine(const Item& it) {
   const bool timed = it.start >= 0 && it.kind == Item::kAppt;
-  std::vector<std::string> cols = {it.description, DateText(it.date), TimeText(timed ? it.start : -1),
-                                   TimeText(timed ? it.end : -1), it.location, std::to_string(it.endDate),
+  std::vector<std::string> cols = {it.description,
+                                   DateText(it.date),
+                                   TimeText(timed ? it.start : -1),
+                                   TimeText(timed ? it.end : -1),
+                                   it.location,
+                                   std::to_string(it.endDate),
                                    NoteText(it.note)};
   for (std::string& c : RepeatColumns(it)) cols.push_back(std::move(c));
   return Quoted(cols);
 }
 
 std::string TodoLine(const Item& it) {
-  std::vector<std::string> cols = {it.description, DateText(it.date), std::to_string(it.endDate),
-                                   it.completed ? DateText(it.done) : std::string(), std::string(1, it.priority),
+  std::vector<std::string> cols = {it.description,
+                                   DateText(it.date),
+                                   std::to_string(it.endDate),
+                                   it.completed ? DateText(it.done) : std::string(),
+                                   std::string(1, it.priority),
                                    NoteText(it.note)};
   for (std::string& c : RepeatColumns(it)) cols.push_back(std::move(c));
   return Quoted(cols);

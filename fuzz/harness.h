@@ -66,7 +66,6 @@ inline int& ReportFd() {
 }
 
 inline void Initialize(int* argc, char*** argv) {
-  bInterceptExit = true;
   const int copy = ::dup(2);
   if (copy >= 0) ReportFd() = copy;
   if (std::getenv("KALVERT_FUZZ_VERBOSE")) return;
@@ -112,15 +111,15 @@ inline int Run(const std::vector<std::string>& args) {
   const int status = KalvertMain(static_cast<int>(words.size()), argv.data());
 
   Require(status == 0 || status == 1, "exit status other than 0 or 1");
-  Require(fp == nullptr && fpin == nullptr && fpout == nullptr, "a stream left open");
+  Require(files.fp == nullptr && files.fpin == nullptr && files.fpout == nullptr, "a stream left open");
   Require(!LeftoverTemporary(), "temporary output file left behind");
   bool wantsOutput = false;
   for (const auto& a : args) wantsOutput = wantsOutput || a.rfind("-o", 0) == 0;
   if (wantsOutput) {
     struct stat st {};
     const bool exists = ::stat(out.c_str(), &st) == 0;
-    Require(status == 0 ? exists : !exists, status == 0 ? "no output database after success"
-                                                         : "output database left after a failure");
+    Require(status == 0 ? exists : !exists,
+            status == 0 ? "no output database after success" : "output database left after a failure");
   }
   return status;
 }

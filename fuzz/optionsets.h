@@ -56,12 +56,7 @@ inline const std::vector<Set>& ImportBook() {
 // import_cards: the input is a CSV file imported into the example cards.
 inline const std::vector<Set>& ImportCards() {
   static const std::vector<Set> sets = {
-      {"-o"},
-      {"-m", "-o"},
-      {"-h", "-c1", "-o"},
-      {"-d", "-b", "-o"},
-      {"-m", "-s2", "-o"},
-      {"-c1"},
+      {"-o"}, {"-m", "-o"}, {"-h", "-c1", "-o"}, {"-d", "-b", "-o"}, {"-m", "-s2", "-o"}, {"-c1"},
   };
   return sets;
 }
@@ -71,9 +66,12 @@ inline std::vector<std::string> Arguments(const Set& set, const std::string& db,
                                           const std::string& out) {
   std::vector<std::string> args{"-x" + db};
   for (const std::string& word : set) {
-    if (word == "-i") args.push_back("-i" + csv);
-    else if (word == "-o") args.push_back("-o" + out);
-    else args.push_back(word);
+    if (word == "-i")
+      args.push_back("-i" + csv);
+    else if (word == "-o")
+      args.push_back("-o" + out);
+    else
+      args.push_back(word);
   }
   return args;
 }

@@ -25,7 +25,11 @@ uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8);
 // definitions contradict each other and the copy is not required to read
 // back. Definitions are the type-6 records before the lookup table.
 bool LinksMayHitPointers(const uint8_t* file, std::size_t size) {
-  struct Def { uint8_t type; int32_t offset; bool indirect; };
+  struct Def {
+    uint8_t type;
+    int32_t offset;
+    bool indirect;
+  };
   std::vector<Def> defs;
   for (std::size_t pos = 29; pos + 6 <= size;) {
     const uint8_t type = file[pos];

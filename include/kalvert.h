@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "lecoding.h"
@@ -42,7 +43,7 @@ constexpr uint8_t STATUS_GARBAGE = 1;
 constexpr uint8_t STATUS_MODIFIED = 2;
 
 constexpr unsigned char kSignature[4] = {0x68, 0x63, 0x44, 0x00};  // "hcD" and NUL
-constexpr int32_t kFirstRecordOffset = 29;                           // signature + header
+constexpr int32_t kFirstRecordOffset = 29;                         // signature + header
 
 // Sizes on disk.
 constexpr int kSizeRHDR = 6;
@@ -167,8 +168,8 @@ struct SeekInfomation {
 using SINF = SeekInfomation;
 using PSINF = SeekInfomation*;
 
-constexpr int kSeekInfoTypes = 32;      // one list per record type 0..31
-constexpr int kMaxLookUpEntries = 4095;  // 8 * N + 6 must fit a signed 16-bit length
+constexpr int kSeekInfoTypes = 32;              // one list per record type 0..31
+constexpr int kMaxLookUpEntries = 4095;         // 8 * N + 6 must fit a signed 16-bit length
 constexpr int32_t kMaxLookUpOffset = 16777216;  // an entry keeps three offset bytes
 
 // pSeekInfo: the 32 list heads, and the nodes they link (owned here).
@@ -274,8 +275,6 @@ bool ReadRecordHeader(RecordHeader* prh, std::FILE* f);
 PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo);
 void ReadData(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 std::string ReadNote(int16_t word, int8_t cRepeatType);
-// Forgets the note index of a previous run (called by ResetGlobals).
-void ResetNoteIndex();
 std::string ChangeString(std::string szBuffer);
 std::string GetString(const std::string& pszData);
 void ReadDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordBody& szBuffer, std::string& szOut);
@@ -316,58 +315,103 @@ void WriteDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, const std::string& szBuff
 // Driver (kalvert, rdoption) and the global state of the run
 // ---------------------------------------------------------------------------
 
-extern std::FILE* fp;     // input database (-x), binary read
-extern std::FILE* fpin;   // CSV input (-i), text read
-extern std::FILE* fpout;  // output database (-o): a temporary file until the run succeeds
-extern int16_t iDebugG;
-extern int16_t iDebugG2;
-extern int16_t iCSV;
-extern int16_t iTAB;
-extern int16_t iHeader;
-extern int16_t iFileType;
-extern int16_t iAppt;
-extern int16_t iEvent;
-extern int16_t iToDo;
-extern int16_t iNote;
-extern int16_t iOutAppt;
-extern int16_t iInCSV;
-extern int16_t iMerge;
-extern int16_t iAlarm;
-extern int16_t iSilent;
-extern int32_t lCutStart;
-extern int32_t lCutEnd;
-extern int16_t iAllRecNum;
-extern int32_t lFirst;
-extern int32_t lFileLast;
-extern int32_t lLast;
-extern int16_t iDataNum;
-extern int16_t iNoteNum;
-extern int16_t iFileDefNum;
-extern int16_t iOffsetLength;
-extern int16_t iUserType14;
-extern std::vector<unsigned char> szUserType14_0;  // body of type-14 record 0; empty when none was read
-extern std::deque<FieldDefineChain> fdcNodes;      // owns every field definition node
+constexpr int32_t kDefaultCutStart = 19000101;  // first date written (-g)
+constexpr int32_t kDefaultCutEnd = 22000101;    // last date written (-f)
 
-// The output database is written to szTempOUT and renamed to szFilenameOUT
-// when the run succeeds.
-extern std::string szFilenameOUT;
-extern std::string szTempOUT;
+// Text formats of the export and the import: the byte-exact legacy layouts,
+// standard CSV, and iCalendar (export only).
+enum class OutputFormat : uint8_t { kLegacy, kCsv, kIcs };
 
-// Sets every global to its initial value and releases what a previous run held.
+// The run's settings from the command line, defaults beside the members.
+// Only ReadOption writes them (through MutableOptions); every other module
+// sees them through the const reference `opt`.
+struct Options {
+  int16_t iDebugG = 0;   // -d: header, record and definition dumps
+  int16_t iDebugG2 = 0;  // -dN: record bodies kept from the copy, dumped
+  int16_t iCSV = 2;      // -c: 0 one field per line, 1 commas, 2 commas and quotes
+  int16_t iTAB = 0;      // -b: 2 tab-separated with quotes
+  int16_t iHeader = 0;   // -h: heading line
+  int16_t iAppt = 1;     // -a: appointments (1 all, 2 non-repeating, 3 repeating)
+  int16_t iEvent = 0;    // -e: events
+  int16_t iToDo = 0;     // -t: ToDo items (4: in the appointment layout)
+  int16_t iNote = 2;     // -n: note line breaks kept (0), as spaces (1), as \n (2)
+  int16_t iOutAppt = 0;  // -o given
+  int16_t iInCSV = 0;    // -i given
+  int16_t iMerge = 0;    // -m: only definitions and imported records
+  int16_t iAlarm = 7;    // -r: alarm, month and week bits of imported items
+  int16_t iSilent = 0;   // -s: 1 no data text, 2 no progress bars, 3 neither
+  int32_t lCutStart = kDefaultCutStart;
+  int32_t lCutEnd = kDefaultCutEnd;
+  OutputFormat format = OutputFormat::kLegacy;  // --format
+  std::string szEncoding;                       // --encoding: the organiser's code page; empty: texts pass as bytes
+  bool bBom = false;                            // --bom: a UTF-8 byte order mark before modern text
+};
+
+// The files of the run. The output database is written to szTempOUT and
+// renamed to szFilenameOUT when the run succeeds.
+struct RunFiles {
+  std::FILE* fp = nullptr;     // input database (-x), binary read
+  std::FILE* fpin = nullptr;   // CSV input (-i), text read
+  std::FILE* fpout = nullptr;  // output database (-o): a temporary file until the run succeeds
+  std::string szFilenameOUT;
+  std::string szTempOUT;
+};
+
+// How the one reading of the notes ended (module rdnote).
+enum class NoteScanEnd : uint8_t { kLookUpTable, kEndOfFile, kBrokenHeader };
+
+struct NoteBody {
+  std::vector<unsigned char> bytes;
+  bool bWhole = true;  // false when the file ends inside the body
+};
+
+// Every note of the input by record number (the first record of each number),
+// read once at the first lookup.
+struct NoteIndex {
+  bool bBuilt = false;
+  NoteScanEnd end = NoteScanEnd::kEndOfFile;
+  long lBrokenAt = 0;  // offset of a broken header that ended the reading
+  std::unordered_map<int16_t, NoteBody> notes;
+};
+
+// What the passes hand on to each other: results of the header and the
+// definitions pass, and the counters of written records.
+struct PassState {
+  int16_t iFileType = 2;                      // 2 appointment book, 1 general database
+  int16_t iAllRecNum = 0;                     // the header's record count
+  int32_t lFirst = 0;                         // offset of the first record
+  int32_t lFileLast = 0;                      // the header's lookup-table offset
+  int32_t lLast = 0;                          // offset of the lookup table written
+  int16_t iDataNum = 0;                       // data records written (numbers handed out)
+  int16_t iNoteNum = 0;                       // note records written (numbers handed out)
+  int16_t iFileDefNum = 0;                    // columns of a general-database line
+  int16_t iOffsetLength = 0;                  // bytes of a general-database data record
+  int16_t iUserType14 = 0;                    // dates in the appointment chain
+  std::vector<unsigned char> szUserType14_0;  // body of type-14 record 0; empty when none was read
+  std::deque<FieldDefineChain> fdcNodes;      // owns every field definition node
+  NoteIndex notes;
+};
+
+extern const Options& opt;
+extern RunFiles files;
+extern PassState state;
+// The writable options, for ReadOption alone.
+Options& MutableOptions();
+
+// Puts the run's state back to its defaults and releases what a previous run held.
 void ResetGlobals();
 int ReadOption(int iArg, char** ppArg);
 void usage();
-// The whole run; returns the exit status (also reached through KalvertExit
-// when exits are intercepted).
+// The whole run; returns the exit status.
 int KalvertMain(int argc, char** argv);
 
-// Every end of the process goes through here. A failure (status other than 0)
-// discards the temporary output file. When exits are intercepted (tests,
-// fuzzing) a KalvertExit is thrown instead of ending the process.
+// Every end of a run goes through here. A failure (status other than 0)
+// discards the temporary output file. A KalvertExit is thrown and caught by
+// KalvertMain, so that every run unwinds and releases what it owns (tests and
+// fuzzers run in-process).
 struct KalvertExit {
   int status;
 };
-extern bool bInterceptExit;
 [[noreturn]] void Exit(int status);
 // Prints the formatted message on standard error and exits with status 1.
 [[noreturn]] void Fatal(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

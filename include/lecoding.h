@@ -5,13 +5,9 @@
 
 #include <cstdint>
 
-inline uint16_t DecodeU16(const unsigned char* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
+inline uint16_t DecodeU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
-inline int16_t DecodeI16(const unsigned char* p) {
-  return static_cast<int16_t>(DecodeU16(p));
-}
+inline int16_t DecodeI16(const unsigned char* p) { return static_cast<int16_t>(DecodeU16(p)); }
 
 inline int32_t DecodeI32(const unsigned char* p) {
   const uint32_t v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
@@ -35,6 +31,8 @@ inline void EncodeI32(unsigned char* p, int32_t v) {
 }
 
 // The 16-bit two's-complement form of a wider value: the value modulo 2^16.
-inline int16_t CutTo16(long v) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<unsigned long>(v) & 0xFFFFu)); }
+inline int16_t CutTo16(long v) {
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<unsigned long>(v) & 0xFFFFu));
+}
 
 inline uint8_t CutTo8(long v) { return static_cast<uint8_t>(static_cast<unsigned long>(v) & 0xFFu); }

@@ -18,13 +18,14 @@ TEST_F(FileLayer, SeekListsKeepRecordNumberOrderAndTheTableFollowsThem) {
     const RecordHeader rh{9, 2, 8, static_cast<int16_t>(n)};
     AddSeekInfo(&lists, &rh, static_cast<int32_t>(29 + 8 * lists.counts[9]));
   }
-  std::fseek(fpout, 61, SEEK_SET);
+  std::fseek(files.fpout, 61, SEEK_SET);
   EXPECT_EQ(WriteLookUpSeek(&lists), 6);
   Bytes want = Bytes().zeros(61);
   want.u8(10).u8(2).le16(6).le16(0);          // the empty view point table
   want.u8(31).u8(2).le16(8 * 6 + 6).le16(0);  // the lookup table
   // Entries by record number, equal numbers in registration order: 1 (37), 1 (53), 2, 3.
-  for (const auto& [size, off] : std::vector<std::pair<int, unsigned>>{{25, 4}, {8, 37}, {8, 53}, {8, 45}, {8, 29}, {6, 61}}) {
+  for (const auto& [size, off] :
+       std::vector<std::pair<int, unsigned>>{{25, 4}, {8, 37}, {8, 53}, {8, 45}, {8, 29}, {6, 61}}) {
     want.le16(size).u8(0xFF).u8(0xFF).u8(0).u8(off).u8(0).u8(0);
   }
   // Type index: types 1..9 start after the header, 10 after the notes, 11.. after the view table.
@@ -33,12 +34,16 @@ TEST_F(FileLayer, SeekListsKeepRecordNumberOrderAndTheTableFollowsThem) {
 }
 
 TEST_F(FileLayer, RegistrationsTheTableCannotHoldAreRefused) {
-  const struct { int type, existing; int32_t offset; std::string message; } cases[] = {
+  const struct {
+    int type, existing;
+    int32_t offset;
+    std::string message;
+  } cases[] = {
       {32, 0, 100, "Record type 32 can't be listed in the lookup table.\n"},
       {9, 4095, 100, "Too many records for the lookup table.\n"},
       {9, 0, 16777216, "Output file too large for the lookup table.\n"},
       {40, 4095, 16777216, "Record type 40 can't be listed in the lookup table.\n"},  // type first
-      {9, 4095, 16777216, "Too many records for the lookup table.\n"},             // then count
+      {9, 4095, 16777216, "Too many records for the lookup table.\n"},                // then count
       {31, 4094, 16777215, ""},  // the last entry and offset the table holds
   };
   for (const auto& c : cases) {
@@ -61,11 +66,11 @@ TEST_F(FileLayer, ReadsStayInsideRecordsAndBodies) {
   for (const auto& b : {std::pair<long, long>{8, 0}, {-1, 0}, {6, 2}, {-2, 2}, {0, 8}}) {
     EXPECT_EQ(Capture([&] { CheckBody(body, b.first, b.second); }).err, "Broken TYPE_DATA record 42.\n");
   }
-  fp = inproc::TempFile(Bytes().zeros(10).u8(11).u8(2).le16(5).le16(0).v, 10);
+  files.fp = inproc::TempFile(Bytes().zeros(10).u8(11).u8(2).le16(5).le16(0).v, 10);
   RecordHeader rh{};
-  EXPECT_EQ(Capture([&] { ReadRecordHeader(&rh, fp); }).err, "Broken record at offset 10.\n");
-  std::fseek(fp, 12, SEEK_SET);
-  EXPECT_FALSE(ReadRecordHeader(&rh, fp));  // a short header is the end, not a failure
+  EXPECT_EQ(Capture([&] { ReadRecordHeader(&rh, files.fp); }).err, "Broken record at offset 10.\n");
+  std::fseek(files.fp, 12, SEEK_SET);
+  EXPECT_FALSE(ReadRecordHeader(&rh, files.fp));  // a short header is the end, not a failure
 }
 
 }  // namespace

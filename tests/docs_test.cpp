@@ -22,8 +22,9 @@ TEST(Docs, ManualPageFormatsCleanlyAndCoversOptionsAndMessages) {
   if (std::system("command -v groff >/dev/null 2>&1") != 0) GTEST_SKIP() << "groff is not installed";
   EXPECT_EQ(std::system(("test -z \"$(groff -t -man -ww -z '" + kSource + "/kalvert.1' 2>&1)\"").c_str()), 0);
   const std::string page = Slurp(kSource + "/kalvert.1");
-  for (const char* m : {"\\-c0", "\\-b", "\\-t4", "\\-s2", "\\-m", "\\-n2", "\\-r", "\\-g", "\\-f", "51 bytes", "NONE", "EXIT STATUS",
-                        "Note record %d not found.", "TYPE_DATA record %d has no known kind; can't write it."}) {
+  for (const char* m :
+       {"\\-c0", "\\-b", "\\-t4", "\\-s2", "\\-m", "\\-n2", "\\-r", "\\-g", "\\-f", "51 bytes", "NONE", "EXIT STATUS",
+        "Note record %d not found.", "TYPE_DATA record %d has no known kind; can't write it."}) {
     EXPECT_NE(page.find(m), std::string::npos) << m;
   }
 }
@@ -35,20 +36,22 @@ TEST(Docs, ReadmeWalkthroughMakesTheEditedCopy) {
   fixture::ScratchDir dir;
   dir.Write("book.dat", Slurp(kSource + "/examples/book.dat"));
   // The block between the walk-through marks, without the marks and fences.
-  const std::string cmd = "cd '" + dir.path() + "' && sed -n '/^<!-- walkthrough begin/,/^<!-- walkthrough end/{/^[<`]/!p}' '" +
-                          kSource + "/README.md' >walk.sh && PATH='" + std::filesystem::path(KALVERT_BIN).parent_path().string() +
+  const std::string cmd = "cd '" + dir.path() +
+                          "' && sed -n '/^<!-- walkthrough begin/,/^<!-- walkthrough end/{/^[<`]/!p}' '" + kSource +
+                          "/README.md' >walk.sh && PATH='" + std::filesystem::path(KALVERT_BIN).parent_path().string() +
                           "':\"$PATH\" bash -e walk.sh </dev/null >out.txt 2>err.txt";
   ASSERT_EQ(std::system(cmd.c_str()), 0) << Slurp(dir.Path("err.txt"));
-  EXPECT_EQ(Slurp(dir.Path("out.txt")),
-            "\"Description\",\"Date\",\"Start Time\",\"End Time\",\"Location\",\"End Date\",\"Note\"\n"
-            "\"Tea ceremony class\",\"1999/04/05\",\"19:00\",\"21:00\",\"\xB2\xF1\xB5\xC4\xBC\xBC\",\"0\","
-            "\"Bring:\\n- fan\\n- white socks\",\"1\",\"MON:WED\",\"0\",\"1999/04/05\",\"1999/12/31\",\"0\"\n"
-            "\"\xA5\xAB\xA1\xBC\xA5\xC9\xBB\xD9\xCA\xA7\xA4\xA4\",\"1999/04/25\",\"NONE\",\"NONE\",\"\",\"0\",\"\","
-            "\"1\",\"25\",\"0\",\"1999/01/25\",\"2000/12/25\",\"0\"\n"
-            "\"Pay rent\",\"1999/04/05\",\"NONE\",\"NONE\",\"\",\"0\",\"\"\n"
-            "\"Staff meeting\",\"1999/04/05\",\"09:00\",\"10:30\",\"Room 2\",\"0\",\"Agenda:\\n1. Budget\\n2. Rota\"\n"
-            "\"\xBB\xF5\xB0\xE5\xBC\xD4\",\"1999/04/12\",\"15:00\",\"15:30\",\"\xB1\xD8\xC1\xB0\",\"0\",\"\"\n"
-            "\"Dentist check-up\",\"1999/05/10\",\"16:00\",\"16:30\",\"Ekimae\",\"0\",\"Bring the\\ninsurance card\"\n");
+  EXPECT_EQ(
+      Slurp(dir.Path("out.txt")),
+      "\"Description\",\"Date\",\"Start Time\",\"End Time\",\"Location\",\"End Date\",\"Note\"\n"
+      "\"Tea ceremony class\",\"1999/04/05\",\"19:00\",\"21:00\",\"\xB2\xF1\xB5\xC4\xBC\xBC\",\"0\","
+      "\"Bring:\\n- fan\\n- white socks\",\"1\",\"MON:WED\",\"0\",\"1999/04/05\",\"1999/12/31\",\"0\"\n"
+      "\"\xA5\xAB\xA1\xBC\xA5\xC9\xBB\xD9\xCA\xA7\xA4\xA4\",\"1999/04/25\",\"NONE\",\"NONE\",\"\",\"0\",\"\","
+      "\"1\",\"25\",\"0\",\"1999/01/25\",\"2000/12/25\",\"0\"\n"
+      "\"Pay rent\",\"1999/04/05\",\"NONE\",\"NONE\",\"\",\"0\",\"\"\n"
+      "\"Staff meeting\",\"1999/04/05\",\"09:00\",\"10:30\",\"Room 2\",\"0\",\"Agenda:\\n1. Budget\\n2. Rota\"\n"
+      "\"\xBB\xF5\xB0\xE5\xBC\xD4\",\"1999/04/12\",\"15:00\",\"15:30\",\"\xB1\xD8\xC1\xB0\",\"0\",\"\"\n"
+      "\"Dentist check-up\",\"1999/05/10\",\"16:00\",\"16:30\",\"Ekimae\",\"0\",\"Bring the\\ninsurance card\"\n");
   // Events come back exactly as exported.
   EXPECT_EQ(fixture::RunKalvert(dir, {"-xnew.dat", "-s1", "-e"}).out, Slurp(dir.Path("events.csv")));
 }

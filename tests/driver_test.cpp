@@ -19,7 +19,6 @@ using fixture::ScratchDir;
 // ReadOption's result for the arguments; what it printed goes to o.
 int Parse(std::vector<std::string> args, inproc::Outcome& o) {
   ResetGlobals();
-  bInterceptExit = true;
   args.insert(args.begin(), "kalvert");
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
@@ -29,20 +28,46 @@ int Parse(std::vector<std::string> args, inproc::Outcome& o) {
 }
 
 TEST(Options, ValuesCutsRangesDatesAndOrder) {
-  const struct { std::vector<std::string> args; int16_t* global; long want; int32_t* date = nullptr; std::string err = ""; } cases[] = {
-      {{"-c5"}, &iCSV, 0},       {{"-c"}, &iCSV, 2},       {{"-c65537"}, &iCSV, 1},  {{"-C0"}, &iCSV, 0},
-      {{"-c1x"}, &iCSV, 1},      {{"-r9"}, &iAlarm, 1},    {{"-r"}, &iAlarm, 7},     {{"-n"}, &iNote, 1},
-      {{"-n3"}, &iNote, 0},      {{"-s3"}, &iSilent, 1},   {{"-s2"}, &iSilent, 3},   {{"-a4"}, &iAppt, 1},
-      {{"-t4"}, &iToDo, 4},      {{"-t4"}, &iAppt, 0},     {{"-t5"}, &iToDo, 1},     {{"-a", "-e"}, &iAppt, 0},
-      {{"-e", "-a"}, &iAppt, 1}, {{"-b"}, &iTAB, 2},       {{"-b", "-c1"}, &iCSV, 1}, {{"/H"}, &iHeader, 1},
-      {{"-dx"}, &iDebugG2, 1},   {{"-dx"}, &iDebugG, 0},
-      {{"-g940404"}, nullptr, 19940404, &lCutStart},   {{"-g000101"}, nullptr, 20000101, &lCutStart},
-      {{"-g899999"}, nullptr, 20899999, &lCutStart},   {{"-g900000"}, nullptr, 19900000, &lCutStart},
-      {{"-g19940404"}, nullptr, 19940404, &lCutStart}, {{"-f23000101"}, nullptr, 22000101, &lCutEnd},
-      {{"-g1994"}, nullptr, 19000101, &lCutStart},     {{"-g1.99404e7"}, nullptr, 19940400, &lCutStart},
-      {{"-g2.1e30"}, nullptr, 19000101, &lCutStart},  // six characters, but no date the century fits
-      {{"-g000100"}, nullptr, 19000101, &lCutStart, "Check! Cut first date.(19000101)\n"},
-      {{"-f000050"}, nullptr, 22000101, &lCutEnd, "Check! Cut finish date.(22000101)\n"},
+  const struct {
+    std::vector<std::string> args;
+    const int16_t* global;
+    long want;
+    const int32_t* date = nullptr;
+    std::string err = "";
+  } cases[] = {
+      {{"-c5"}, &opt.iCSV, 0},
+      {{"-c"}, &opt.iCSV, 2},
+      {{"-c65537"}, &opt.iCSV, 1},
+      {{"-C0"}, &opt.iCSV, 0},
+      {{"-c1x"}, &opt.iCSV, 1},
+      {{"-r9"}, &opt.iAlarm, 1},
+      {{"-r"}, &opt.iAlarm, 7},
+      {{"-n"}, &opt.iNote, 1},
+      {{"-n3"}, &opt.iNote, 0},
+      {{"-s3"}, &opt.iSilent, 1},
+      {{"-s2"}, &opt.iSilent, 3},
+      {{"-a4"}, &opt.iAppt, 1},
+      {{"-t4"}, &opt.iToDo, 4},
+      {{"-t4"}, &opt.iAppt, 0},
+      {{"-t5"}, &opt.iToDo, 1},
+      {{"-a", "-e"}, &opt.iAppt, 0},
+      {{"-e", "-a"}, &opt.iAppt, 1},
+      {{"-b"}, &opt.iTAB, 2},
+      {{"-b", "-c1"}, &opt.iCSV, 1},
+      {{"/H"}, &opt.iHeader, 1},
+      {{"-dx"}, &opt.iDebugG2, 1},
+      {{"-dx"}, &opt.iDebugG, 0},
+      {{"-g940404"}, nullptr, 19940404, &opt.lCutStart},
+      {{"-g000101"}, nullptr, 20000101, &opt.lCutStart},
+      {{"-g899999"}, nullptr, 20899999, &opt.lCutStart},
+      {{"-g900000"}, nullptr, 19900000, &opt.lCutStart},
+      {{"-g19940404"}, nullptr, 19940404, &opt.lCutStart},
+      {{"-f23000101"}, nullptr, 22000101, &opt.lCutEnd},
+      {{"-g1994"}, nullptr, 19000101, &opt.lCutStart},
+      {{"-g1.99404e7"}, nullptr, 19940400, &opt.lCutStart},
+      {{"-g2.1e30"}, nullptr, 19000101, &opt.lCutStart},  // six characters, but no date the century fits
+      {{"-g000100"}, nullptr, 19000101, &opt.lCutStart, "Check! Cut first date.(19000101)\n"},
+      {{"-f000050"}, nullptr, 22000101, &opt.lCutEnd, "Check! Cut finish date.(22000101)\n"},
   };
   for (auto c : cases) {
     c.args.push_back("-x/dev/null");
@@ -54,7 +79,11 @@ TEST(Options, ValuesCutsRangesDatesAndOrder) {
 }
 
 TEST(Options, RefusedCommandLines) {
-  const struct { std::vector<std::string> args; std::string err; bool help; } cases[] = {
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+    bool help;
+  } cases[] = {
       {{"-x"}, "Please, input filename!\n", false},
       {{"-x", "/dev/null"}, "Please, input filename!\n", false},  // a separate name may not start with '/'
       {{"-x/dev/null", "-i"}, "Please, input CSV filename!\n", false},
@@ -104,8 +133,26 @@ TEST(Run, SmallestOutputFailedRunAndInPlaceUpdate) {
   ASSERT_EQ(RunKalvert(dir, {"-xin.dat", "-oout.dat"}).status, 0);
   fixture::Bytes want;
   // The header as read, but for status 2, file status bit 1, 2 entries and the table at 35.
-  want.u8(0x68).u8(0x63).u8(0x44).u8(0).u8(0).u8(2).le16(25).le16(0).le16(-2).u8('D').u8(0x83).le16(0).le16(2)
-      .le32(35).u8(99).u8(11).u8(30).le16(1439).u8(7).u8(9);
+  want.u8(0x68)
+      .u8(0x63)
+      .u8(0x44)
+      .u8(0)
+      .u8(0)
+      .u8(2)
+      .le16(25)
+      .le16(0)
+      .le16(-2)
+      .u8('D')
+      .u8(0x83)
+      .le16(0)
+      .le16(2)
+      .le32(35)
+      .u8(99)
+      .u8(11)
+      .u8(30)
+      .le16(1439)
+      .u8(7)
+      .u8(9);
   want.u8(10).u8(2).le16(6).le16(0);   // empty view point table
   want.u8(31).u8(2).le16(22).le16(0);  // lookup table of two entries
   want.le16(25).u8(0xFF).u8(0xFF).u8(0).u8(4).u8(0).u8(0).le16(6).u8(0xFF).u8(0xFF).u8(0).u8(29).u8(0).u8(0);
@@ -123,7 +170,8 @@ TEST(Run, SmallestOutputFailedRunAndInPlaceUpdate) {
   for (int i = 0; i < 32; ++i) dump += std::to_string(i) + ":iWork = 0\n\n";
   dump += " Index Current = 99\n\niSum = 0\n";
   for (int t = 1; t < 32; ++t) dump += t <= 10 ? "iSum = 1\n" : "iSum = 2\n";
-  EXPECT_EQ(RunKalvert(dir, {"-d", "-xin.dat", "-oout.dat"}).out, dump + "All data Number : 0\n\niCounter = 2\niNoteNum = 0\n");
+  EXPECT_EQ(RunKalvert(dir, {"-d", "-xin.dat", "-oout.dat"}).out,
+            dump + "All data Number : 0\n\niCounter = 2\niNoteNum = 0\n");
   ASSERT_EQ(RunKalvert(dir, {"-xin.dat", "-oin.dat"}).status, 0);
   EXPECT_EQ(dir.Read("in.dat"), want.v);
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.dat", "in.dat", "out.dat"}));  // no temporary file left
@@ -134,7 +182,8 @@ TEST(Run, StandardOutputThatCannotBeWrittenIsAFailure) {
   DbFile db('D');
   db.Add(6, 0, 0, fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "Name"));
   dir.Write("in.dat", db.Finish());
-  const int rc = std::system(("cd '" + dir.path() + "' && '" KALVERT_BIN "' -xin.dat -h -s1 -oout.dat >/dev/full 2>err").c_str());
+  const int rc =
+      std::system(("cd '" + dir.path() + "' && '" KALVERT_BIN "' -xin.dat -h -s1 -oout.dat >/dev/full 2>err").c_str());
   EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 1) << rc;
   const std::vector<unsigned char> err = dir.Read("err");
   EXPECT_EQ(AfterBanner(std::string(err.begin(), err.end())), "\nFailed write standard output.\n");

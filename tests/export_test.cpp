@@ -11,22 +11,39 @@ namespace {
 using fixture::Appt;
 
 TEST(ExportText, RepeatRuleTexts) {
-  const struct { int16_t iDay; const char* text; } days[] = {
-      {0, "0"}, {-300, "-300"}, {0x0081, "MON"}, {0x0295, "2th/MON:WED:FRI"}, {0x00FF, "MON:TUE:WED:THU:FRI:SAT:SUN"},
-      {0x0105, "1th/"}, {0x7FC0, "127th/SUN"},
+  const struct {
+    int16_t iDay;
+    const char* text;
+  } days[] = {
+      {0, "0"},
+      {-300, "-300"},
+      {0x0081, "MON"},
+      {0x0295, "2th/MON:WED:FRI"},
+      {0x00FF, "MON:TUE:WED:THU:FRI:SAT:SUN"},
+      {0x0105, "1th/"},
+      {0x7FC0, "127th/SUN"},
   };
   for (const auto& c : days) EXPECT_EQ(ReadRepeatDay(c.iDay), c.text) << c.iDay;
-  const struct { uint16_t iMonth; const char* text; } months[] = {
-      {0x0000, "0"}, {0x0001, "JAN"}, {0x0C00, "DEC:NOV"}, {0x1000, ""}, {0x0480, "AUG:DEC"},
+  const struct {
+    uint16_t iMonth;
+    const char* text;
+  } months[] = {
+      {0x0000, "0"},
+      {0x0001, "JAN"},
+      {0x0C00, "DEC:NOV"},
+      {0x1000, ""},
+      {0x0480, "AUG:DEC"},
       // Negative rules: remainder and quotient truncate toward zero.
-      {0xFFFF, "JAN:FEB:MAR:APR:MAY:JUN:JUL:AUG"}, {0x8001, "JAN:SEP"},
+      {0xFFFF, "JAN:FEB:MAR:APR:MAY:JUN:JUL:AUG"},
+      {0x8001, "JAN:SEP"},
   };
   for (const auto& c : months) EXPECT_EQ(ReadRepeatMonth(static_cast<int16_t>(c.iMonth)), c.text) << c.iMonth;
 }
 
 std::unique_ptr<CSVData> Item(const std::string& desc, uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
   auto p = std::make_unique<CSVData>();
-  p->pnra = std::make_unique<NonRepeaAppt>(NonRepeaAppt{0, 0, 0, 0, 0, 0, 0, 0, cYear, cMonth, cDay, 0, 0, 0, 0, 0, 0, 0, 1});
+  p->pnra =
+      std::make_unique<NonRepeaAppt>(NonRepeaAppt{0, 0, 0, 0, 0, 0, 0, 0, cYear, cMonth, cDay, 0, 0, 0, 0, 0, 0, 0, 1});
   p->cKind = KIND_APPT;
   p->pszDescription = desc;
   return p;
@@ -35,10 +52,14 @@ std::unique_ptr<CSVData> Item(const std::string& desc, uint8_t cYear, uint8_t cM
 class ExportUnit : public inproc::Test {};
 
 TEST_F(ExportUnit, TimeRule) {
-  const struct { uint8_t lo, hi; std::string text; } cases[] = {
-      {0x00, 0x00, "00:00"}, {0x01, 0x01, "04:17"}, {0xA0, 0x05, "24:00"}, {0xFF, 0x7F, "546:07"}, {0x00, 0x80, "NONE"}, {0x01, 0x80, "NONE"},
+  const struct {
+    uint8_t lo, hi;
+    std::string text;
+  } cases[] = {
+      {0x00, 0x00, "00:00"},  {0x01, 0x01, "04:17"}, {0xA0, 0x05, "24:00"},
+      {0xFF, 0x7F, "546:07"}, {0x00, 0x80, "NONE"},  {0x01, 0x80, "NONE"},
   };
-  iCSV = 1;
+  MutableOptions().iCSV = 1;
   for (const auto& c : cases) {
     auto p = Item("T", 100, 5, 14);
     p->pnra->cStartTimePri1 = p->pnra->cEndTimeYear = c.lo;
@@ -48,19 +69,22 @@ TEST_F(ExportUnit, TimeRule) {
 }
 
 TEST_F(ExportUnit, DateKeyAndDownChainsJudgedByTheirHead) {
-  const struct { uint8_t y, m, d; int32_t key; } cases[] = {
-      {100, 98, 0, 20009901}, {100, 99, 0, 200010001}, {100, 0, 254, 200001255},
+  const struct {
+    uint8_t y, m, d;
+    int32_t key;
+  } cases[] = {
+      {100, 98, 0, 20009901}, {100, 99, 0, 200010001},       {100, 0, 254, 200001255},
       {0xFF, 0, 0, 21550101}, {0xFF, 0xFF, 0xFF, INT32_MIN}, {255, 200, 200, INT32_MIN},
   };
-  iCSV = 1;
+  MutableOptions().iCSV = 1;
   StartCSV scsv;
   for (const auto& c : cases) {  // printed from its key on, not after it
     auto p = Item("k", c.y, c.m, c.d);
     scsv.start_csvd = p.get();
-    lCutStart = lCutEnd = c.key;
+    MutableOptions().lCutStart = MutableOptions().lCutEnd = c.key;
     EXPECT_NE(inproc::Capture([&] { OutputData(&scsv); }).out, "") << c.key;
-    lCutStart = c.key + 1;
-    lCutEnd = std::max(lCutStart, 22000101);
+    MutableOptions().lCutStart = c.key + 1;
+    MutableOptions().lCutEnd = std::max(opt.lCutStart, 22000101);
     EXPECT_EQ(inproc::Capture([&] { OutputData(&scsv); }).out, "") << c.key;
   }
   auto head = Item("head", 100, 0, 0), down = Item("down", 150, 0, 0);
@@ -72,8 +96,8 @@ TEST_F(ExportUnit, DateKeyAndDownChainsJudgedByTheirHead) {
   late->pdown_csvd = lateDown.get();
   scsv.start_csvd = head.get();
   scsv.other_csvd = other.get();
-  lCutStart = 20000101;
-  lCutEnd = 20001231;
+  MutableOptions().lCutStart = 20000101;
+  MutableOptions().lCutEnd = 20001231;
   EXPECT_EQ(inproc::Capture([&] { OutputData(&scsv); }).out,
             "other,2000/07/01,00:00,00:00,,0,,0,0,0,1900/01/01,1900/01/01,0\n"
             "head,2000/01/01,00:00,00:00,,0,\ndown,2050/01/01,00:00,00:00,,0,\n");
@@ -136,11 +160,21 @@ const std::string M = "\"Meeting\",\"2000/06/15\",\"09:30\",\"10:00\",\"Room 2\"
 const std::string P = "\"Party\",\"2000/07/01\",\"NONE\",\"NONE\",\"Hall\",\"0\",\"\"\n";
 
 TEST(ExportEndToEnd, OptionsAndLayouts) {
-  const struct { std::vector<std::string> options; std::string out; } cases[] = {
-      {{}, W + O + E + M},  {{"-a2"}, O + E + M}, {{"-a3"}, W}, {{"-e", "-a"}, W + O + E + M + P}, {{"-a", "-e"}, P},
-      {{"-t"}, "\"Buy milk\",\"2000/03/10\",\"0\",\"\",\"1\",\"\"\n"},                 {{"-t3"}, ""},
-      {{"-t4"}, "\"Buy milk\",\"2000/03/10\",\"\",\"\",\"\",\"0\",\"\"\n"},          {{"-a2", "-s0"}, ""},
-      {{"-g000101", "-f001231"}, W + E + M},                        {{"-g20000616", "-e", "-a"}, P},
+  const struct {
+    std::vector<std::string> options;
+    std::string out;
+  } cases[] = {
+      {{}, W + O + E + M},
+      {{"-a2"}, O + E + M},
+      {{"-a3"}, W},
+      {{"-e", "-a"}, W + O + E + M + P},
+      {{"-a", "-e"}, P},
+      {{"-t"}, "\"Buy milk\",\"2000/03/10\",\"0\",\"\",\"1\",\"\"\n"},
+      {{"-t3"}, ""},
+      {{"-t4"}, "\"Buy milk\",\"2000/03/10\",\"\",\"\",\"\",\"0\",\"\"\n"},
+      {{"-a2", "-s0"}, ""},
+      {{"-g000101", "-f001231"}, W + E + M},
+      {{"-g20000616", "-e", "-a"}, P},
       {{"-a2", "-n1", "-g000615"}, "\"Early\",\"2000/06/15\",\"08:00\",\"08:30\",\"\",\"0\",\"a  b\"\n" + M},
       {{"-a2", "-n0", "-g000615"}, "\"Early\",\"2000/06/15\",\"08:00\",\"08:30\",\"\",\"0\",\"a\nb\"\n" + M},
       // Old alone, in each layout: "&" and "#" dropped from its location.

@@ -24,7 +24,11 @@ Bytes Text(const std::string& s) { return Bytes().str(s); }
 // number (equal numbers in writing order), the type index, and the header
 // rewritten.
 std::vector<unsigned char> Written(fixture::Header h, std::vector<std::tuple<unsigned, unsigned, int, Bytes>> recs) {
-  struct Entry { unsigned type; int size, recnum; long offset; };
+  struct Entry {
+    unsigned type;
+    int size, recnum;
+    long offset;
+  };
   std::vector<Entry> entries = {{0, h.iLength, h.iRecord, 4}};
   Bytes records;
   recs.emplace_back(10, 2, 0, Bytes());  // the view point table
@@ -32,10 +36,13 @@ std::vector<unsigned char> Written(fixture::Header h, std::vector<std::tuple<uns
     entries.push_back({type, static_cast<int>(body.size()) + 6, recnum, 29 + static_cast<long>(records.size())});
     records.u8(type).u8(status).le16(static_cast<int>(body.size()) + 6).le16(recnum).bytes(body);
   }
-  std::stable_sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return std::tie(a.type, a.recnum) < std::tie(b.type, b.recnum); });
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](auto& a, auto& b) { return std::tie(a.type, a.recnum) < std::tie(b.type, b.recnum); });
   Bytes table = Bytes().u8(31).u8(2).le16(static_cast<int>(entries.size()) * 8 + 6).le16(0);
-  for (const auto& e : entries) table.le16(e.size).u8(0xFF).u8(0xFF).u8(0).le16(e.offset & 0xFFFF).u8(e.offset >> 16 & 0xFF);
-  for (unsigned t = 0; t < 32; ++t) table.le16(std::count_if(entries.begin(), entries.end(), [t](auto& e) { return e.type < t; }));
+  for (const auto& e : entries)
+    table.le16(e.size).u8(0xFF).u8(0xFF).u8(0).le16(e.offset & 0xFFFF).u8(e.offset >> 16 & 0xFF);
+  for (unsigned t = 0; t < 32; ++t)
+    table.le16(std::count_if(entries.begin(), entries.end(), [t](auto& e) { return e.type < t; }));
   h.cStatus = 2;
   h.cFileStatus |= 2;
   h.iNumRecords = static_cast<int>(entries.size());
@@ -111,14 +118,21 @@ TEST(ImportE2E, AppointmentBookByteForByteAndRoundTrip) {
   lunch.cDay = 4;
   // Record 0: 17 bytes carried, the first date head and the count, the last two carried;
   // record 1: the date head (date, record number), then the closing bytes.
-  EXPECT_EQ(dir.Read("out.dat"),
-            Written(db.header, {{5, 0, 0, Text("Unfiled")}, {6, 0, 0, FieldDefBody(2, 1, 0, 0x20, 0, 0, "&Description")},
-                                {11, 2, 1, trip.Encode()}, {9, 2, 0, Text("pack\r\nbags")}, {11, 2, 0, lunch.start(750).end(780).Encode()},
-                                {14, 2, 0, Text("@ABCDEFGHIJKLMNOP").le16(1).le16(1).str("UV")},
-                                {14, 2, 1, Bytes().u8(100).u8(0).u8(4).le16(0).u8(0x5A).u8(0).u8(0).u8(0xFF).u8(0xFF)}}));
+  EXPECT_EQ(
+      dir.Read("out.dat"),
+      Written(db.header, {{5, 0, 0, Text("Unfiled")},
+                          {6, 0, 0, FieldDefBody(2, 1, 0, 0x20, 0, 0, "&Description")},
+                          {11, 2, 1, trip.Encode()},
+                          {9, 2, 0, Text("pack\r\nbags")},
+                          {11, 2, 0, lunch.start(750).end(780).Encode()},
+                          {14, 2, 0, Text("@ABCDEFGHIJKLMNOP").le16(1).le16(1).str("UV")},
+                          {14, 2, 1, Bytes().u8(100).u8(0).u8(4).le16(0).u8(0x5A).u8(0).u8(0).u8(0xFF).u8(0xFF)}}));
   dir.Write("varied.dat", VariedBook());
   // Each kind exported, then imported in turn, each run reading the book the one before wrote.
-  const struct { std::string kind; long lines; } kinds[] = {{"-a", 4}, {"-e", 2}, {"-t", 2}};
+  const struct {
+    std::string kind;
+    long lines;
+  } kinds[] = {{"-a", 4}, {"-e", 2}, {"-t", 2}};
   std::vector<std::string> exported;
   for (const auto& k : kinds) {
     exported.push_back(RunKalvert(dir, {"-xvaried.dat", k.kind, "-s1"}).out);
@@ -142,11 +156,14 @@ TEST(ImportE2E, GeneralDatabaseGetsOneRecordPerLine) {
   const std::string csv = "\"Ann\",\"9:05\",\"hi\\nthere\"\n\"\",\"\",\"\"\n\"Bob\",\"NONE\",\"x\"\n";
   dir.Write("in.csv", csv);
   EXPECT_EQ(RunKalvert(dir, {"-xdb.dat", "-iin.csv", "-oout.dat", "-s1"}).out, csv);  // each line echoed as read
-  EXPECT_EQ(dir.Read("out.dat"),
-            Written(db.header, {{6, 0, 0, defs[0]}, {6, 0, 1, defs[1]}, {6, 0, 2, defs[2]},
-                                {11, 1, 0, Bytes().le16(7).le16(545).le16(0).u8(0).cstr("Ann")}, {9, 1, 0, Text("hi\r\nthere")},
-                                {11, 1, 1, Bytes().le16(6).le16(0x8000).le16(0xFFFF).u8(0)},
-                                {11, 1, 2, Bytes().le16(7).le16(0x8000).le16(1).u8(0).cstr("Bob")}, {9, 1, 1, Text("x")}}));
+  EXPECT_EQ(dir.Read("out.dat"), Written(db.header, {{6, 0, 0, defs[0]},
+                                                     {6, 0, 1, defs[1]},
+                                                     {6, 0, 2, defs[2]},
+                                                     {11, 1, 0, Bytes().le16(7).le16(545).le16(0).u8(0).cstr("Ann")},
+                                                     {9, 1, 0, Text("hi\r\nthere")},
+                                                     {11, 1, 1, Bytes().le16(6).le16(0x8000).le16(0xFFFF).u8(0)},
+                                                     {11, 1, 2, Bytes().le16(7).le16(0x8000).le16(1).u8(0).cstr("Bob")},
+                                                     {9, 1, 1, Text("x")}}));
 }
 
 }  // namespace

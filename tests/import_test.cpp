@@ -12,22 +12,43 @@ using inproc::Capture;
 using inproc::Record;
 
 TEST(ImportText, GetCSVInQuotedAndPlainMode) {
-  const struct { std::string line; int num; char mode; std::string want; } cases[] = {
+  const struct {
+    std::string line;
+    int num;
+    char mode;
+    std::string want;
+  } cases[] = {
       // Quoted: unquoted text is no field, "" closes and reopens, separators are
       // never looked at, a missing last quote runs to the end.
-      {"\"Lunch\",\"2000/01/05\",\"12:00\"\n", 2, '"', "2000/01/05"}, {"\"a\",123,\"b\"\n", 2, '"', "b"},
-      {"\"say \"\"hi\"\"\"", 2, '"', "hi"}, {"\"a\",\"bc\n", 2, '"', "bc\n"}, {"\"a,b\"\t\"c\"", 2, '"', "c"},
+      {"\"Lunch\",\"2000/01/05\",\"12:00\"\n", 2, '"', "2000/01/05"},
+      {"\"a\",123,\"b\"\n", 2, '"', "b"},
+      {"\"say \"\"hi\"\"\"", 2, '"', "hi"},
+      {"\"a\",\"bc\n", 2, '"', "bc\n"},
+      {"\"a,b\"\t\"c\"", 2, '"', "c"},
       // Plain: the line feed is not part of the field, a NUL ends the line.
-      {"a,,b\n", 2, '0', ""}, {"a,,b\n", 3, '0', "b"}, {" \"x\" ,y", 1, '0', " \"x\" "}, {std::string("a,b\0c,d", 7), 3, '0', ""},
+      {"a,,b\n", 2, '0', ""},
+      {"a,,b\n", 3, '0', "b"},
+      {" \"x\" ,y", 1, '0', " \"x\" "},
+      {std::string("a,b\0c,d", 7), 3, '0', ""},
   };
   for (const auto& c : cases) EXPECT_EQ(GetCSV(c.line, static_cast<int16_t>(c.num), c.mode), c.want) << c.line;
 }
 
 TEST(ImportText, CutStringNeverSplitsATwoByteCharacter) {
   const std::string a49(49, 'a'), a50(50, 'a');
-  const struct { std::string in; int cut; std::string want; } cases[] = {
+  const struct {
+    std::string in;
+    int cut;
+    std::string want;
+  } cases[] = {
       // A pair that would end past the limit is left out, one ending at it kept; 0x80 is a character of its own.
-      {a50 + "\xA4\xA2", 51, a50}, {a49 + "\xA4\xA2" "b", 51, a49 + "\xA4\xA2"}, {a50 + "\x80" "x", 51, a50 + "\x80"},
+      {a50 + "\xA4\xA2", 51, a50},
+      {a49 + "\xA4\xA2"
+             "b",
+       51, a49 + "\xA4\xA2"},
+      {a50 + "\x80"
+             "x",
+       51, a50 + "\x80"},
   };
   for (const auto& c : cases) {
     std::string s = c.in;
@@ -48,10 +69,13 @@ std::unique_ptr<CSVData> Appt(const std::vector<std::string>& cols) {
 class Import : public inproc::Test {};
 
 TEST_F(Import, RepeatColumnsGiveTypeAndDefaults) {
-  const struct { std::string freq, day, month; int type; } cases[] = {
-      {"0", "", "", 1},           {"257", "", "", 2},         {"256", "", "", 1},  // cFreq keeps the low 8 bits
-      {"1", "MON:WED", "0", 4},   {"1", "2th/MON", "0", 8},   {"1", "15", "JAN:JUL", 16},
-      {"0", "15", "JAN:JUL", 32}, {"1", "MON", "JAN", 0},     {"1", "128", "0", 0},
+  const struct {
+    std::string freq, day, month;
+    int type;
+  } cases[] = {
+      {"0", "", "", 1},           {"257", "", "", 2},       {"256", "", "", 1},  // cFreq keeps the low 8 bits
+      {"1", "MON:WED", "0", 4},   {"1", "2th/MON", "0", 8}, {"1", "15", "JAN:JUL", 16},
+      {"0", "15", "JAN:JUL", 32}, {"1", "MON", "JAN", 0},   {"1", "128", "0", 0},
   };
   for (const auto& c : cases) {
     auto item = Appt({"r", "2000/01/05", "", "", "", "0", "", c.freq, c.day, c.month, "2000/01/01", "2000/12/31"});
@@ -62,16 +86,22 @@ TEST_F(Import, RepeatColumnsGiveTypeAndDefaults) {
   EXPECT_EQ(std::vector<int>({r.cFreq, r.Days, r.Weeks, r.Month1, r.Month2, r.cStartYear, r.cEndDay}),
             std::vector<int>({3, 0x95, 2, 0, 0x0C, 0xFF, 0xFF}));  // empty dates: no date
   // Short lines: repeat columns that are there get the defaults for the rest.
-  const struct { std::vector<std::string> extra; int days, month1, sy, sm, ey, type; } shortLines[] = {
+  const struct {
+    std::vector<std::string> extra;
+    int days, month1, sy, sm, ey, type;
+  } shortLines[] = {
       {{}, 0, 0, 0, 0, 0, 1},  // 7 columns: no repeat columns, no defaults
-      {{"1"}, 0, 0, 94, 0, 99, 2}, {{"1", "15", "JAN"}, 15, 1, 94, 0, 99, 16}, {{"1", "15", "JAN", "2000/03/01"}, 15, 1, 100, 2, 99, 16},
+      {{"1"}, 0, 0, 94, 0, 99, 2},
+      {{"1", "15", "JAN"}, 15, 1, 94, 0, 99, 16},
+      {{"1", "15", "JAN", "2000/03/01"}, 15, 1, 100, 2, 99, 16},
   };
   for (auto c : shortLines) {
     c.extra.insert(c.extra.begin(), {"s", "2000/01/05", "", "", "", "0", ""});
     auto line = Appt(c.extra);
     const RepeatInformationAppt& d = *line->pria;
     EXPECT_EQ(std::vector<int>({d.Days, d.Month1, d.cStartYear, d.cStartMonth, d.cEndYear, line->pnra->cRepeatType}),
-              std::vector<int>({c.days, c.month1, c.sy, c.sm, c.ey, c.type})) << c.extra.size();
+              std::vector<int>({c.days, c.month1, c.sy, c.sm, c.ey, c.type}))
+        << c.extra.size();
   }
 }
 
@@ -79,9 +109,13 @@ TEST_F(Import, RepeatColumnsGiveTypeAndDefaults) {
 // 5), written in that order with their links, notes and the two type-14 records.
 TEST_F(Import, ChainLinksAndTypeFourteenRecords) {
   OpenOutput();
-  const struct { int16_t rec; uint8_t day; std::string note; int noteNum, prev, next; } rows[] = {
-      {4, 0, "", -1, -1, 1}, {1, 2, "a", 0, 4, -1}, {0, 4, "", -1, -1, 2},
-      {2, 4, "bb", 1, 0, 5}, {5, 4, "", -1, 2, -1}, {3, 6, "ccc", 2, -1, -1}};
+  const struct {
+    int16_t rec;
+    uint8_t day;
+    std::string note;
+    int noteNum, prev, next;
+  } rows[] = {{4, 0, "", -1, -1, 1}, {1, 2, "a", 0, 4, -1}, {0, 4, "", -1, -1, 2},
+              {2, 4, "bb", 1, 0, 5}, {5, 4, "", -1, 2, -1}, {3, 6, "ccc", 2, -1, -1}};
   std::unique_ptr<CSVData> items[6];
   Bytes want;
   for (int i = 0; i < 6; ++i) {
@@ -103,22 +137,32 @@ TEST_F(Import, ChainLinksAndTypeFourteenRecords) {
   items[2]->pdown_csvd = items[3].get();
   items[3]->pnext_csvd = items[4].get();
   items[2]->pnext_csvd = items[5].get();
-  iUserType14 = 2;
-  for (unsigned i = 0; i < 24; ++i) szUserType14_0.push_back(static_cast<unsigned char>(i < 23 ? 0x10 + i : 0));
+  state.iUserType14 = 2;
+  for (unsigned i = 0; i < 24; ++i) state.szUserType14_0.push_back(static_cast<unsigned char>(i < 23 ? 0x10 + i : 0));
   // Record 0: 17 bytes carried, the first date head and the count, then the
   // last two carried; record 1: each date head's date and record number, then
   // the closing bytes.
-  Bytes r0{{szUserType14_0.begin(), szUserType14_0.begin() + 17}};
+  Bytes r0{{state.szUserType14_0.begin(), state.szUserType14_0.begin() + 17}};
   SeekInfoLists seek;
   WriteUserType14(&scsv, &seek);
   want.bytes(Record(14, 2, 0, r0.le16(4).le16(2).u8(0x25).u8(0x26)));
-  want.bytes(Record(14, 2, 1, Bytes().u8(100).u8(0).u8(4).le16(0).u8(100).u8(0).u8(6).le16(3).u8(0x5A).u8(0).u8(0).u8(0xFF).u8(0xFF)));
+  want.bytes(
+      Record(14, 2, 1,
+             Bytes().u8(100).u8(0).u8(4).le16(0).u8(100).u8(0).u8(6).le16(3).u8(0x5A).u8(0).u8(0).u8(0xFF).u8(0xFF)));
   EXPECT_EQ(OutputBytes(), want.v);
 }
 
 TEST_F(Import, WriteDBSlotsTextsAndRadioGroups) {
-  const struct { std::vector<uint8_t> types, reserved; int slots; std::string line; Bytes body; } cases[] = {
-      {{2, 2, 7, 8, 0}, {}, 11, "\"ab\",\"c\",\"9:05\",\"1994/12/31\",\"5\"\n",
+  const struct {
+    std::vector<uint8_t> types, reserved;
+    int slots;
+    std::string line;
+    Bytes body;
+  } cases[] = {
+      {{2, 2, 7, 8, 0},
+       {},
+       11,
+       "\"ab\",\"c\",\"9:05\",\"1994/12/31\",\"5\"\n",
        Bytes().le16(12).le16(15).u8(0x21).u8(0x02).u8(0x5E).u8(0x0B).u8(0x1E).le16(5).u8(0).cstr("ab").cstr("c")},
       {{11, 9, 9, 9, 2}, {0, 1, 2, 3}, 4, "\"0\",\"1\",\"0\",\"x\"\n", Bytes().le16(2).le16(5).u8(0).cstr("x")},
       // The last set button of a group wins; an unset group keeps the value.
@@ -130,12 +174,13 @@ TEST_F(Import, WriteDBSlotsTextsAndRadioGroups) {
     std::deque<FieldDefineChain> defs;
     for (std::size_t i = 0; i < c.types.size(); ++i) {
       const uint8_t reserved = i < c.reserved.size() ? c.reserved[i] : 0;  // cReserved1 of a radio button
-      defs.emplace_back().pfd = std::make_unique<FieldDefine>(FieldDefine{c.types[i], static_cast<uint8_t>(i), 0, 0x20, reserved, 0});
+      defs.emplace_back().pfd =
+          std::make_unique<FieldDefine>(FieldDefine{c.types[i], static_cast<uint8_t>(i), 0, 0x20, reserved, 0});
       if (i) defs[i - 1].pnext_fdc = &defs.back();
     }
-    iOffsetLength = static_cast<int16_t>(c.slots);
-    iDataNum = 0;
-    if (fpout) std::fclose(fpout);
+    state.iOffsetLength = static_cast<int16_t>(c.slots);
+    state.iDataNum = 0;
+    if (files.fpout) std::fclose(files.fpout);
     OpenOutput();
     SeekInfoLists seek;
     EXPECT_EQ(Capture([&] { WriteDB(&defs.front(), &seek, c.line); }).status, 0);

@@ -29,8 +29,25 @@ TEST(PerfOrder, FilingByIndexGivesTheOrderOfThePlainWalk) {
     const bool plain = rng() % 3 != 0;
     key.push_back(y << 16 | (d / 28 % 12) << 8 | d % 28), start.push_back(s);
     auto item = MakeCSVD(plain ? 0 : 1);
-    *item->pnra = NonRepeaAppt{0, 0, 0, 0, -1, -1, -1, 0x87, B(y), B(d / 28 % 12), B(d % 28), B(s), B(s >> 8),
-                               0, 0, 0, 0, 0, plain ? int8_t{1} : int8_t{2}};
+    *item->pnra = NonRepeaAppt{0,
+                               0,
+                               0,
+                               0,
+                               -1,
+                               -1,
+                               -1,
+                               0x87,
+                               B(y),
+                               B(d / 28 % 12),
+                               B(d % 28),
+                               B(s),
+                               B(s >> 8),
+                               0,
+                               0,
+                               0,
+                               0,
+                               0,
+                               plain ? int8_t{1} : int8_t{2}};
     AddUserType14(&scsv, std::move(item), nullptr);
     auto g = std::find_if(model.begin() + 1, model.end(), [&](auto& x) { return key[x.front()] >= key.back(); });
     if (!plain) {  // before the first item of the same or a later date
@@ -39,7 +56,7 @@ TEST(PerfOrder, FilingByIndexGivesTheOrderOfThePlainWalk) {
       model.insert(g, {i});
     } else if (start[g->front()] >= s) {
       g->insert(g->begin(), i);  // takes the head's place
-    } else {  // after the last of the down chain that starts no later
+    } else {                     // after the last of the down chain that starts no later
       g->insert(std::find_if(g->begin() + 1, g->end(), [&](int j) { return start[j] > s; }), i);
     }
   }
@@ -50,7 +67,7 @@ TEST(PerfOrder, FilingByIndexGivesTheOrderOfThePlainWalk) {
     for (PCSVD p = h; p; p = p == h ? h->pdown_csvd : p->pnext_csvd) got.back().push_back(p->iRecordNum);
   }
   EXPECT_EQ(got, model);
-  EXPECT_EQ(iUserType14, static_cast<int>(model.size()) - 1);
+  EXPECT_EQ(state.iUserType14, static_cast<int>(model.size()) - 1);
 }
 
 TEST(PerfOrder, LookupListsKeepRecordOrderAndCount) {

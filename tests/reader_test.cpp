@@ -17,11 +17,11 @@ class Reader : public inproc::Test {
   StartCSV scsv;
   // The definitions pass over a whole database, silent; then the data pass if asked.
   inproc::Outcome Read(const std::vector<unsigned char>& file, bool data = false) {
-    iSilent = 2;
+    MutableOptions().iSilent = 2;
     OpenDatabase(file);
     return Capture([&] {
       PFDC fdc = ReadField(nullptr, &seek);
-      std::fseek(fp, lFirst, SEEK_SET);
+      std::fseek(files.fp, state.lFirst, SEEK_SET);
       if (data) ReadData(fdc, &scsv, &seek);
     });
   }
@@ -32,8 +32,25 @@ void File(StartCSV* scsv, const std::string& name, unsigned day, int minutes, un
   auto item = MakeCSVD(static_cast<int8_t>(repeat - 1));
   item->pszDescription = name;
   const auto t = static_cast<uint16_t>(minutes);
-  *item->pnra = NonRepeaAppt{0, 0, 0, 0, -1, -1, -1, static_cast<uint8_t>(flags), 100, 0, static_cast<uint8_t>(day),
-                             static_cast<uint8_t>(t & 0xFF), static_cast<uint8_t>(t >> 8), 0, 0, 0, 0, 0, static_cast<int8_t>(repeat)};
+  *item->pnra = NonRepeaAppt{0,
+                             0,
+                             0,
+                             0,
+                             -1,
+                             -1,
+                             -1,
+                             static_cast<uint8_t>(flags),
+                             100,
+                             0,
+                             static_cast<uint8_t>(day),
+                             static_cast<uint8_t>(t & 0xFF),
+                             static_cast<uint8_t>(t >> 8),
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             static_cast<int8_t>(repeat)};
   AddUserType14(scsv, std::move(item), nullptr);
 }
 
@@ -54,7 +71,7 @@ TEST_F(Reader, FilingOrder) {
   // Ties on one date: the last filed heads it, then time order.
   EXPECT_EQ(Names(scsv.start_csvd, true), "y[]E[CABD]");
   EXPECT_EQ(Names(scsv.other_csvd), "kr2tdr1");
-  EXPECT_EQ(iUserType14, 2);
+  EXPECT_EQ(state.iUserType14, 2);
   std::string numbers;  // record numbers follow the filing order
   for (const auto& it : scsv.items) numbers += it->pszDescription + std::to_string(it->iRecordNum);
   EXPECT_EQ(numbers, "A0B1C2D3E4y5r16td7r28k9");
@@ -62,39 +79,64 @@ TEST_F(Reader, FilingOrder) {
 
 TEST_F(Reader, DefinitionsPassCopiesByTypeAndStatusAndKeepsRecordZero) {
   OpenOutput();
-  const struct { unsigned type, status; bool copied; } cases[] = {
-      {TYPE_CARDDEF, 0, true},  {TYPE_CARDDEF, 1, false}, {TYPE_CARDDEF, 3, false},    {TYPE_CARDDEF, 2, true},
-      {TYPE_CATEGORY, 1, true}, {TYPE_USER15, 1, true},   {TYPE_VIEWPTDEF, 0, true},   {TYPE_VIEWPTTABLE, 0, false},
-      {TYPE_DATA, 0, false},    {TYPE_NOTE, 0, false},    {TYPE_USER14, 1, false},     {TYPE_USER14, 0, false},
-      {20, 0, true},            {20, 1, false},           {TYPE_USER14, 2, false},     {TYPE_FIELDDEF, 1, true},
+  const struct {
+    unsigned type, status;
+    bool copied;
+  } cases[] = {
+      {TYPE_CARDDEF, 0, true},
+      {TYPE_CARDDEF, 1, false},
+      {TYPE_CARDDEF, 3, false},
+      {TYPE_CARDDEF, 2, true},
+      {TYPE_CATEGORY, 1, true},
+      {TYPE_USER15, 1, true},
+      {TYPE_VIEWPTDEF, 0, true},
+      {TYPE_VIEWPTTABLE, 0, false},
+      {TYPE_DATA, 0, false},
+      {TYPE_NOTE, 0, false},
+      {TYPE_USER14, 1, false},
+      {TYPE_USER14, 0, false},
+      {20, 0, true},
+      {20, 1, false},
+      {TYPE_USER14, 2, false},
+      {TYPE_FIELDDEF, 1, true},
   };
   DbFile db;
   Bytes want;
   for (const auto& c : cases) {
     const int i = static_cast<int>(&c - cases), num = i % 2;
-    const Bytes b = c.type == TYPE_FIELDDEF ? fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "Nm") : Text("xyz" + std::to_string(i));
+    const Bytes b =
+        c.type == TYPE_FIELDDEF ? fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "Nm") : Text("xyz" + std::to_string(i));
     db.Add(c.type, c.status, num, b);
     if (c.copied) want.bytes(Record(c.type, c.status, num, b));
   }
   Read(db.Finish());
   EXPECT_EQ(OutputBytes(), want.v);
   EXPECT_EQ(seek.nodes.size(), 7u);
-  EXPECT_EQ(szUserType14_0, (std::vector<unsigned char>{'x', 'y', 'z', '1', '4', 0}));  // the last type-14 record 0
+  EXPECT_EQ(state.szUserType14_0,
+            (std::vector<unsigned char>{'x', 'y', 'z', '1', '4', 0}));  // the last type-14 record 0
 }
 
 TEST_F(Reader, DefinitionsPassCountsFields) {
-  const struct { std::vector<unsigned> types; int fields, bytes; } cases[] = {
+  const struct {
+    std::vector<unsigned> types;
+    int fields, bytes;
+  } cases[] = {
       // One slot per radio group, at its first button; a button outside a group;
       // 12 and 14 leave the group open, a text closes it.
-      {{11, 9, 9, 9}, 3, 2}, {{9}, 1, 0}, {{11, 12, 9, 14, 9}, 2, 2}, {{11, 2, 9}, 2, 2},
-      {{0, 1, 7, 8, 10, 13, 15}, 7, 15}, {{12, 14, 16, 23}, 0, 0},
+      {{11, 9, 9, 9}, 3, 2},
+      {{9}, 1, 0},
+      {{11, 12, 9, 14, 9}, 2, 2},
+      {{11, 2, 9}, 2, 2},
+      {{0, 1, 7, 8, 10, 13, 15}, 7, 15},
+      {{12, 14, 16, 23}, 0, 0},
   };
   for (const auto& c : cases) {
     Reset();
     DbFile db;
     for (unsigned t : c.types) db.Add(TYPE_FIELDDEF, 0, 0, fixture::FieldDefBody(t, 1, 0, 0, 0, 0, "n"));
     Read(db.Finish());
-    EXPECT_EQ(std::make_pair(int{iFileDefNum}, int{iOffsetLength}), std::make_pair(c.fields, c.bytes)) << c.types[0];
+    EXPECT_EQ(std::make_pair(int{state.iFileDefNum}, int{state.iOffsetLength}), std::make_pair(c.fields, c.bytes))
+        << c.types[0];
   }
 }
 
@@ -117,7 +159,11 @@ std::vector<unsigned char> Book() {
 }
 
 TEST_F(Reader, ProgressBarMarks) {
-  const struct { std::vector<long> steps; long last; int marks; } cases[] = {
+  const struct {
+    std::vector<long> steps;
+    long last;
+    int marks;
+  } cases[] = {
       {{70, 100, 990}, 1000, 49},  // 7 + 10 + 99 percent: 3 + 2 + 44, no closing mark
       {{70, 100, 950}, 1000, 48},  // 95 percent: 3 + 2 + 42 and the closing mark
       {{58}, 100, 29},             // 58 / 100 * 100 is 57.99...: 28 marks and the closing one
@@ -127,11 +173,13 @@ TEST_F(Reader, ProgressBarMarks) {
   for (const auto& c : cases) {
     Reset();
     Bytes raw = Bytes().zeros(c.steps[0]);
-    for (std::size_t i = 1; i < c.steps.size(); ++i) raw.bytes(Record(TYPE_DATA, 0, 0, Bytes().zeros(c.steps[i] - c.steps[i - 1] - 6)));
-    fp = inproc::TempFile(raw.bytes(Record(TYPE_LOOKUPTABLE, 2, 0, Bytes())).v, c.steps[0]);
-    lFileLast = static_cast<int32_t>(c.last);
+    for (std::size_t i = 1; i < c.steps.size(); ++i)
+      raw.bytes(Record(TYPE_DATA, 0, 0, Bytes().zeros(c.steps[i] - c.steps[i - 1] - 6)));
+    files.fp = inproc::TempFile(raw.bytes(Record(TYPE_LOOKUPTABLE, 2, 0, Bytes())).v, c.steps[0]);
+    state.lFileLast = static_cast<int32_t>(c.last);
     EXPECT_EQ(Capture([] { ReadField(nullptr, nullptr); }).err,
-              "       0%|----+----+----+----+----|----+----+----+----+----|100%\n Pass-1  |" + std::string(c.marks, 'o') + "|\n")
+              "       0%|----+----+----+----+----|----+----+----+----+----|100%\n Pass-1  |" +
+                  std::string(c.marks, 'o') + "|\n")
         << c.steps.back();
   }
 }
@@ -146,7 +194,10 @@ TEST_F(Reader, NoteLookups) {
   db.Add(TYPE_NOTE, 0, 2, Text("c\nd").u8(0).str("hidden"));
   db.Add(TYPE_NOTE, 0, 1, Text("second"));
   const std::vector<unsigned char> file = Bytes{db.Finish()}.bytes(Record(TYPE_NOTE, 0, 3, Text("late"))).v;
-  const struct { int16_t note, word; std::string text; } cases[] = {
+  const struct {
+    int16_t note, word;
+    std::string text;
+  } cases[] = {
       {2, 1, "a\\nb"}, {1, 1, "a  b"}, {0, 1, "a\nb"}, {2, 9, "Note record 9 not found.\n"},
       {2, 2, "cnd"},   {1, 2, "c d"},  {0, 2, "c\nd"}, {2, 3, "Note record 3 not found.\n"},
   };
@@ -156,12 +207,12 @@ TEST_F(Reader, NoteLookups) {
         Reset();
         OpenDatabase(file);
       }
-      iNote = c.note;
-      std::fseek(fp, 40, SEEK_SET);
+      MutableOptions().iNote = c.note;
+      std::fseek(files.fp, 40, SEEK_SET);
       std::string text;
       text += Capture([&] { text = ReadNote(c.word, 2); }).err;  // the text, or the warning
       EXPECT_EQ(text, c.text) << fresh << " " << c.note << " " << c.word;
-      EXPECT_EQ(std::ftell(fp), 40);  // the input position is kept
+      EXPECT_EQ(std::ftell(files.fp), 40);  // the input position is kept
     }
   }
 }
@@ -174,27 +225,32 @@ TEST_F(Reader, DataPassKindsAndMerge) {
   // -m with -o leaves the input's items out: only the category is copied.
   Reset();
   scsv = StartCSV();
-  iMerge = 1;
+  MutableOptions().iMerge = 1;
   OpenOutput();
   ASSERT_EQ(Read(Book(), true).status, 0);
   EXPECT_TRUE(scsv.items.empty());
   EXPECT_EQ(OutputBytes(), Record(TYPE_CATEGORY, 0, 0, Text("cat")).v);
 }
 
-struct Def { uint8_t type; int16_t offset; uint8_t flags = 0, res1 = 0; std::string name = "f"; };
+struct Def {
+  uint8_t type;
+  int16_t offset;
+  uint8_t flags = 0, res1 = 0;
+  std::string name = "f";
+};
 
 // The field list as the definitions pass builds it, iFileDefNum counted from it.
 PFDC Chain(const std::vector<Def>& defs) {
-  fdcNodes.clear();
-  iFileDefNum = 0;
+  state.fdcNodes.clear();
+  state.iFileDefNum = 0;
   for (const Def& d : defs) {
-    FieldDefineChain& n = fdcNodes.emplace_back();
+    FieldDefineChain& n = state.fdcNodes.emplace_back();
     n.pfd = std::make_unique<FieldDefine>(FieldDefine{d.type, 1, d.offset, d.flags, d.res1, 0});
     n.szName = d.name;
-    if (fdcNodes.size() > 1) fdcNodes[fdcNodes.size() - 2].pnext_fdc = &n;
-    if (d.type <= 10 || d.type == 13 || d.type == 15) ++iFileDefNum;
+    if (state.fdcNodes.size() > 1) state.fdcNodes[state.fdcNodes.size() - 2].pnext_fdc = &n;
+    if (d.type <= 10 || d.type == 13 || d.type == 15) ++state.iFileDefNum;
   }
-  return fdcNodes.empty() ? nullptr : &fdcNodes.front();
+  return state.fdcNodes.empty() ? nullptr : &state.fdcNodes.front();
 }
 
 // Record 12 of the body bytes, with the appended NUL.
@@ -202,7 +258,11 @@ RecordBody Body(Bytes b) { return RecordBody{b.u8(0).v, 12}; }
 
 TEST_F(Reader, GeneralDatabaseFieldTypes) {
   const std::string broken = "Broken TYPE_DATA record 12.\n";
-  const struct { std::vector<Def> defs; Bytes body; std::string line, err = ""; } cases[] = {
+  const struct {
+    std::vector<Def> defs;
+    Bytes body;
+    std::string line, err = "";
+  } cases[] = {
       {{{0, 0}, {1, 2}}, Bytes().le16(5).le16(0), "1,0\n"},
       {{{7, 0}, {7, 2}, {7, 4}}, Bytes().le16(615).u8(0).u8(0x80).le16(0), "10:15,,00:00\n"},
       {{{8, 0}, {8, 3}}, Bytes().u8(0x5E).u8(0x0B).u8(0x1E).u8(0xFF).u8(0xFF).u8(0xFF), "1994/12/31,\n"},
@@ -210,16 +270,20 @@ TEST_F(Reader, GeneralDatabaseFieldTypes) {
       {{{2, 0}, {13, 4, 0x20}, {15, 6, 0x20}}, Bytes().cstr("hey").le16(9).le16(8).u8(0).cstr("you"), "hey,you,\n"},
       {{{7, 0, 0x20}}, Bytes().le16(2).le16(615), "10:15\n"},
       {{{3, 0}, {11, -5}, {12, 999}, {14, 999}}, Bytes().cstr("A&B #1"), "AB 1\n"},
-      {{{0, 1}}, Bytes().le16(1), "", broken},          {{{2, 0, 0x20}}, Bytes().le16(0xFFFF), "", broken},
-      {{{11, 0}, {9, 2}}, Bytes().le16(1), "", broken}, {{{8, 1}}, Bytes().u8(1).u8(2).u8(3), "", broken},
+      {{{0, 1}}, Bytes().le16(1), "", broken},
+      {{{2, 0, 0x20}}, Bytes().le16(0xFFFF), "", broken},
+      {{{11, 0}, {9, 2}}, Bytes().le16(1), "", broken},
+      {{{8, 1}}, Bytes().u8(1).u8(2).u8(3), "", broken},
   };
-  iCSV = 1;
+  MutableOptions().iCSV = 1;
   for (const auto& c : cases) {
     RecordBody body = Body(c.body);
     std::string line;
     PFDC fdc = Chain(c.defs);
     EXPECT_EQ(Capture([&] { ReadDB(fdc, &seek, body, line); }).err, c.err) << c.line;
-    if (c.err.empty()) { EXPECT_EQ(line, c.line); }
+    if (c.err.empty()) {
+      EXPECT_EQ(line, c.line);
+    }
   }
 }
 
@@ -229,18 +293,25 @@ TEST_F(Reader, GeneralDatabaseNotesRenumberedOnlyWhenWritten) {
   db.Add(TYPE_NOTE, 0, 6, Text("b"));
   // With -o the linked notes are written under the next numbers in field
   // order; -m writes none and keeps the links (0xFFFF: no note).
-  const struct { int16_t note; bool merge; int links[2]; std::string line; int newLinks[2]; std::vector<std::string> written; } cases[] = {
+  const struct {
+    int16_t note;
+    bool merge;
+    int links[2];
+    std::string line;
+    int newLinks[2];
+    std::vector<std::string> written;
+  } cases[] = {
       {0, false, {6, 5}, "b,hi\nyo\n", {3, 4}, {"b", "hi\nyo"}},
       {2, true, {5, 0xFFFF}, "hi\\nyo,\n", {5, 0xFFFF}, {}},
   };
   for (const auto& c : cases) {
     Reset();
     OpenDatabase(db.Finish());
-    iCSV = 1;
-    iFileType = 1;
-    iNoteNum = 3;
-    iNote = c.note;
-    iMerge = c.merge;
+    MutableOptions().iCSV = 1;
+    state.iFileType = 1;
+    state.iNoteNum = 3;
+    MutableOptions().iNote = c.note;
+    MutableOptions().iMerge = c.merge;
     OpenOutput();
     RecordBody body = Body(Bytes().le16(c.links[0]).le16(c.links[1]));
     std::string line;
@@ -250,34 +321,44 @@ TEST_F(Reader, GeneralDatabaseNotesRenumberedOnlyWhenWritten) {
     EXPECT_EQ(line, c.line);
     EXPECT_EQ(body.bytes, Body(Bytes().le16(c.newLinks[0]).le16(c.newLinks[1])).bytes);
     Bytes want;
-    for (const std::string& text : c.written) want.bytes(Record(TYPE_NOTE, 1, 3 + static_cast<int>(want.size() > 0), Text(text)));
+    for (const std::string& text : c.written)
+      want.bytes(Record(TYPE_NOTE, 1, 3 + static_cast<int>(want.size() > 0), Text(text)));
     EXPECT_EQ(OutputBytes(), want.v);
-    EXPECT_EQ(iNoteNum, 3 + static_cast<int>(c.written.size()));
+    EXPECT_EQ(state.iNoteNum, 3 + static_cast<int>(c.written.size()));
   }
 }
 
 TEST_F(Reader, HeadingLineBranches) {
-  const std::vector<Def> book = {{2, 0, 0, 0, "Desc&ription"}, {8, 0, 0, 0, "Date"}, {7, 0, 0, 0, "Start"},
-                                 {7, 0, 0, 0, "End"},  {2, 0, 0, 0, "Lo&cation"}, {19, 0, 0, 0, "Nt"},
-                                 {22, 0, 0, 0, "Pri"}, {23, 0, 0, 0, "Tt"},       {10, 0, 0, 0, "No&te"}};
-  const struct { int16_t appt, event, todo; std::string line; } cases[] = {
-      {1, 1, 1, "Description,Start,End,Location,Nt,Tt,Note\n"}, {0, 1, 1, "Description,Location,Nt,Tt,Note\n"},
+  const std::vector<Def> book = {{2, 0, 0, 0, "Desc&ription"}, {8, 0, 0, 0, "Date"},      {7, 0, 0, 0, "Start"},
+                                 {7, 0, 0, 0, "End"},          {2, 0, 0, 0, "Lo&cation"}, {19, 0, 0, 0, "Nt"},
+                                 {22, 0, 0, 0, "Pri"},         {23, 0, 0, 0, "Tt"},       {10, 0, 0, 0, "No&te"}};
+  const struct {
+    int16_t appt, event, todo;
+    std::string line;
+  } cases[] = {
+      {1, 1, 1, "Description,Start,End,Location,Nt,Tt,Note\n"},
+      {0, 1, 1, "Description,Location,Nt,Tt,Note\n"},
       {0, 0, 2, "Description,Date,Nt,Pri,Tt,Note\n"},
   };
-  iHeader = 1;
+  MutableOptions().iHeader = 1;
   for (const auto& c : cases) {
-    iCSV = 1;
-    iAppt = c.appt;
-    iEvent = c.event;
-    iToDo = c.todo;
+    MutableOptions().iCSV = 1;
+    MutableOptions().iAppt = c.appt;
+    MutableOptions().iEvent = c.event;
+    MutableOptions().iToDo = c.todo;
     PFDC fdc = Chain(book);
     EXPECT_EQ(Capture([&] { PrintHeader(fdc); }).out, c.line);
   }
   // A general database names every column that prints, whatever -a says.
-  iFileType = 1;
-  iCSV = 2;
-  PFDC fdc = Chain({{2, 0, 0, 0, "Na&me"}, {11, 0, 0, 0, "Group"}, {9, 0, 0, 0, "One"}, {12, 0, 0, 0, "Link"},
-                    {8, 0, 0, 0, std::string("Da\0te", 5)}, {15, 0, 0, 0, "#Memo"}, {23, 0, 0, 0, "T"}});
+  state.iFileType = 1;
+  MutableOptions().iCSV = 2;
+  PFDC fdc = Chain({{2, 0, 0, 0, "Na&me"},
+                    {11, 0, 0, 0, "Group"},
+                    {9, 0, 0, 0, "One"},
+                    {12, 0, 0, 0, "Link"},
+                    {8, 0, 0, 0, std::string("Da\0te", 5)},
+                    {15, 0, 0, 0, "#Memo"},
+                    {23, 0, 0, 0, "T"}});
   EXPECT_EQ(Capture([&] { PrintHeader(fdc); }).out, "\"Name\",\"One\",\"Da\",\"Memo\",\"T\"\n");
 }
 

@@ -48,7 +48,10 @@ TEST(Readings, BrokenHeadersAndShortDefinitionsAreRefusedFirst) {
 TEST(Readings, TimeAndNumberColumnsKeepTheirSixteenBitForm) {
   // Start time, end time and end-date bytes of the one record written, which
   // follows the signature and header: body offsets 18, 22 and 20.
-  const struct { std::string start, end, endDate; Bytes at18, at20, at22; } cases[] = {
+  const struct {
+    std::string start, end, endDate;
+    Bytes at18, at20, at22;
+  } cases[] = {
       {"-1:00", "12::30", "65537", Bytes().u8(0xC4).u8(0xFF), Bytes().le16(1), Bytes().u8(0xD0).u8(0x02)},
       {":30", "7", "-1", Bytes().u8(0x1E).u8(0x00), Bytes().u8(0xFF).u8(0xFF), Bytes().u8(0xA4).u8(0x01)},
   };

@@ -3,7 +3,6 @@
 // opened or read, an output folder that cannot be written, a full disk, and
 // the same file named for -x and -o.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -72,7 +71,11 @@ TEST(RobustCsv, LinesOfAnyLengthAndAnyBytes) {
 }
 
 TEST(RobustFiles, FilesThatCannotBeUsedEndWithAMessage) {
-  const struct { const char* name; std::vector<std::string> args; const char* message; } cases[] = {
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
       {"CSV file missing", {"-xbook.dat", "-imissing.csv", "-odest.dat"}, "File can't open.\n"},
       {"input is a folder", {"-xsub", "-odest.dat"}, "Failed read file.\n"},
       {"output is a folder", {"-xbook.dat", "-osub"}, "File can't open.\n"},
@@ -103,7 +106,8 @@ TEST(RobustFiles, FullDiskFailsAndLeavesNothingBehind) {
   for (int i = 0; i < 200; ++i) csv += Line("Meeting", "Room", "");
   dir.Write("in.csv", csv);
   // The limit is set in a shell of its own, which then becomes the program.
-  const std::string limited = "cd '" + dir.path() + "' && bash -c 'ulimit -f 4 && exec \"$0\" \"$@\"' '" + KALVERT_BIN + "'";
+  const std::string limited =
+      "cd '" + dir.path() + "' && bash -c 'ulimit -f 4 && exec \"$0\" \"$@\"' '" + KALVERT_BIN + "'";
   const int rc = std::system((limited + " -xbook.dat -iin.csv -odest.dat -s2 </dev/null >/dev/null 2>err").c_str());
   const Blob err = dir.Read("err");
   const fixture::RunResult r{"", std::string(err.begin(), err.end()), WIFEXITED(rc) ? WEXITSTATUS(rc) : -1};

@@ -20,7 +20,11 @@ const Blob kOldDest = {'o', 'l', 'd', '\n'};
 // A small book: one plain appointment and one repeating appointment with one
 // deleted occurrence. The offsets of the two record headers let a case break
 // exactly one piece.
-struct Book { Blob file; long plainAt = 0; long repeatAt = 0; };
+struct Book {
+  Blob file;
+  long plainAt = 0;
+  long repeatAt = 0;
+};
 
 Book MakeBook(bool withLookup = true) {
   fixture::DbFile db('2');
@@ -96,7 +100,8 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
   const Blob& f = book.file;
   const long plainBody = book.plainAt + 6;
   const long repeatBody = book.repeatAt + 6;
-  const long deleteCount = repeatBody + f[static_cast<std::size_t>(repeatBody) + 6] + 11;  // last byte of the repeat block
+  const long deleteCount =
+      repeatBody + f[static_cast<std::size_t>(repeatBody) + 6] + 11;  // last byte of the repeat block
   const Outcome readFail{1, "Failed read file.\n"};
   const Outcome shortRecord{1, "Broken record at offset 29.\n"};
   const Outcome readData{1, "2. Failed read TYPE_DATA in file.\n"};
@@ -110,8 +115,13 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
     Outcome copied;    // run with -x and -o
   } cases[] = {
       {"header cut short", Cut(f, 20), readFail, readFail},
-      {"signature of another file", Patched(f, 0, 'X', 1), {1, "Not a valid database.\n"}, {1, "Not a valid database.\n"}},
-      {"unknown file type", Patched(f, 12, 'Z', 1), {1, "Please, Check your enter file name.\n"},
+      {"signature of another file",
+       Patched(f, 0, 'X', 1),
+       {1, "Not a valid database.\n"},
+       {1, "Not a valid database.\n"}},
+      {"unknown file type",
+       Patched(f, 12, 'Z', 1),
+       {1, "Please, Check your enter file name.\n"},
        {1, "Please, Check your enter file name.\n"}},
       {"negative record length", Patched(f, book.plainAt + 2, -2), shortRecord, shortRecord},
       {"record length past the end of the file", Patched(f, book.repeatAt + 2, 32767), readData, readData},
@@ -120,12 +130,24 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
       {"negative location offset", Patched(f, plainBody + 4, -1), broken0, broken0},
       {"repeat block past the end of the record", Patched(f, repeatBody + 6, 200), broken1, broken1},
       {"negative count of deleted occurrences", Patched(f, deleteCount, 0x80, 1), broken1, broken1},
-      {"missing note", Patched(f, plainBody + 8, 7), {0, "Note record 7 not found.\n"}, {0, "Note record 7 not found.\n"}},
-      {"data record of no known kind", Patched(f, plainBody + 14, 0x05, 1), ok,
+      {"missing note",
+       Patched(f, plainBody + 8, 7),
+       {0, "Note record 7 not found.\n"},
+       {0, "Note record 7 not found.\n"}},
+      {"data record of no known kind",
+       Patched(f, plainBody + 14, 0x05, 1),
+       ok,
        {1, "TYPE_DATA record 0 has no known kind; can't write it.\n"}},
-      {"record type 32", Patched(f, book.plainAt, 32, 1), ok, {1, "Record type 32 can't be listed in the lookup table.\n"}},
-      {"more records than a lookup table lists", TinyRecords(5000), ok, {1, "Too many records for the lookup table.\n"}},
-      {"general database text offset outside its record", Patched(MakeCards(), kCardsTextOffset, 900), broken0, broken0},
+      {"record type 32",
+       Patched(f, book.plainAt, 32, 1),
+       ok,
+       {1, "Record type 32 can't be listed in the lookup table.\n"}},
+      {"more records than a lookup table lists",
+       TinyRecords(5000),
+       ok,
+       {1, "Too many records for the lookup table.\n"}},
+      {"general database text offset outside its record", Patched(MakeCards(), kCardsTextOffset, 900), broken0,
+       broken0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -21,8 +21,13 @@ std::string Slurp(const std::filesystem::path& p) {
 TEST(RobustRegressions, SavedInputsKeepTheRunRules) {
   const std::filesystem::path source(KALVERT_SOURCE_DIR);
   // base: the example database a saved CSV input is imported into; none: the saved input is the database.
-  const struct { const char* target; const std::vector<fuzzsets::Set>& sets; const char* base; } targets[] = {
-      {"run_db", fuzzsets::RunDb(), nullptr}, {"import_book", fuzzsets::ImportBook(), "book.dat"},
+  const struct {
+    const char* target;
+    const std::vector<fuzzsets::Set>& sets;
+    const char* base;
+  } targets[] = {
+      {"run_db", fuzzsets::RunDb(), nullptr},
+      {"import_book", fuzzsets::ImportBook(), "book.dat"},
       {"import_cards", fuzzsets::ImportCards(), "cards.dat"},
   };
   for (const auto& t : targets) {
@@ -33,7 +38,8 @@ TEST(RobustRegressions, SavedInputsKeepTheRunRules) {
       fixture::ScratchDir dir;
       // The saved input after its first byte, and the other file of the run.
       dir.Write(t.base ? "in.csv" : "in.dat", input.substr(1));
-      dir.Write(t.base ? "in.dat" : "in.csv", t.base ? Slurp(source / "examples" / t.base) : std::string(fuzzsets::kRunDbCsv));
+      dir.Write(t.base ? "in.dat" : "in.csv",
+                t.base ? Slurp(source / "examples" / t.base) : std::string(fuzzsets::kRunDbCsv));
       const fuzzsets::Set& set = t.sets[static_cast<unsigned char>(input[0]) % t.sets.size()];
       std::vector<std::string> args = fuzzsets::Arguments(set, "in.dat", "in.csv", "out.dat");
       if (t.base) args.push_back("-iin.csv");

@@ -7,18 +7,30 @@ namespace {
 
 const char* TypeName(uint8_t code) {
   switch (code) {
-    case TYPE_DBHEADER: return "TYPE_DBHEADER";
-    case TYPE_CARDDEF: return "TYPE_CARDDEF";
-    case TYPE_CATEGORY: return "TYPE_CATEGORY";
-    case TYPE_FIELDDEF: return "TYPE_FIELDDEF";
-    case TYPE_VIEWPTDEF: return "TYPE_VIEWPTDEF";
-    case TYPE_NOTE: return "TYPE_NOTE";
-    case TYPE_VIEWPTTABLE: return "TYPE_VIEWPTTABLE";
-    case TYPE_DATA: return "TYPE_DATA";
-    case TYPE_LINKDEF: return "TYPE_LINKDEF";
-    case TYPE_CARDPAGEDEF: return "TYPE_CARDPAGEDEF";
-    case TYPE_LOOKUPTABLE: return "TYPE_LOOKUPTABLE";
-    default: return nullptr;
+    case TYPE_DBHEADER:
+      return "TYPE_DBHEADER";
+    case TYPE_CARDDEF:
+      return "TYPE_CARDDEF";
+    case TYPE_CATEGORY:
+      return "TYPE_CATEGORY";
+    case TYPE_FIELDDEF:
+      return "TYPE_FIELDDEF";
+    case TYPE_VIEWPTDEF:
+      return "TYPE_VIEWPTDEF";
+    case TYPE_NOTE:
+      return "TYPE_NOTE";
+    case TYPE_VIEWPTTABLE:
+      return "TYPE_VIEWPTTABLE";
+    case TYPE_DATA:
+      return "TYPE_DATA";
+    case TYPE_LINKDEF:
+      return "TYPE_LINKDEF";
+    case TYPE_CARDPAGEDEF:
+      return "TYPE_CARDPAGEDEF";
+    case TYPE_LOOKUPTABLE:
+      return "TYPE_LOOKUPTABLE";
+    default:
+      return nullptr;
   }
 }
 
@@ -26,10 +38,12 @@ const char* TypeName(uint8_t code) {
 
 int16_t CheckRecordType(char iFlag) {
   const int8_t code = static_cast<int8_t>(iFlag);
-  if (iDebugG) {
+  if (opt.iDebugG) {
     const char* name = TypeName(static_cast<uint8_t>(iFlag));
-    if (name) std::printf("    Record Type : %s.\n", name);
-    else std::printf("    Record Type : TYPE_USER(%d).\n", code);
+    if (name)
+      std::printf("    Record Type : %s.\n", name);
+    else
+      std::printf("    Record Type : TYPE_USER(%d).\n", code);
   }
   return code;
 }

@@ -111,17 +111,15 @@ int fwrite_RHDR(const RecordHeader* p, int n, int m, std::FILE* f) {
 
 int fread_DBHDR(DBHeader* p, int n, int m, std::FILE* f) {
   Reader r(f);
-  r(p->cType)(p->cStatus)(p->iLength)(p->iRecord)(p->iReleaseNum)(p->cFileType)(p->cFileStatus)(
-      p->iCurrViewPt)(p->iNumRecords)(p->iLookUpSeek)(p->cYear)(p->cMonth)(p->cDay)(p->iMinute)(
-      p->iViewPtHash1)(p->iViewPtHash2);
+  r(p->cType)(p->cStatus)(p->iLength)(p->iRecord)(p->iReleaseNum)(p->cFileType)(p->cFileStatus)(p->iCurrViewPt)(
+      p->iNumRecords)(p->iLookUpSeek)(p->cYear)(p->cMonth)(p->cDay)(p->iMinute)(p->iViewPtHash1)(p->iViewPtHash2);
   return FinishRead(r, "DBHDR", n, m);
 }
 
 int fwrite_DBHDR(const DBHeader* p, int n, int m, std::FILE* f) {
   Writer w(f);
-  w(p->cType)(p->cStatus)(p->iLength)(p->iRecord)(p->iReleaseNum)(p->cFileType)(p->cFileStatus)(
-      p->iCurrViewPt)(p->iNumRecords)(p->iLookUpSeek)(p->cYear)(p->cMonth)(p->cDay)(p->iMinute)(
-      p->iViewPtHash1)(p->iViewPtHash2);
+  w(p->cType)(p->cStatus)(p->iLength)(p->iRecord)(p->iReleaseNum)(p->cFileType)(p->cFileStatus)(p->iCurrViewPt)(
+      p->iNumRecords)(p->iLookUpSeek)(p->cYear)(p->cMonth)(p->cDay)(p->iMinute)(p->iViewPtHash1)(p->iViewPtHash2);
   return FinishWrite(w, "DBHDR", n, m);
 }
 
@@ -139,30 +137,30 @@ int fwrite_FDEF(const FieldDefine* p, int n, int m, std::FILE* f) {
 
 int fread_NRA(NonRepeaAppt* p, int n, int m, std::FILE* f) {
   Reader r(f);
-  r(p->iLength)(p->iOsCategory)(p->iOsLocation)(p->iOsRepeat)(p->iNoteRecNum)(p->iPrevRecNum)(
-      p->iNextRecNum)(p->cFlags)(p->cYear)(p->cMonth)(p->cDay)(p->cStartTimePri1)(p->cStartTimePri2)(
-      p->iEndDate)(p->cEndTimeYear)(p->cEndTimeMonth)(p->cLeadTimeDay)(p->cLeadTime)(p->cRepeatType);
+  r(p->iLength)(p->iOsCategory)(p->iOsLocation)(p->iOsRepeat)(p->iNoteRecNum)(p->iPrevRecNum)(p->iNextRecNum)(
+      p->cFlags)(p->cYear)(p->cMonth)(p->cDay)(p->cStartTimePri1)(p->cStartTimePri2)(p->iEndDate)(p->cEndTimeYear)(
+      p->cEndTimeMonth)(p->cLeadTimeDay)(p->cLeadTime)(p->cRepeatType);
   return FinishRead(r, "NRA", n, m);
 }
 
 int fwrite_NRA(const NonRepeaAppt* p, int n, int m, std::FILE* f) {
   Writer w(f);
-  w(p->iLength)(p->iOsCategory)(p->iOsLocation)(p->iOsRepeat)(p->iNoteRecNum)(p->iPrevRecNum)(
-      p->iNextRecNum)(p->cFlags)(p->cYear)(p->cMonth)(p->cDay)(p->cStartTimePri1)(p->cStartTimePri2)(
-      p->iEndDate)(p->cEndTimeYear)(p->cEndTimeMonth)(p->cLeadTimeDay)(p->cLeadTime)(p->cRepeatType);
+  w(p->iLength)(p->iOsCategory)(p->iOsLocation)(p->iOsRepeat)(p->iNoteRecNum)(p->iPrevRecNum)(p->iNextRecNum)(
+      p->cFlags)(p->cYear)(p->cMonth)(p->cDay)(p->cStartTimePri1)(p->cStartTimePri2)(p->iEndDate)(p->cEndTimeYear)(
+      p->cEndTimeMonth)(p->cLeadTimeDay)(p->cLeadTime)(p->cRepeatType);
   return FinishWrite(w, "NRA", n, m);
 }
 
 int fread_RIA(RepeatInformationAppt* p, int n, int m, std::FILE* f) {
   Reader r(f);
-  r(p->cFreq)(p->Days)(p->Weeks)(p->Month1)(p->Month2)(p->cStartYear)(p->cStartMonth)(p->cStartDay)(
-      p->cEndYear)(p->cEndMonth)(p->cEndDay)(p->cDelete);
+  r(p->cFreq)(p->Days)(p->Weeks)(p->Month1)(p->Month2)(p->cStartYear)(p->cStartMonth)(p->cStartDay)(p->cEndYear)(
+      p->cEndMonth)(p->cEndDay)(p->cDelete);
   return FinishRead(r, "RIA", n, m);
 }
 
 int fwrite_RIA(const RepeatInformationAppt* p, int n, int m, std::FILE* f) {
   Writer w(f);
-  w(p->cFreq)(p->Days)(p->Weeks)(p->Month1)(p->Month2)(p->cStartYear)(p->cStartMonth)(p->cStartDay)(
-      p->cEndYear)(p->cEndMonth)(p->cEndDay)(p->cDelete);
+  w(p->cFreq)(p->Days)(p->Weeks)(p->Month1)(p->Month2)(p->cStartYear)(p->cStartMonth)(p->cStartDay)(p->cEndYear)(
+      p->cEndMonth)(p->cEndDay)(p->cDelete);
   return FinishWrite(w, "RIA", n, m);
 }

@@ -8,7 +8,7 @@
 namespace {
 
 void WriteHeaderOut(const RecordHeader& rh) {
-  if (fwrite_RHDR(&rh, kSizeRHDR, 1, fpout) != 1) Fatal("Failed write file.\n");
+  if (fwrite_RHDR(&rh, kSizeRHDR, 1, files.fpout) != 1) Fatal("Failed write file.\n");
 }
 
 int CountNodes(PSINF p) {
@@ -24,7 +24,7 @@ int WriteLookUpSeek(SeekInfoLists* pSeekInfo) {
   AddSeekInfo(pSeekInfo, &view, OutPos());
   WriteHeaderOut(view);
 
-  lLast = OutPos();
+  state.lLast = OutPos();
   const int iNum = static_cast<int>(pSeekInfo->nodes.size());
   const RecordHeader table{TYPE_LOOKUPTABLE, STATUS_MODIFIED, static_cast<int16_t>(8 * iNum + 6), 0};
   WriteHeaderOut(table);
@@ -47,7 +47,7 @@ int WriteLookUpSeek(SeekInfoLists* pSeekInfo) {
 
   int iSum = 0;
   for (PSINF head : pSeekInfo->heads) {
-    if (iDebugG) std::printf("iSum = %d\n", iSum);
+    if (opt.iDebugG) std::printf("iSum = %d\n", iSum);
     unsigned char w[2];
     EncodeI16(w, static_cast<int16_t>(iSum));
     entries.insert(entries.end(), w, w + 2);

@@ -1,4 +1,4 @@
-// kalvert: the global state of the run, the single exit path, and main's run
+// kalvert: the state of the run, the single exit path, and main's run
 // sequence: banner, options, signature and header checks, the two passes over
 // the input, the optional CSV import, the text output, and the closing
 // records and header rewrite of an output database.
@@ -13,40 +13,15 @@
 
 #include "helptext.h"
 
-std::FILE* fp = nullptr;
-std::FILE* fpin = nullptr;
-std::FILE* fpout = nullptr;
-int16_t iDebugG;
-int16_t iDebugG2;
-int16_t iCSV;
-int16_t iTAB;
-int16_t iHeader;
-int16_t iFileType;
-int16_t iAppt;
-int16_t iEvent;
-int16_t iToDo;
-int16_t iNote;
-int16_t iOutAppt;
-int16_t iInCSV;
-int16_t iMerge;
-int16_t iAlarm;
-int16_t iSilent;
-int32_t lCutStart;
-int32_t lCutEnd;
-int16_t iAllRecNum;
-int32_t lFirst;
-int32_t lFileLast;
-int32_t lLast;
-int16_t iDataNum;
-int16_t iNoteNum;
-int16_t iFileDefNum;
-int16_t iOffsetLength;
-int16_t iUserType14;
-std::vector<unsigned char> szUserType14_0;
-std::deque<FieldDefineChain> fdcNodes;
-std::string szFilenameOUT;
-std::string szTempOUT;
-bool bInterceptExit = false;
+namespace {
+Options gOptions;
+}  // namespace
+
+const Options& opt = gOptions;
+RunFiles files;
+PassState state;
+
+Options& MutableOptions() { return gOptions; }
 
 namespace {
 
@@ -62,27 +37,27 @@ void CloseStream(std::FILE*& f) {
 
 // Drops a partly written output database: the destination stays as it was.
 void DiscardOutput() {
-  CloseStream(fpout);
-  if (!szTempOUT.empty()) std::remove(szTempOUT.c_str());
-  szTempOUT.clear();
+  CloseStream(files.fpout);
+  if (!files.szTempOUT.empty()) std::remove(files.szTempOUT.c_str());
+  files.szTempOUT.clear();
 }
 
 void CloseFiles() {
-  CloseStream(fp);
-  CloseStream(fpin);
+  CloseStream(files.fp);
+  CloseStream(files.fpin);
   DiscardOutput();
 }
 
 // Flushes and closes the output database and moves it over the destination.
 void CommitOutput() {
-  if (!fpout) return;
-  const bool flushed = std::fflush(fpout) == 0 && !std::ferror(fpout);
-  const bool closed = std::fclose(fpout) == 0;
-  fpout = nullptr;
-  if (!flushed || !closed || std::rename(szTempOUT.c_str(), szFilenameOUT.c_str()) != 0) {
+  if (!files.fpout) return;
+  const bool flushed = std::fflush(files.fpout) == 0 && !std::ferror(files.fpout);
+  const bool closed = std::fclose(files.fpout) == 0;
+  files.fpout = nullptr;
+  if (!flushed || !closed || std::rename(files.szTempOUT.c_str(), files.szFilenameOUT.c_str()) != 0) {
     Fatal("Failed write file.\n");
   }
-  szTempOUT.clear();
+  files.szTempOUT.clear();
 }
 
 void PrintHeaderDump(const DBHeader& dh) {
@@ -112,29 +87,29 @@ void PrintClosingDump(PFDC start_fdc, const SeekInfoLists& seekInfo) {
     std::printf("       Reserved : %d\n", fd.cReserved1 + 256 * fd.cReserved2);
     std::printf("           Data : %s\n\n", fdc->szName.c_str());
   }
-  std::printf("All data Number : %d\n\n", iDataNum);
+  std::printf("All data Number : %d\n\n", state.iDataNum);
   std::printf("iCounter = %d\n", static_cast<int>(seekInfo.nodes.size()));
-  std::printf("iNoteNum = %d\n", iNoteNum);
+  std::printf("iNoteNum = %d\n", state.iNoteNum);
 }
 
 void CheckSignatureAndHeader(unsigned char (&szSignature)[4], DBHeader* dh) {
-  if (std::fread(szSignature, 1, 4, fp) != 4) Fatal("Failed read file.\n");
+  if (std::fread(szSignature, 1, 4, files.fp) != 4) Fatal("Failed read file.\n");
   if (std::memcmp(szSignature, kSignature, 4) != 0) Fatal("Not a valid database.\n");
-  if (fread_DBHDR(dh, 1, kSizeDBHDR, fp) != kSizeDBHDR) Fatal("Failed read file.\n");
+  if (fread_DBHDR(dh, 1, kSizeDBHDR, files.fp) != kSizeDBHDR) Fatal("Failed read file.\n");
 }
 
 void MapFileType(uint8_t cFileType) {
   if (cFileType == '2') {
-    iFileType = 2;
+    state.iFileType = 2;
   } else if (cFileType == 'D' || cFileType == 'N') {
-    iFileType = 1;
+    state.iFileType = 1;
   } else {
     Fatal("Not support this file type.^^;\nPlease, Check your enter file name.\n");
   }
 }
 
 void WriteHeaderOut(const DBHeader& dh) {
-  if (fwrite_DBHDR(&dh, kSizeDBHDR, 1, fpout) != 1) Fatal("Failed write file.\n");
+  if (fwrite_DBHDR(&dh, kSizeDBHDR, 1, files.fpout) != 1) Fatal("Failed write file.\n");
 }
 
 // Everything after the options: the run over one opened input.
@@ -146,43 +121,43 @@ void Run() {
   PFDC start_fdc = nullptr;
 
   CheckSignatureAndHeader(szSignature, &dh);
-  iAllRecNum = dh.iNumRecords;
+  state.iAllRecNum = dh.iNumRecords;
   MapFileType(dh.cFileType);
-  if (iOutAppt) WriteOut(szSignature, 4);
-  if (iDebugG) std::printf("%s\n", reinterpret_cast<const char*>(szSignature));
-  if (iOutAppt) {
+  if (opt.iOutAppt) WriteOut(szSignature, 4);
+  if (opt.iDebugG) std::printf("%s\n", reinterpret_cast<const char*>(szSignature));
+  if (opt.iOutAppt) {
     const RecordHeader rh{dh.cType, dh.cStatus, dh.iLength, dh.iRecord};
     AddSeekInfo(&seekInfo, &rh, OutPos());
     WriteHeaderOut(dh);
   }
-  if (iDebugG) PrintHeaderDump(dh);
+  if (opt.iDebugG) PrintHeaderDump(dh);
 
-  lFirst = static_cast<int32_t>(std::ftell(fp));
-  lFileLast = dh.iLookUpSeek;
+  state.lFirst = static_cast<int32_t>(std::ftell(files.fp));
+  state.lFileLast = dh.iLookUpSeek;
 
   start_fdc = ReadField(start_fdc, &seekInfo);
-  if (std::fseek(fp, lFirst, SEEK_SET) != 0) Fatal("Failed read file.\n");
+  if (std::fseek(files.fp, state.lFirst, SEEK_SET) != 0) Fatal("Failed read file.\n");
   ReadData(start_fdc, &start_scsv, &seekInfo);
-  if (iInCSV) ReadCSV(start_fdc, &start_scsv, &seekInfo);
-  if (iFileType == 2) PrintHeader(start_fdc);
-  if (iSilent % 2 == 0) OutputData(&start_scsv);
+  if (opt.iInCSV) ReadCSV(start_fdc, &start_scsv, &seekInfo);
+  if (state.iFileType == 2) PrintHeader(start_fdc);
+  if (opt.iSilent % 2 == 0) OutputData(&start_scsv);
 
-  if (iOutAppt) {
-    if (iFileType == 2) WriteUserType14(&start_scsv, &seekInfo);
+  if (opt.iOutAppt) {
+    if (state.iFileType == 2) WriteUserType14(&start_scsv, &seekInfo);
     const int iNum = WriteLookUpSeek(&seekInfo);
     dh.cStatus = STATUS_MODIFIED;
-    dh.iLookUpSeek = lLast;
+    dh.iLookUpSeek = state.lLast;
     dh.iNumRecords = static_cast<int16_t>(iNum);
     dh.cFileStatus = static_cast<uint8_t>(dh.cFileStatus | 2);
-    if (std::fseek(fpout, 4, SEEK_SET) != 0) Fatal("Failed write file.\n");
+    if (std::fseek(files.fpout, 4, SEEK_SET) != 0) Fatal("Failed write file.\n");
     WriteHeaderOut(dh);
   }
-  if (iDebugG) PrintClosingDump(start_fdc, seekInfo);
+  if (opt.iDebugG) PrintClosingDump(start_fdc, seekInfo);
 
   // Text lost on a full disk or a closed pipe must not pass as success.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) Fatal("Failed write standard output.\n");
-  CloseStream(fp);
-  CloseStream(fpin);
+  CloseStream(files.fp);
+  CloseStream(files.fpin);
   CommitOutput();
 }
 
@@ -190,37 +165,9 @@ void Run() {
 
 void ResetGlobals() {
   CloseFiles();
-  iDebugG = 0;
-  iDebugG2 = 0;
-  iCSV = 2;
-  iTAB = 0;
-  iHeader = 0;
-  iFileType = 2;
-  iAppt = 1;
-  iEvent = 0;
-  iToDo = 0;
-  iNote = 2;
-  iOutAppt = 0;
-  iInCSV = 0;
-  iMerge = 0;
-  iAlarm = 7;
-  iSilent = 0;
-  lCutStart = 19000101;
-  lCutEnd = 22000101;
-  iAllRecNum = 0;
-  lFirst = 0;
-  lFileLast = 0;
-  lLast = 0;
-  iDataNum = 0;
-  iNoteNum = 0;
-  iFileDefNum = 0;
-  iOffsetLength = 0;
-  iUserType14 = 0;
-  szUserType14_0.clear();
-  fdcNodes.clear();
-  szFilenameOUT.clear();
-  szTempOUT.clear();
-  ResetNoteIndex();
+  gOptions = Options{};
+  files = RunFiles{};
+  state = PassState{};
 }
 
 void usage() { std::fwrite(kHelpText, 1, kHelpTextSize, stdout); }
@@ -228,8 +175,7 @@ void usage() { std::fwrite(kHelpText, 1, kHelpTextSize, stdout); }
 [[noreturn]] void Exit(int status) {
   if (status != 0) DiscardOutput();
   std::fflush(stdout);
-  if (bInterceptExit) throw KalvertExit{status};
-  std::exit(status);
+  throw KalvertExit{status};
 }
 
 [[noreturn]] void Fatal(const char* fmt, ...) {
@@ -243,11 +189,11 @@ void usage() { std::fwrite(kHelpText, 1, kHelpTextSize, stdout); }
 
 void WriteOut(const void* data, std::size_t size) {
   if (size == 0) return;
-  if (std::fwrite(data, 1, size, fpout) != size) Fatal("Failed write file.\n");
+  if (std::fwrite(data, 1, size, files.fpout) != size) Fatal("Failed write file.\n");
 }
 
 int32_t OutPos() {
-  const long pos = std::ftell(fpout);
+  const long pos = std::ftell(files.fpout);
   if (pos < 0) Fatal("Failed write file.\n");
   // Offsets past the lookup table's reach are refused when a record is
   // registered; keep the value meaningful for that test.

@@ -1,6 +1,6 @@
 // Process entry point: the run itself is KalvertMain (module kalvert), so that
-// tests and fuzzers can call it in-process. Exits are intercepted here too, so
-// every run unwinds and releases what it owns before the process ends.
+// tests and fuzzers can call it in-process; every run unwinds and releases what
+// it owns before the process ends.
 #include <csignal>
 
 #include "kalvert.h"
@@ -11,6 +11,5 @@ int main(int argc, char** argv) {
   // process before the temporary output file can be removed.
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
-  bInterceptExit = true;
   return KalvertMain(argc, argv);
 }

@@ -18,9 +18,6 @@
 
 namespace {
 
-constexpr int32_t kDefaultCutStart = 19000101;
-constexpr int32_t kDefaultCutEnd = 22000101;
-
 bool IsOptionStart(const char* arg) { return arg[0] == '-' || arg[0] == '/'; }
 
 // Leading blanks, an optional sign, then digits; no digits gives 0. The value
@@ -62,8 +59,7 @@ int32_t CutDate(const char* value, int32_t lDefault, const char* szCheckMessage)
 
 // A file option's name: the attached text, else the next argument unless that
 // begins an option. False after printing the option's missing-name message.
-bool TakeFileName(int iArg, char** ppArg, int* i, const char* value, const char* szMissing,
-                  std::string* name) {
+bool TakeFileName(int iArg, char** ppArg, int* i, const char* value, const char* szMissing, std::string* name) {
   if (*value) {
     *name = value;
     return true;
@@ -76,11 +72,11 @@ bool TakeFileName(int iArg, char** ppArg, int* i, const char* value, const char*
   return true;
 }
 
-void SetKind(int16_t* iKind, int16_t v, int16_t iMax) {
+void SetKind(Options& o, int16_t* iKind, int16_t v, int16_t iMax) {
   *iKind = v;
   if (v == 0) {
     *iKind = 1;
-    iSilent = 1;
+    o.iSilent = 1;
   }
   if (v < 0 || v > iMax) *iKind = 1;
 }
@@ -102,11 +98,10 @@ std::FILE* OpenOutput(const std::string& szName) {
   const fs::path folder = dest.has_parent_path() ? dest.parent_path() : fs::path(".");
   std::random_device rd;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name =
-        (folder / (".kalvert-" + std::to_string(rd()) + ".tmp")).string();
+    const std::string name = (folder / (".kalvert-" + std::to_string(rd()) + ".tmp")).string();
     std::FILE* f = std::fopen(name.c_str(), "wbx");
     if (f) {
-      szTempOUT = name;
+      files.szTempOUT = name;
       return f;
     }
     if (errno != EEXIST) return nullptr;
@@ -114,22 +109,22 @@ std::FILE* OpenOutput(const std::string& szName) {
   return nullptr;
 }
 
-bool OpenFiles(const std::string& szFilename, const std::string& szFilenameIN) {
-  fp = std::fopen(szFilename.c_str(), "rb");
-  if (!fp) {
+bool OpenFiles(const Options& o, const std::string& szFilename, const std::string& szFilenameIN) {
+  files.fp = std::fopen(szFilename.c_str(), "rb");
+  if (!files.fp) {
     std::fputs("File can't open.\n", stderr);
     return false;
   }
-  if (iInCSV) {
-    fpin = std::fopen(szFilenameIN.c_str(), "r");
-    if (!fpin) {
+  if (o.iInCSV) {
+    files.fpin = std::fopen(szFilenameIN.c_str(), "r");
+    if (!files.fpin) {
       std::fputs("File can't open.\n", stderr);
       return false;
     }
   }
-  if (iOutAppt) {
-    fpout = OpenOutput(szFilenameOUT);
-    if (!fpout) {
+  if (o.iOutAppt) {
+    files.fpout = OpenOutput(files.szFilenameOUT);
+    if (!files.fpout) {
       std::fputs("File can't open.\n", stderr);
       return false;
     }
@@ -140,6 +135,7 @@ bool OpenFiles(const std::string& szFilename, const std::string& szFilenameIN) {
 }  // namespace
 
 int ReadOption(int iArg, char** ppArg) {
+  Options& o = MutableOptions();
   std::string szFilename;
   std::string szFilenameIN;
   for (int i = 1; i < iArg; ++i) {
@@ -151,66 +147,74 @@ int ReadOption(int iArg, char** ppArg) {
     const int16_t v = NumericValue(value);
     switch (cLetter) {
       case 'a':
-        if (bHasValue) SetKind(&iAppt, v, 3);
-        else iAppt = 1;
+        if (bHasValue)
+          SetKind(o, &o.iAppt, v, 3);
+        else
+          o.iAppt = 1;
         break;
       case 'e':
-        iAppt = 0;
-        if (bHasValue) SetKind(&iEvent, v, 3);
-        else iEvent = 1;
+        o.iAppt = 0;
+        if (bHasValue)
+          SetKind(o, &o.iEvent, v, 3);
+        else
+          o.iEvent = 1;
         break;
       case 't':
-        iAppt = 0;
-        if (bHasValue) SetKind(&iToDo, v, 4);
-        else iToDo = 1;
+        o.iAppt = 0;
+        if (bHasValue)
+          SetKind(o, &o.iToDo, v, 4);
+        else
+          o.iToDo = 1;
         break;
       case 'c':
-        iCSV = bHasValue ? v : 2;
-        if (iCSV < 0 || iCSV > 2) iCSV = 0;
+        o.iCSV = bHasValue ? v : 2;
+        if (o.iCSV < 0 || o.iCSV > 2) o.iCSV = 0;
         break;
       case 'b':
-        iTAB = 2;
-        iCSV = 0;
+        o.iTAB = 2;
+        o.iCSV = 0;
         break;
       case 'n':
-        iNote = bHasValue ? v : 1;
-        if (iNote < 0 || iNote > 2) iNote = 0;
+        o.iNote = bHasValue ? v : 1;
+        if (o.iNote < 0 || o.iNote > 2) o.iNote = 0;
         break;
       case 'r':
-        iAlarm = bHasValue ? v : 7;
-        if (iAlarm < 0 || iAlarm > 7) iAlarm = 1;
+        o.iAlarm = bHasValue ? v : 7;
+        if (o.iAlarm < 0 || o.iAlarm > 7) o.iAlarm = 1;
         break;
       case 's': {
         const int s = bHasValue ? v + 1 : 1;
-        iSilent = static_cast<int16_t>((s < 0 || s > 3) ? 1 : s);
+        o.iSilent = static_cast<int16_t>((s < 0 || s > 3) ? 1 : s);
         break;
       }
       case 'h':
-        iHeader = 1;
+        o.iHeader = 1;
         break;
       case 'm':
-        iMerge = 1;
+        o.iMerge = 1;
         break;
       case 'd':
-        if (bHasValue) iDebugG2 = 1;
-        else iDebugG = 1;
+        if (bHasValue)
+          o.iDebugG2 = 1;
+        else
+          o.iDebugG = 1;
         break;
       case 'g':
-        lCutStart = CutDate(value, kDefaultCutStart, "Check! Cut first date.(%ld)\n");
+        o.lCutStart = CutDate(value, kDefaultCutStart, "Check! Cut first date.(%ld)\n");
         break;
       case 'f':
-        lCutEnd = CutDate(value, kDefaultCutEnd, "Check! Cut finish date.(%ld)\n");
+        o.lCutEnd = CutDate(value, kDefaultCutEnd, "Check! Cut finish date.(%ld)\n");
         break;
       case 'x':
         if (!TakeFileName(iArg, ppArg, &i, value, "Please, input filename!\n", &szFilename)) return 0;
         break;
       case 'i':
-        iInCSV = 1;
+        o.iInCSV = 1;
         if (!TakeFileName(iArg, ppArg, &i, value, "Please, input CSV filename!\n", &szFilenameIN)) return 0;
         break;
       case 'o':
-        iOutAppt = 1;
-        if (!TakeFileName(iArg, ppArg, &i, value, "Please, Output filename!\n", &szFilenameOUT)) return 0;
+        o.iOutAppt = 1;
+        if (!TakeFileName(iArg, ppArg, &i, value, "Please, Output filename!\n", &files.szFilenameOUT)) return 0;
         break;
       case '?':
         usage();
@@ -221,5 +225,5 @@ int ReadOption(int iArg, char** ppArg) {
         return 0;
     }
   }
-  return OpenFiles(szFilename, szFilenameIN) ? 1 : 0;
+  return OpenFiles(o, szFilename, szFilenameIN) ? 1 : 0;
 }

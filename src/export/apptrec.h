@@ -10,9 +10,7 @@
 
 namespace apptrec {
 
-inline int16_t BodyI16(const RecordBody& body, long lOffset) {
-  return static_cast<int16_t>(BodyU16(body, lOffset));
-}
+inline int16_t BodyI16(const RecordBody& body, long lOffset) { return static_cast<int16_t>(BodyU16(body, lOffset)); }
 
 // Repeat type, lengths and offsets, and the note link. The chain links are
 // not read: they are made afresh whenever a database is written.

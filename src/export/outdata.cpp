@@ -21,7 +21,7 @@ int32_t DateKey(const NonRepeaAppt& nra) {
 
 bool InRange(const CSVData& csvd) {
   const int32_t lKey = DateKey(*csvd.pnra);
-  return lCutStart <= lKey && lKey <= lCutEnd;
+  return opt.lCutStart <= lKey && lKey <= opt.lCutEnd;
 }
 
 // Mode 1 takes every item of the kind, 2 those that do not repeat, 3 those
@@ -29,17 +29,21 @@ bool InRange(const CSVData& csvd) {
 bool ModeTakes(int16_t iMode, const CSVData& csvd) {
   const int8_t cRepeatType = csvd.pnra->cRepeatType;
   switch (iMode) {
-    case 1: return true;
-    case 2: return cRepeatType == 1;
-    case 3: return cRepeatType > 1;
-    default: return false;
+    case 1:
+      return true;
+    case 2:
+      return cRepeatType == 1;
+    case 3:
+      return cRepeatType > 1;
+    default:
+      return false;
   }
 }
 
 bool KindPasses(const CSVData& csvd) {
-  if (iAppt != 0 && csvd.cKind == KIND_APPT) return ModeTakes(iAppt, csvd);
-  if (iEvent != 0 && csvd.cKind == KIND_EVENT) return ModeTakes(iEvent, csvd);
-  if (iToDo != 0 && csvd.cKind == KIND_TODO) return iToDo == 4 || ModeTakes(iToDo, csvd);
+  if (opt.iAppt != 0 && csvd.cKind == KIND_APPT) return ModeTakes(opt.iAppt, csvd);
+  if (opt.iEvent != 0 && csvd.cKind == KIND_EVENT) return ModeTakes(opt.iEvent, csvd);
+  if (opt.iToDo != 0 && csvd.cKind == KIND_TODO) return opt.iToDo == 4 || ModeTakes(opt.iToDo, csvd);
   return false;
 }
 

@@ -5,7 +5,7 @@
 #include "kalvert.h"
 
 void PrintString(const std::string& szWord, std::string& szOut, int nFlag) {
-  const bool bQuote = iCSV == 2 || iTAB == 2;
+  const bool bQuote = opt.iCSV == 2 || opt.iTAB == 2;
   if (bQuote) szOut += '"';
   // "&" marks a menu letter in field names and "#" is dropped with it; every
   // other byte goes out unchanged.
@@ -15,9 +15,9 @@ void PrintString(const std::string& szWord, std::string& szOut, int nFlag) {
   if (bQuote) szOut += '"';
 
   if (nFlag != 0) {
-    szOut += iCSV != 0 ? ',' : (iTAB != 0 ? '\t' : '\n');
+    szOut += opt.iCSV != 0 ? ',' : (opt.iTAB != 0 ? '\t' : '\n');
     return;
   }
   szOut += '\n';
-  if (iCSV == 0) szOut += '\n';
+  if (opt.iCSV == 0) szOut += '\n';
 }

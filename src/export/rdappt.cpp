@@ -6,7 +6,7 @@
 void ReadAppt(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, uint8_t nKindOrig) {
   NonRepeaAppt& nra = *curr_csvd->pnra;
   apptrec::ReadLinks(szBuffer, &nra);
-  if (iDebugG) apptrec::PrintLinks(nra);
+  if (opt.iDebugG) apptrec::PrintLinks(nra);
 
   curr_csvd->cKind = nKindOrig >= KIND_APPT ? KIND_APPT : KIND_EVENT;
   nra.cFlags = nKindOrig;
@@ -24,5 +24,5 @@ void ReadAppt(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, u
 
   curr_csvd->pszNote = apptrec::ReadItemNote(nra);
 
-  if (apptrec::ReadRepeat(szBuffer, curr_csvd) && iDebugG) apptrec::PrintRepeat(*curr_csvd, false);
+  if (apptrec::ReadRepeat(szBuffer, curr_csvd) && opt.iDebugG) apptrec::PrintRepeat(*curr_csvd, false);
 }

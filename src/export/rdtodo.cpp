@@ -7,7 +7,7 @@
 void ReadTodo(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, uint8_t nKindOrig) {
   NonRepeaAppt& nra = *curr_csvd->pnra;
   apptrec::ReadLinks(szBuffer, &nra);
-  if (iDebugG) apptrec::PrintLinks(nra);
+  if (opt.iDebugG) apptrec::PrintLinks(nra);
 
   curr_csvd->cKind = KIND_TODO;
   nra.cFlags = nKindOrig;
@@ -24,5 +24,5 @@ void ReadTodo(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, u
   curr_csvd->pszLocation.clear();
   curr_csvd->pszCategory.clear();
 
-  if (apptrec::ReadRepeat(szBuffer, curr_csvd) && iDebugG) apptrec::PrintRepeat(*curr_csvd, true);
+  if (apptrec::ReadRepeat(szBuffer, curr_csvd) && opt.iDebugG) apptrec::PrintRepeat(*curr_csvd, true);
 }

@@ -79,12 +79,14 @@ std::string PriorityText(uint8_t c1, uint8_t c2) {
 std::string NoteText(const std::string& szNote) {
   std::string sz = szNote;
   for (char& c : sz) {
-    if (iNote == 1 && (c == '\r' || c == '\n')) {
+    if (opt.iNote == 1 && (c == '\r' || c == '\n')) {
       c = ' ';
-    } else if (iNote == 2) {
+    } else if (opt.iNote == 2) {
       // CR LF becomes backslash and n, which the import turns back.
-      if (c == '\r') c = '\\';
-      else if (c == '\n') c = 'n';
+      if (c == '\r')
+        c = '\\';
+      else if (c == '\n')
+        c = 'n';
     }
   }
   return sz;
@@ -130,11 +132,11 @@ void AppendTodo(const CSVData& csvd, std::string& szOut) {
   const NonRepeaAppt& nra = *csvd.pnra;
   PrintString(csvd.pszDescription, szOut, 1);
   PrintString(DateText(nra.cYear, nra.cMonth, nra.cDay), szOut, 1);
-  if (iToDo == 4) {
+  if (opt.iToDo == 4) {
     for (int i = 0; i < 3; ++i) PrintString(std::string(), szOut, 1);
   }
   PrintString(Format("%d", nra.iEndDate), szOut, 1);
-  if (iToDo != 4) {
+  if (opt.iToDo != 4) {
     PrintString(DateText(nra.cEndTimeYear, nra.cEndTimeMonth, nra.cLeadTimeDay), szOut, 1);
     PrintString(PriorityText(nra.cStartTimePri1, nra.cStartTimePri2), szOut, 1);
   }
@@ -144,12 +146,12 @@ void AppendTodo(const CSVData& csvd, std::string& szOut) {
 }  // namespace
 
 void WriteCSV(PCSVD curr_csvd) {
-  if (iFileType != 2) return;
+  if (state.iFileType != 2) return;
   // The line is built whole, without a length limit, and written as bytes.
   std::string szOut;
-  if (iAppt != 0 || iEvent != 0) {
+  if (opt.iAppt != 0 || opt.iEvent != 0) {
     AppendAppt(*curr_csvd, szOut);
-  } else if (iToDo != 0) {
+  } else if (opt.iToDo != 0) {
     AppendTodo(*curr_csvd, szOut);
   }
   if (!szOut.empty()) std::fwrite(szOut.data(), 1, szOut.size(), stdout);

@@ -15,20 +15,20 @@ inline std::string LineOf(const std::string& szBuffer) { return std::string(szBu
 
 // Column number `column` (from 1) of a split line; empty beyond its last.
 inline std::string Field(const std::vector<std::string>& columns, long column) {
-  return column >= 1 && static_cast<std::size_t>(column) <= columns.size() ? columns[static_cast<std::size_t>(column) - 1]
-                                                                           : std::string();
+  return column >= 1 && static_cast<std::size_t>(column) <= columns.size()
+             ? columns[static_cast<std::size_t>(column) - 1]
+             : std::string();
 }
 
 // 1 + the separators of the whole line, those inside quotes included. The
 // count is kept exact (not cut to 16 bits), so a very wide line is never
 // mistaken for a short one.
 inline long CountColumns(const std::string& line) {
-  const char sep = iTAB ? '\t' : ',';
+  const char sep = opt.iTAB ? '\t' : ',';
   long n = 1;
   for (const char c : line) n += c == sep ? 1 : 0;
   return n;
 }
-
 
 // Note column: a note is written for the item unless the text is empty.
 inline void SetNote(PCSVD item, const std::string& text) {
@@ -64,12 +64,23 @@ inline void SetLastDate(PRIA ria, const std::string& text) {
 // follow the note column in both layouts.
 inline void SetRepeatColumn(PRIA ria, long iRepeatColumn, const std::string& text) {
   switch (iRepeatColumn) {
-    case 1: SetFreq(ria, text); break;
-    case 2: SetDayRule(ria, text); break;
-    case 3: SetMonthRule(ria, text); break;
-    case 4: SetFirstDate(ria, text); break;
-    case 5: SetLastDate(ria, text); break;
-    default: break;
+    case 1:
+      SetFreq(ria, text);
+      break;
+    case 2:
+      SetDayRule(ria, text);
+      break;
+    case 3:
+      SetMonthRule(ria, text);
+      break;
+    case 4:
+      SetFirstDate(ria, text);
+      break;
+    case 5:
+      SetLastDate(ria, text);
+      break;
+    default:
+      break;
   }
 }
 

@@ -27,19 +27,19 @@ bool ReadLine(std::FILE* f, std::string* line) {
 void ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& line) {
   std::unique_ptr<CSVData> item = MakeCSVD(1);
   int16_t nKind = 0;
-  if (iAppt != 0) {
-    nKind = CutTo16(static_cast<long>(iAlarm) + 128);
+  if (opt.iAppt != 0) {
+    nKind = CutTo16(static_cast<long>(opt.iAlarm) + 128);
     item->cKind = KIND_APPT;
   }
-  if (iEvent != 0) {
+  if (opt.iEvent != 0) {
     nKind = 0x26;
     item->cKind = KIND_EVENT;
   }
-  if (iToDo != 0) {
+  if (opt.iToDo != 0) {
     nKind = 0x14;
     item->cKind = KIND_TODO;
   }
-  if (iToDo != 0) {
+  if (opt.iToDo != 0) {
     CSVToNRAToDo(item.get(), line, nKind);
   } else {
     CSVToNRAAppt(item.get(), line, nKind);
@@ -51,10 +51,10 @@ void ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& l
 
 void ReadCSV(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
   std::string line;
-  while (ReadLine(fpin, &line)) {
-    if (iFileType == 2) {
+  while (ReadLine(files.fpin, &line)) {
+    if (state.iFileType == 2) {
       ImportItem(start_scsv, pSeekInfo, line);
-    } else if (iFileType == 1) {
+    } else if (state.iFileType == 1) {
       WriteDB(start_fdc, pSeekInfo, line);
     }
   }

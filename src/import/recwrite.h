@@ -20,7 +20,7 @@ inline void PutHeader(SeekInfoLists* pSeekInfo, uint8_t cType, uint8_t cStatus, 
   CheckLength(lLength);
   const RecordHeader rh{cType, cStatus, static_cast<int16_t>(lLength), iRecord};
   AddSeekInfo(pSeekInfo, &rh, OutPos());
-  if (fwrite_RHDR(&rh, kSizeRHDR, 1, fpout) == -1) Fatal("Failed write file.\n");
+  if (fwrite_RHDR(&rh, kSizeRHDR, 1, files.fpout) == -1) Fatal("Failed write file.\n");
 }
 
 inline void PutText(const std::string& s) { WriteOut(s.data(), s.size()); }

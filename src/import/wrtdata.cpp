@@ -62,14 +62,14 @@ void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo) {
   }
 
   recwrite::PutHeader(pSeekInfo, TYPE_DATA, STATUS_MODIFIED, lBody + kSizeRHDR, pcsvd->iRecordNum);
-  if (fwrite_NRA(&nra, kSizeNRA, 1, fpout) == -1) Fatal("Failed write file.\n");
+  if (fwrite_NRA(&nra, kSizeNRA, 1, files.fpout) == -1) Fatal("Failed write file.\n");
   recwrite::PutCText(pcsvd->pszDescription);
   recwrite::PutCText(pcsvd->pszCategory);
   recwrite::PutCText(pcsvd->pszLocation);
   if (repeats) {
     const RepeatInformationAppt none{};
     const RepeatInformationAppt* ria = pcsvd->pria ? pcsvd->pria.get() : &none;
-    if (fwrite_RIA(ria, kSizeRIA, 1, fpout) == -1) Fatal("Failed write file.\n");
+    if (fwrite_RIA(ria, kSizeRIA, 1, files.fpout) == -1) Fatal("Failed write file.\n");
     recwrite::PutBytes(DeletedBytes(*pcsvd, lDelRLength));
   }
 
@@ -78,5 +78,5 @@ void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo) {
                         iSum);
     recwrite::PutText(pcsvd->pszNote);
   }
-  if (iDebugG) DebugDump(*pcsvd);
+  if (opt.iDebugG) DebugDump(*pcsvd);
 }

@@ -59,16 +59,16 @@ void PutNoteLink(DBLine* rec, const std::string& text) {
     return;
   }
   rec->note = text;
-  rec->PutU16(iNoteNum);
+  rec->PutU16(state.iNoteNum);
 }
 
 void PutText(DBLine* rec, long column, const std::string& text) {
-  if (iDebugG) std::printf("pszData(%ld)=%s\n", column - 1, text.c_str());
+  if (opt.iDebugG) std::printf("pszData(%ld)=%s\n", column - 1, text.c_str());
   if (text.empty()) {
-    rec->PutU16(iOffsetLength);
+    rec->PutU16(state.iOffsetLength);
     return;
   }
-  rec->PutU16(iOffsetLength + 1L + static_cast<long>(rec->texts.size()));
+  rec->PutU16(state.iOffsetLength + 1L + static_cast<long>(rec->texts.size()));
   rec->texts += text;
   rec->texts += '\0';
 }
@@ -98,7 +98,7 @@ void PutField(DBLine* rec, const FieldDefineChain& fdc, long column, const std::
 }
 
 void BuildRecord(PFDC start_fdc, const std::string& szBuffer, DBLine* rec) {
-  const char cST = iCSV == 1 ? '0' : '"';
+  const char cST = opt.iCSV == 1 ? '0' : '"';
   const std::vector<std::string> fields = SplitCSV(szBuffer, cST);
   long column = 1;
   for (PFDC fdc = start_fdc; fdc; fdc = fdc->pnext_fdc) {
@@ -121,32 +121,33 @@ void BuildRecord(PFDC start_fdc, const std::string& szBuffer, DBLine* rec) {
 void WriteRecord(SeekInfoLists* pSeekInfo, DBLine* rec) {
   // The fixed area is as long as the definitions say: slots beyond it have
   // no place in the record, and a slot left unwritten stays 0.
-  const std::size_t fixed = iOffsetLength > 0 ? static_cast<std::size_t>(iOffsetLength) : 0;
+  const std::size_t fixed = state.iOffsetLength > 0 ? static_cast<std::size_t>(state.iOffsetLength) : 0;
   rec->slots.resize(std::max(fixed, rec->slots.size()), 0);
   const long lLength = static_cast<long>(fixed) + static_cast<long>(rec->texts.size()) + 7;
-  const bool hasNote = rec->lNoteOffset >= 0 && DecodeU16(&rec->slots[static_cast<std::size_t>(rec->lNoteOffset)]) != 0xFFFF;
+  const bool hasNote =
+      rec->lNoteOffset >= 0 && DecodeU16(&rec->slots[static_cast<std::size_t>(rec->lNoteOffset)]) != 0xFFFF;
   recwrite::CheckLength(lLength);
   if (hasNote) recwrite::CheckLength(static_cast<long>(rec->note.size()) + kSizeRHDR);
 
-  recwrite::PutHeader(pSeekInfo, TYPE_DATA, kDBStatus, lLength, iDataNum);
+  recwrite::PutHeader(pSeekInfo, TYPE_DATA, kDBStatus, lLength, state.iDataNum);
   WriteOut(rec->slots.data(), fixed);
   WriteOut("", 1);
   recwrite::PutText(rec->texts);
-  iDataNum = CutTo16(iDataNum + 1L);
+  state.iDataNum = CutTo16(state.iDataNum + 1L);
   if (!hasNote) return;
 
   const std::string note = ChangeString(rec->note);
-  recwrite::PutHeader(pSeekInfo, TYPE_NOTE, kDBStatus, static_cast<long>(note.size()) + kSizeRHDR, iNoteNum);
+  recwrite::PutHeader(pSeekInfo, TYPE_NOTE, kDBStatus, static_cast<long>(note.size()) + kSizeRHDR, state.iNoteNum);
   recwrite::PutText(note);
-  iNoteNum = CutTo16(iNoteNum + 1L);
+  state.iNoteNum = CutTo16(state.iNoteNum + 1L);
 }
 
 }  // namespace
 
 void WriteDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, const std::string& szBuffer) {
   const std::string line(szBuffer.c_str());  // the line ends at its first NUL
-  if (iSilent % 2 == 0) std::fwrite(line.data(), 1, line.size(), stdout);
+  if (opt.iSilent % 2 == 0) std::fwrite(line.data(), 1, line.size(), stdout);
   DBLine rec;
   BuildRecord(start_fdc, line, &rec);
-  if (iOutAppt) WriteRecord(pSeekInfo, &rec);
+  if (opt.iOutAppt) WriteRecord(pSeekInfo, &rec);
 }

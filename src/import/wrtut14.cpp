@@ -26,8 +26,8 @@ void WriteChain(PCSVD first, SeekInfoLists* pSeekInfo) {
 // the first item of the flat chain and the number of dates.
 void WriteRecord0(SeekInfoLists* pSeekInfo, int16_t iStartNum, int16_t iDates) {
   std::array<unsigned char, kUserType14_0Size> body{};
-  const std::size_t have = std::min(body.size(), szUserType14_0.size());
-  std::copy(szUserType14_0.begin(), szUserType14_0.begin() + static_cast<long>(have), body.begin());
+  const std::size_t have = std::min(body.size(), state.szUserType14_0.size());
+  std::copy(state.szUserType14_0.begin(), state.szUserType14_0.begin() + static_cast<long>(have), body.begin());
   EncodeI16(&body[17], iStartNum < 0 ? int16_t{-1} : iStartNum);
   EncodeI16(&body[19], iDates);
   recwrite::PutHeader(pSeekInfo, TYPE_USER14, STATUS_MODIFIED, kSizeRHDR + kUserType14_0Size, 0);

@@ -21,8 +21,8 @@ int16_t StartTime(const NonRepeaAppt& n) {
 }
 
 void CountFiled(int16_t iFlag, bool bNewDate) {
-  iDataNum = CutTo16(iDataNum + 1L);
-  if (iFlag == 0 && bNewDate) iUserType14 = CutTo16(iUserType14 + 1L);
+  state.iDataNum = CutTo16(state.iDataNum + 1L);
+  if (iFlag == 0 && bNewDate) state.iUserType14 = CutTo16(state.iUserType14 + 1L);
 }
 
 // The node before the item's place (or the chain head, when there is none)

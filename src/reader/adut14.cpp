@@ -51,8 +51,8 @@ void FileInOther(PSCSV pscsv, PCSVD item) {
 void AddUserType14(PSCSV pscsv, std::unique_ptr<CSVData> curr_csvd, SeekInfoLists* /*pSeekInfo*/) {
   PCSVD item = curr_csvd.get();
   pscsv->items.push_back(std::move(curr_csvd));
-  item->iRecordNum = iDataNum;
-  item->iFirstRecord = iDataNum;
+  item->iRecordNum = state.iDataNum;
+  item->iFirstRecord = state.iDataNum;
   const NonRepeaAppt& nra = *item->pnra;
   if (nra.iEndDate == 0 && nra.cFlags >= 0x20 && nra.cRepeatType == 1) {
     FileInStart(pscsv, item);

@@ -42,7 +42,7 @@ int CountGeneralNames(PFDC start_fdc) {
 }  // namespace
 
 void PrintHeader(PFDC start_fdc) {
-  if (iHeader == 0) return;
+  if (opt.iHeader == 0) return;
   std::string line;
   int iField = 1;
   const int iLastField = CountGeneralNames(start_fdc);
@@ -50,11 +50,11 @@ void PrintHeader(PFDC start_fdc) {
     const uint8_t t = fdc->pfd->cFieldType;
     const std::string szName = ShownName(*fdc);
     Role role = Role::kNone;
-    if (iAppt != 0 && iFileType == 2) {
+    if (opt.iAppt != 0 && state.iFileType == 2) {
       role = ApptRole(t);
-    } else if (iEvent != 0 && iFileType == 2) {
+    } else if (opt.iEvent != 0 && state.iFileType == 2) {
       role = EventRole(t);
-    } else if (iToDo != 0 && iFileType == 2) {
+    } else if (opt.iToDo != 0 && state.iFileType == 2) {
       role = TodoRole(t, szName);
     } else if (IsGeneralColumn(t)) {
       role = iField == iLastField ? Role::kLast : Role::kColumn;

@@ -16,9 +16,9 @@ namespace reader {
 // One step of the progress bar: a mark "o" for every 2 percent of the input
 // read since the marks already drawn. iPerMark is the percentage drawn so far.
 inline void ProgressStep(int16_t* iPerMark) {
-  if (lFileLast == 0) return;
-  const long lPos = std::ftell(fp);
-  const double dPer = static_cast<double>(lPos) / static_cast<double>(lFileLast) * 100.0;
+  if (state.lFileLast == 0) return;
+  const long lPos = std::ftell(files.fp);
+  const double dPer = static_cast<double>(lPos) / static_cast<double>(state.lFileLast) * 100.0;
   if (!std::isfinite(dPer) || dPer <= -32769.0 || dPer >= 32768.0) return;
   const int16_t iPer = static_cast<int16_t>(std::trunc(dPer));
   if (iPer > 99) return;
@@ -37,7 +37,7 @@ inline long BodySize(const RecordHeader& rh) { return static_cast<long>(rh.iLeng
 inline bool ReadBytes(std::vector<unsigned char>* pBuf, long lSize) {
   pBuf->assign(static_cast<std::size_t>(lSize), 0);
   if (lSize == 0) return true;
-  return std::fread(pBuf->data(), 1, pBuf->size(), fp) == pBuf->size();
+  return std::fread(pBuf->data(), 1, pBuf->size(), files.fp) == pBuf->size();
 }
 
 // Passes over a body by reading it (a seek costs a system call, a read from
@@ -47,9 +47,10 @@ inline bool ReadBytes(std::vector<unsigned char>* pBuf, long lSize) {
 inline void SkipBody(const RecordHeader& rh) {
   char scratch[4096];
   for (long lLeft = BodySize(rh); lLeft > 0;) {
-    const std::size_t n = std::fread(scratch, 1, static_cast<std::size_t>(std::min<long>(lLeft, sizeof scratch)), fp);
+    const std::size_t n =
+        std::fread(scratch, 1, static_cast<std::size_t>(std::min<long>(lLeft, sizeof scratch)), files.fp);
     if (n == 0) {
-      if (std::fseek(fp, lLeft, SEEK_CUR) != 0) Fatal("Failed read file.\n");
+      if (std::fseek(files.fp, lLeft, SEEK_CUR) != 0) Fatal("Failed read file.\n");
       return;
     }
     lLeft -= static_cast<long>(n);

@@ -11,13 +11,13 @@ namespace {
 constexpr long kKindByte = 14;
 constexpr long kRepeatTypeByte = 26;
 
-bool Merging() { return iMerge != 0 && iOutAppt != 0; }
+bool Merging() { return opt.iMerge != 0 && opt.iOutAppt != 0; }
 
 void ReadAppointmentRecord(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo, const RecordBody& body) {
   CheckBody(body, 0, kSizeNRA);
   const uint8_t cKind = BodyU8(body, kKindByte);
   // Such a record has no texts this program could write back.
-  if (cKind < KIND_TODO && iOutAppt && !iMerge) {
+  if (cKind < KIND_TODO && opt.iOutAppt && !opt.iMerge) {
     Fatal("TYPE_DATA record %d has no known kind; can't write it.\n", body.iRecord);
   }
   const int8_t cRepeatType = static_cast<int8_t>(BodyU8(body, kRepeatTypeByte));
@@ -42,12 +42,12 @@ void DumpBody(const RecordBody& body) {
 void ReadGeneralRecord(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordHeader rh, RecordBody& body) {
   std::string line;
   ReadDB(start_fdc, pSeekInfo, body, line);
-  if (iSilent % 2 != 1 && !Merging()) std::fwrite(line.data(), 1, line.size(), stdout);
-  if (iDebugG2) DumpBody(body);
-  if (iOutAppt && !iMerge) {
-    rh.iRecord = iDataNum;
+  if (opt.iSilent % 2 != 1 && !Merging()) std::fwrite(line.data(), 1, line.size(), stdout);
+  if (opt.iDebugG2) DumpBody(body);
+  if (opt.iOutAppt && !opt.iMerge) {
+    rh.iRecord = state.iDataNum;
     AddSeekInfo(pSeekInfo, &rh, OutPos());
-    iDataNum = CutTo16(iDataNum + 1L);
+    state.iDataNum = CutTo16(state.iDataNum + 1L);
     reader::WriteHeaderOut(rh);
     WriteOut(body.bytes.data(), static_cast<std::size_t>(body.Length()));
   }
@@ -56,14 +56,14 @@ void ReadGeneralRecord(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordHeader rh
 }  // namespace
 
 void ReadData(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
-  const bool bBar = iSilent <= 1 && iFileType == 2;
+  const bool bBar = opt.iSilent <= 1 && state.iFileType == 2;
   int16_t iPerMark = 0;
   if (bBar) std::fputs(" Pass-2  |", stderr);
 
   for (;;) {
     if (bBar) reader::ProgressStep(&iPerMark);
     RecordHeader rh{};
-    if (!ReadRecordHeader(&rh, fp)) break;
+    if (!ReadRecordHeader(&rh, files.fp)) break;
     if (rh.cType == TYPE_LOOKUPTABLE) break;
     if (rh.cType != TYPE_DATA) {
       reader::SkipBody(rh);
@@ -75,7 +75,7 @@ void ReadData(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
       Fatal("%ld\n2. Failed read TYPE_DATA in file.\n", static_cast<long>(rh.iLength));
     }
     body.bytes.push_back(0);
-    if (iFileType == 2) {
+    if (state.iFileType == 2) {
       ReadAppointmentRecord(start_fdc, start_scsv, pSeekInfo, body);
     } else {
       ReadGeneralRecord(start_fdc, pSeekInfo, rh, body);

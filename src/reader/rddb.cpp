@@ -43,12 +43,12 @@ void NoteField(SeekInfoLists* pSeekInfo, RecordBody& body, long lPos, std::strin
   std::string szNote = ReadNote(static_cast<int16_t>(iLink), 1);
   PrintString(szNote, szOut, nFlag);
   szNote = ChangeString(std::move(szNote));
-  if (!iOutAppt || iMerge) return;
+  if (!opt.iOutAppt || opt.iMerge) return;
   // A note body is at most 32761 bytes, so its record length fits.
-  RecordHeader rh{TYPE_NOTE, /*cStatus*/ 1, CutTo16(static_cast<long>(szNote.size()) + kSizeRHDR), iNoteNum};
-  EncodeU16(body.bytes.data() + lPos, static_cast<uint16_t>(iNoteNum));
+  RecordHeader rh{TYPE_NOTE, /*cStatus*/ 1, CutTo16(static_cast<long>(szNote.size()) + kSizeRHDR), state.iNoteNum};
+  EncodeU16(body.bytes.data() + lPos, static_cast<uint16_t>(state.iNoteNum));
   reader::CopyRecordOut(pSeekInfo, rh, reinterpret_cast<const unsigned char*>(szNote.data()), szNote.size());
-  iNoteNum = CutTo16(iNoteNum + 1L);
+  state.iNoteNum = CutTo16(state.iNoteNum + 1L);
 }
 
 }  // namespace
@@ -60,7 +60,7 @@ void ReadDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordBody& szBuffer, std:
     if (!IsPrinted(fd.cFieldType)) continue;
     long lPos = fd.iDataOffset;
     if (fd.cFlags & kFlagIndirect) lPos = static_cast<int16_t>(BodyU16(szBuffer, lPos));
-    const int nFlag = iField == iFileDefNum ? 0 : 1;
+    const int nFlag = iField == state.iFileDefNum ? 0 : 1;
     switch (fd.cFieldType) {
       case 0:
       case 1:

@@ -21,7 +21,17 @@ void CountField(uint8_t cFieldType, FieldCount* pCount) {
   int iFields = 0;
   int iBytes = 0;
   switch (cFieldType) {
-    case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 10: case 13: case 15:
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 10:
+    case 13:
+    case 15:
       iFields = 1;
       iBytes = 2;
       pCount->bGroup = false;
@@ -43,8 +53,8 @@ void CountField(uint8_t cFieldType, FieldCount* pCount) {
     default:
       break;  // 12, 14, 16 and above leave everything as it is
   }
-  iFileDefNum = CutTo16(iFileDefNum + static_cast<long>(iFields));
-  iOffsetLength = CutTo16(iOffsetLength + static_cast<long>(iBytes));
+  state.iFileDefNum = CutTo16(state.iFileDefNum + static_cast<long>(iFields));
+  state.iOffsetLength = CutTo16(state.iOffsetLength + static_cast<long>(iBytes));
 }
 
 void ReadBodyOrFail(std::vector<unsigned char>* pBody, const RecordHeader& rh, const char* msg) {
@@ -54,14 +64,14 @@ void ReadBodyOrFail(std::vector<unsigned char>* pBody, const RecordHeader& rh, c
 // A TYPE_FIELDDEF record: the field definition and its name.
 PFDC ReadFieldDef(const RecordHeader& rh, SeekInfoLists* pSeekInfo, FieldCount* pCount) {
   auto pfd = std::make_unique<FieldDefine>();
-  if (reader::BodySize(rh) < kSizeFDEF || fread_FDEF(pfd.get(), 1, kSizeFDEF, fp) != kSizeFDEF) {
+  if (reader::BodySize(rh) < kSizeFDEF || fread_FDEF(pfd.get(), 1, kSizeFDEF, files.fp) != kSizeFDEF) {
     Fatal("2. Failed read TYPE_DEFFIELD in file.\n");
   }
   std::vector<unsigned char> name;
   if (!reader::ReadBytes(&name, reader::BodySize(rh) - kSizeFDEF)) Fatal("3. Failed read TYPE_DEFFIELD in file.\n");
   CountField(pfd->cFieldType, pCount);
 
-  if (iOutAppt) {
+  if (opt.iOutAppt) {
     unsigned char def[kSizeFDEF];
     def[0] = pfd->cFieldType;
     def[1] = pfd->cFieldID;
@@ -75,8 +85,8 @@ PFDC ReadFieldDef(const RecordHeader& rh, SeekInfoLists* pSeekInfo, FieldCount* 
     WriteOut(name.data(), name.size());
   }
 
-  fdcNodes.emplace_back();
-  FieldDefineChain& node = fdcNodes.back();
+  state.fdcNodes.emplace_back();
+  FieldDefineChain& node = state.fdcNodes.back();
   node.szName.assign(name.begin(), name.end());
   node.pfd = std::move(pfd);
   return &node;
@@ -109,14 +119,14 @@ void DumpViewPointTable(const RecordHeader& rh, const std::vector<unsigned char>
 // Reads n bytes of the table for the dump; a short read is reported and ends
 // that part of the dump (the pass itself goes on).
 bool ReadForDump(unsigned char* p, std::size_t n) {
-  if (std::fread(p, 1, n, fp) == n) return true;
+  if (std::fread(p, 1, n, files.fp) == n) return true;
   std::fflush(stdout);
   std::fputs("TEST!! Failed read TYPE_DEFFIELD in file.\n", stderr);
   return false;
 }
 
 void DumpLookUpTable() {
-  for (int i = 0; i < iAllRecNum; ++i) {
+  for (int i = 0; i < state.iAllRecNum; ++i) {
     unsigned char e[8];
     if (!ReadForDump(e, sizeof e)) break;
     std::printf("%d:Index 1 = %d index[0]=%x, index[1]=%x)\n", i, e[0] + 256 * e[1], e[0], e[1]);
@@ -124,13 +134,13 @@ void DumpLookUpTable() {
     std::printf("Index 3 = %x\n", e[4]);
     std::printf("Index 4 = %ld\n\n", e[5] + 256L * e[6] + 65536L * e[7]);
   }
-  std::printf("Index Current = %ld\n\n", std::ftell(fp));
+  std::printf("Index Current = %ld\n\n", std::ftell(files.fp));
   for (int i = 0; i < kSeekInfoTypes; ++i) {
     unsigned char w[2];
     if (!ReadForDump(w, sizeof w)) break;
     std::printf("%d:iWork = %d\n\n", i, DecodeI16(w));
   }
-  std::printf(" Index Current = %ld\n\n", std::ftell(fp));
+  std::printf(" Index Current = %ld\n\n", std::ftell(files.fp));
 }
 
 void PrintRecordDebug(const RecordHeader& rh) {
@@ -138,13 +148,13 @@ void PrintRecordDebug(const RecordHeader& rh) {
   CheckRecordStatus(static_cast<char>(rh.cStatus));
   std::printf("  Record Length : %d\n", rh.iLength);
   std::printf("  Record Number : %d\n\n", rh.iRecord);
-  std::printf("  Index Current : %ld\n\n", std::ftell(fp));
+  std::printf("  Index Current : %ld\n\n", std::ftell(files.fp));
 }
 
 }  // namespace
 
 PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
-  const bool bBar = iSilent <= 1;
+  const bool bBar = opt.iSilent <= 1;
   int16_t iPerMark = 0;
   if (bBar) {
     std::fprintf(stderr, "       0%%|----+----+----+----+----|----+----+----+----+----|100%%\n");
@@ -158,11 +168,11 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
   for (;;) {
     if (bBar) reader::ProgressStep(&iPerMark);
     RecordHeader rh{};
-    if (!ReadRecordHeader(&rh, fp)) break;
-    if (iDebugG) PrintRecordDebug(rh);
+    if (!ReadRecordHeader(&rh, files.fp)) break;
+    if (opt.iDebugG) PrintRecordDebug(rh);
 
     if (rh.cType == TYPE_LOOKUPTABLE) {
-      if (iDebugG) DumpLookUpTable();
+      if (opt.iDebugG) DumpLookUpTable();
       break;
     }
     switch (rh.cType) {
@@ -171,7 +181,7 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
         reader::SkipBody(rh);
         break;
       case TYPE_VIEWPTTABLE:
-        if (!iDebugG2) {
+        if (!opt.iDebugG2) {
           reader::SkipBody(rh);
           break;
         }
@@ -190,25 +200,25 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
       }
       case TYPE_USER14:
         ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
-        if (iDebugG) DumpUserBody(body);
+        if (opt.iDebugG) DumpUserBody(body);
         if (rh.iRecord == 0) {
-          szUserType14_0 = body;
-          szUserType14_0.push_back(0);
+          state.szUserType14_0 = body;
+          state.szUserType14_0.push_back(0);
         }
         break;
       case TYPE_USER15:
         ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
-        if (iDebugG) DumpUserBody(body);
-        if (iOutAppt) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
+        if (opt.iDebugG) DumpUserBody(body);
+        if (opt.iOutAppt) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
         break;
       case TYPE_CATEGORY:
         ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
-        if (iOutAppt) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
+        if (opt.iOutAppt) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
         break;
       default:
         // A record marked as garbage (status bit 0) is left behind.
         ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
-        if (iOutAppt && (rh.cStatus & 1) == 0) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
+        if (opt.iOutAppt && (rh.cStatus & 1) == 0) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
         break;
     }
   }
@@ -217,7 +227,7 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
     if (iPerMark <= 97) std::fputc('o', stderr);
     std::fputs("|\n", stderr);
   }
-  if (iFileType == 1) {
+  if (state.iFileType == 1) {
     std::fputs("\n", stderr);
     PrintHeader(start_fdc);
   }

@@ -17,44 +17,25 @@
 
 namespace {
 
-enum class ScanEnd { kLookUpTable, kEndOfFile, kBrokenHeader };
-
-struct NoteBody {
-  std::vector<unsigned char> bytes;
-  bool bWhole = true;  // false when the file ends inside the body
-};
-
-struct NoteIndex {
-  bool bBuilt = false;
-  ScanEnd end = ScanEnd::kEndOfFile;
-  long lBrokenAt = 0;                              // offset of a broken header that ended the reading
-  std::unordered_map<int16_t, NoteBody> notes;  // the first record of each number
-};
-
-NoteIndex& Index() {
-  static NoteIndex index;
-  return index;
-}
-
 // Reads the records from lFirst on, as far as a plain search for a note could
 // ever get, keeping the notes; the input position is put back afterwards.
 void BuildIndex(NoteIndex* idx) {
-  const long lSaved = std::ftell(fp);
-  if (std::fseek(fp, lFirst, SEEK_SET) != 0) Fatal("1. Failed read TYPE_NOTE in file.\n");
-  long lAt = lFirst;
+  const long lSaved = std::ftell(files.fp);
+  if (std::fseek(files.fp, state.lFirst, SEEK_SET) != 0) Fatal("1. Failed read TYPE_NOTE in file.\n");
+  long lAt = state.lFirst;
   for (;;) {
     RecordHeader rh{};
-    if (fread_RHDR(&rh, 1, kSizeRHDR, fp) != kSizeRHDR) {
-      idx->end = ScanEnd::kEndOfFile;
+    if (fread_RHDR(&rh, 1, kSizeRHDR, files.fp) != kSizeRHDR) {
+      idx->end = NoteScanEnd::kEndOfFile;
       break;
     }
     if (rh.iLength < kSizeRHDR) {
-      idx->end = ScanEnd::kBrokenHeader;
+      idx->end = NoteScanEnd::kBrokenHeader;
       idx->lBrokenAt = lAt;
       break;
     }
     if (rh.cType == TYPE_LOOKUPTABLE) {
-      idx->end = ScanEnd::kLookUpTable;
+      idx->end = NoteScanEnd::kLookUpTable;
       break;
     }
     lAt += rh.iLength;
@@ -66,7 +47,7 @@ void BuildIndex(NoteIndex* idx) {
     note.bWhole = reader::ReadBytes(&note.bytes, reader::BodySize(rh));
   }
   idx->bBuilt = true;
-  if (std::fseek(fp, lSaved, SEEK_SET) != 0) Fatal("Failed read file.\n");
+  if (std::fseek(files.fp, lSaved, SEEK_SET) != 0) Fatal("Failed read file.\n");
 }
 
 // The note up to its first NUL, with CR and LF converted by iNote.
@@ -75,13 +56,13 @@ std::string Convert(const std::vector<unsigned char>& raw) {
   out.reserve(raw.size());
   for (const unsigned char c : raw) {
     if (c == 0) break;
-    if (iNote == 1 && (c == '\r' || c == '\n')) {
+    if (opt.iNote == 1 && (c == '\r' || c == '\n')) {
       out += ' ';
-    } else if (iNote == 2 && c == '\r') {
+    } else if (opt.iNote == 2 && c == '\r') {
       out += '\\';
-    } else if (iNote == 2 && c == '\n') {
+    } else if (opt.iNote == 2 && c == '\n') {
       out += 'n';
-    } else if (iNote != 1 && iNote != 2 && c == '\r') {
+    } else if (opt.iNote != 1 && opt.iNote != 2 && c == '\r') {
       continue;
     } else {
       out += static_cast<char>(c);
@@ -92,10 +73,8 @@ std::string Convert(const std::vector<unsigned char>& raw) {
 
 }  // namespace
 
-void ResetNoteIndex() { Index() = NoteIndex{}; }
-
 std::string ReadNote(int16_t word, int8_t /*cRepeatType*/) {
-  NoteIndex& idx = Index();
+  NoteIndex& idx = state.notes;
   if (!idx.bBuilt) BuildIndex(&idx);
   const auto found = idx.notes.find(word);
   if (found != idx.notes.end()) {
@@ -103,9 +82,12 @@ std::string ReadNote(int16_t word, int8_t /*cRepeatType*/) {
     return Convert(found->second.bytes);
   }
   switch (idx.end) {
-    case ScanEnd::kEndOfFile: Fatal("1. Failed read TYPE_NOTE in file.\n");
-    case ScanEnd::kBrokenHeader: Fatal("Broken record at offset %ld.\n", idx.lBrokenAt);
-    case ScanEnd::kLookUpTable: break;
+    case NoteScanEnd::kEndOfFile:
+      Fatal("1. Failed read TYPE_NOTE in file.\n");
+    case NoteScanEnd::kBrokenHeader:
+      Fatal("Broken record at offset %ld.\n", idx.lBrokenAt);
+    case NoteScanEnd::kLookUpTable:
+      break;
   }
   std::fprintf(stderr, "Note record %d not found.\n", word);
   return std::string();

@@ -13,17 +13,36 @@ namespace fixture {
 struct Bytes {
   std::vector<unsigned char> v;
 
-  Bytes& u8(unsigned x) { v.push_back(static_cast<unsigned char>(x & 0xFF)); return *this; }
-  Bytes& le16(int x) { u8(static_cast<unsigned>(x)); u8(static_cast<unsigned>(x) >> 8); return *this; }
+  Bytes& u8(unsigned x) {
+    v.push_back(static_cast<unsigned char>(x & 0xFF));
+    return *this;
+  }
+  Bytes& le16(int x) {
+    u8(static_cast<unsigned>(x));
+    u8(static_cast<unsigned>(x) >> 8);
+    return *this;
+  }
   Bytes& le32(long x) {
     const unsigned long u = static_cast<unsigned long>(x);
     for (int i = 0; i < 4; ++i) u8(static_cast<unsigned>(u >> (8 * i)));
     return *this;
   }
-  Bytes& str(const std::string& s) { v.insert(v.end(), s.begin(), s.end()); return *this; }
-  Bytes& cstr(const std::string& s) { str(s); return u8(0); }  // text and its NUL
-  Bytes& zeros(std::size_t n) { v.insert(v.end(), n, 0); return *this; }
-  Bytes& bytes(const Bytes& b) { v.insert(v.end(), b.v.begin(), b.v.end()); return *this; }
+  Bytes& str(const std::string& s) {
+    v.insert(v.end(), s.begin(), s.end());
+    return *this;
+  }
+  Bytes& cstr(const std::string& s) {
+    str(s);
+    return u8(0);
+  }  // text and its NUL
+  Bytes& zeros(std::size_t n) {
+    v.insert(v.end(), n, 0);
+    return *this;
+  }
+  Bytes& bytes(const Bytes& b) {
+    v.insert(v.end(), b.v.begin(), b.v.end());
+    return *this;
+  }
   std::size_t size() const { return v.size(); }
   std::string text() const { return std::string(v.begin(), v.end()); }
 };
@@ -42,9 +61,22 @@ struct Header {
 
   Bytes Encode() const {
     Bytes b;
-    b.u8(cType).u8(cStatus).le16(iLength).le16(iRecord).le16(iReleaseNum).u8(cFileType).u8(cFileStatus)
-        .le16(iCurrViewPt).le16(iNumRecords).le32(iLookUpSeek).u8(cYear).u8(cMonth).u8(cDay).le16(iMinute)
-        .u8(iViewPtHash1).u8(iViewPtHash2);
+    b.u8(cType)
+        .u8(cStatus)
+        .le16(iLength)
+        .le16(iRecord)
+        .le16(iReleaseNum)
+        .u8(cFileType)
+        .u8(cFileStatus)
+        .le16(iCurrViewPt)
+        .le16(iNumRecords)
+        .le32(iLookUpSeek)
+        .u8(cYear)
+        .u8(cMonth)
+        .u8(cDay)
+        .le16(iMinute)
+        .u8(iViewPtHash1)
+        .u8(iViewPtHash2);
     return b;
   }
 };
@@ -80,7 +112,9 @@ class DbFile {
       table.u8(31).u8(2).le16(static_cast<int>(entries_.size()) * 8 + 6).le16(0);
       for (const auto& e : entries_) {
         table.le16(e.size).u8(0xFF).u8(0xFF).u8(0);
-        table.u8(static_cast<unsigned>(e.offset)).u8(static_cast<unsigned>(e.offset >> 8)).u8(static_cast<unsigned>(e.offset >> 16));
+        table.u8(static_cast<unsigned>(e.offset))
+            .u8(static_cast<unsigned>(e.offset >> 8))
+            .u8(static_cast<unsigned>(e.offset >> 16));
       }
       table.zeros(64);
     }
@@ -110,8 +144,8 @@ class DbFile {
 };
 
 // Body of a TYPE_FIELDDEF record: the 7-byte field definition and the name.
-inline Bytes FieldDefBody(unsigned type, unsigned id, int dataOffset, unsigned flags, unsigned res1,
-                          unsigned res2, const std::string& name) {
+inline Bytes FieldDefBody(unsigned type, unsigned id, int dataOffset, unsigned flags, unsigned res1, unsigned res2,
+                          const std::string& name) {
   Bytes b;
   b.u8(type).u8(id).le16(dataOffset).u8(flags).u8(res1).u8(res2).str(name);
   return b;
@@ -131,13 +165,21 @@ struct Appt {
   std::string description, category, location;
   bool repeats = false;
   unsigned char ria[12] = {0};  // cFreq .. cDelete
-  Bytes deleted;                 // cDelete * 4 raw bytes
+  Bytes deleted;                // cDelete * 4 raw bytes
   // Forced offsets (-1: packed).
   int osCategory = -1, osLocation = -1, osRepeat = -1, length = -1;
 
   static unsigned Time(int minutes) { return static_cast<unsigned>(minutes) & 0xFFFF; }
-  Appt& start(int minutes) { t1 = Time(minutes) & 0xFF; t2 = Time(minutes) >> 8; return *this; }
-  Appt& end(int minutes) { e1 = Time(minutes) & 0xFF; e2 = Time(minutes) >> 8; return *this; }
+  Appt& start(int minutes) {
+    t1 = Time(minutes) & 0xFF;
+    t2 = Time(minutes) >> 8;
+    return *this;
+  }
+  Appt& end(int minutes) {
+    e1 = Time(minutes) & 0xFF;
+    e2 = Time(minutes) >> 8;
+    return *this;
+  }
 
   Bytes Encode() const {
     const int dl = static_cast<int>(description.size()) + 1;
@@ -150,8 +192,8 @@ struct Appt {
     const int len = length >= 0 ? length : 27 + dl + cl + ll + rl;
     Bytes b;
     b.le16(len).le16(oc).le16(ol).le16(orp).le16(note).le16(prev).le16(next);
-    b.u8(cFlags).u8(cYear).u8(cMonth).u8(cDay).u8(t1).u8(t2).le16(iEndDate).u8(e1).u8(e2).u8(lead).u8(leadTime)
-        .u8(static_cast<unsigned>(cRepeatType));
+    b.u8(cFlags).u8(cYear).u8(cMonth).u8(cDay).u8(t1).u8(t2).le16(iEndDate).u8(e1).u8(e2).u8(lead).u8(leadTime).u8(
+        static_cast<unsigned>(cRepeatType));
     b.cstr(description).cstr(category).cstr(location);
     if (repeats) {
       for (unsigned char c : ria) b.u8(c);

@@ -53,28 +53,27 @@ class Test : public ::testing::Test {
  protected:
   void SetUp() override { Reset(); }
   void TearDown() override { ResetGlobals(); }
-  static void Reset() {
-    ResetGlobals();
-    bInterceptExit = true;
-  }
+  static void Reset() { ResetGlobals(); }
   // A whole database as input, on its first record, lFirst and lFileLast set.
   static void OpenDatabase(const std::vector<unsigned char>& file) {
-    fp = TempFile(file, fixture::DbFile::kFirst);
-    lFirst = fixture::DbFile::kFirst;
-    lFileLast = DecodeI32(file.data() + 18);
+    files.fp = TempFile(file, fixture::DbFile::kFirst);
+    state.lFirst = fixture::DbFile::kFirst;
+    state.lFileLast = DecodeI32(file.data() + 18);
   }
   static void OpenOutput() {
-    fpout = std::tmpfile();
-    iOutAppt = 1;
+    files.fpout = std::tmpfile();
+    MutableOptions().iOutAppt = 1;
   }
-  static void OpenCSV(const std::string& text) { fpin = TempFile({text.begin(), text.end()}); }
+  static void OpenCSV(const std::string& text) { files.fpin = TempFile({text.begin(), text.end()}); }
   static std::vector<unsigned char> OutputBytes() {
-    std::fflush(fpout);
-    const long lEnd = std::ftell(fpout);
+    std::fflush(files.fpout);
+    const long lEnd = std::ftell(files.fpout);
     std::vector<unsigned char> v(static_cast<std::size_t>(lEnd));
-    std::rewind(fpout);
-    if (lEnd > 0) { EXPECT_EQ(std::fread(v.data(), 1, v.size(), fpout), v.size()); }
-    std::fseek(fpout, lEnd, SEEK_SET);
+    std::rewind(files.fpout);
+    if (lEnd > 0) {
+      EXPECT_EQ(std::fread(v.data(), 1, v.size(), files.fpout), v.size());
+    }
+    std::fseek(files.fpout, lEnd, SEEK_SET);
     return v;
   }
 };

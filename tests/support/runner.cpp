@@ -19,8 +19,10 @@ namespace {
 std::string Quote(const std::string& s) {
   std::string q = "'";
   for (char c : s) {
-    if (c == '\'') q += "'\\''";
-    else q += c;
+    if (c == '\'')
+      q += "'\\''";
+    else
+      q += c;
   }
   return q + "'";
 }

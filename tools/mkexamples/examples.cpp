@@ -15,16 +15,16 @@ constexpr unsigned kNoTimeHi = 0x80;
 constexpr int kNone = -1;
 
 // EUC-JP texts (two bytes per character).
-const std::string kDentist = "\xBB\xF5\xB0\xE5\xBC\xD4";                       // dentist
-const std::string kStation = "\xB1\xD8\xC1\xB0";                               // station square
+const std::string kDentist = "\xBB\xF5\xB0\xE5\xBC\xD4";                              // dentist
+const std::string kStation = "\xB1\xD8\xC1\xB0";                                      // station square
 const std::string kCardPayment = "\xA5\xAB\xA1\xBC\xA5\xC9\xBB\xD9\xCA\xA7\xA4\xA4";  // card payment
-const std::string kHanami = "\xB2\xD6\xB8\xAB";                                // blossom viewing
-const std::string kPark = "\xBE\xE5\xCC\xEE\xB8\xF8\xB1\xE0";                  // a park
-const std::string kTaxReturn = "\xC0\xC7\xB6\xE2\xA4\xCE\xBF\xBD\xB9\xF0";     // tax return
-const std::string kMothersBirthday = "\xCA\xEC\xA4\xCE\xC3\xC2\xC0\xB8\xC6\xFC";  // mother's birthday
-const std::string kMeetingRoom = "\xB2\xF1\xB5\xC4\xBC\xBC";                   // meeting room
-const std::string kYamadaHanako = "\xBB\xB3\xC5\xC4 \xB2\xD6\xBB\xD2";         // a person's name
-const std::string kTokyo = "\xC5\xEC\xB5\xFE\xC5\xD4";                         // Tokyo
+const std::string kHanami = "\xB2\xD6\xB8\xAB";                                       // blossom viewing
+const std::string kPark = "\xBE\xE5\xCC\xEE\xB8\xF8\xB1\xE0";                         // a park
+const std::string kTaxReturn = "\xC0\xC7\xB6\xE2\xA4\xCE\xBF\xBD\xB9\xF0";            // tax return
+const std::string kMothersBirthday = "\xCA\xEC\xA4\xCE\xC3\xC2\xC0\xB8\xC6\xFC";      // mother's birthday
+const std::string kMeetingRoom = "\xB2\xF1\xB5\xC4\xBC\xBC";                          // meeting room
+const std::string kYamadaHanako = "\xBB\xB3\xC5\xC4 \xB2\xD6\xBB\xD2";                // a person's name
+const std::string kTokyo = "\xC5\xEC\xB5\xFE\xC5\xD4";                                // Tokyo
 
 void SetDate(unsigned& y, unsigned& m, unsigned& d, int year, int month, int day) {
   y = static_cast<unsigned>(year - 1900);
@@ -71,8 +71,9 @@ void Repeat(Appt& a, int repeatType, int freq, int days, int months, int y0, int
             const Bytes& deleted = Bytes()) {
   a.cRepeatType = repeatType;
   a.repeats = true;
-  const int values[12] = {freq, days & 0xFF, days >> 8, months & 0xFF, months >> 8, y0 - 1900, m0 - 1, d0 - 1,
-                          y1 - 1900, m1 - 1, d1 - 1, static_cast<int>(deleted.size() / 4)};
+  const int values[12] = {freq,        days & 0xFF, days >> 8, months & 0xFF,
+                          months >> 8, y0 - 1900,   m0 - 1,    d0 - 1,
+                          y1 - 1900,   m1 - 1,      d1 - 1,    static_cast<int>(deleted.size() / 4)};
   for (int i = 0; i < 12; ++i) a.ria[i] = static_cast<unsigned char>(values[i]);
   a.deleted = deleted;
 }
@@ -100,9 +101,8 @@ std::vector<unsigned char> BuildExampleBook() {
     unsigned type;
     const char* name;
   };
-  const Def defs[] = {{2, "&Description"}, {19, "&Date"},        {7, "&Start Time"},
-                      {7, "&End Time"},    {2, "Lo&cation"},     {23, "End Dat&e"},
-                      {8, "Co&mpleted"},   {22, "&Priority"},    {10, "&Note"}};
+  const Def defs[] = {{2, "&Description"}, {19, "&Date"},     {7, "&Start Time"}, {7, "&End Time"}, {2, "Lo&cation"},
+                      {23, "End Dat&e"},   {8, "Co&mpleted"}, {22, "&Priority"},  {10, "&Note"}};
   int id = 0;
   for (const Def& d : defs) {
     db.Add(6, 0, id, FieldDefBody(d.type, static_cast<unsigned>(id + 1), 0, 0, 0, 0, d.name));
@@ -135,8 +135,7 @@ std::vector<unsigned char> BuildExampleBook() {
   r3.start(19 * 60).end(21 * 60);
   r3.location = kMeetingRoom;
   r3.note = 1;
-  Repeat(r3, 4, 1, 0x85, 0, 1999, 4, 5, 1999, 12, 31,
-         Bytes().u8(99).u8(4).u8(28).u8(0).u8(99).u8(7).u8(10).u8(0));
+  Repeat(r3, 4, 1, 0x85, 0, 1999, 4, 5, 1999, 12, 31, Bytes().u8(99).u8(4).u8(28).u8(0).u8(99).u8(7).u8(10).u8(0));
   Links(r3, 10, 8);
   db.Add(11, 0, 3, r3.Encode());
   db.Add(9, 0, 1, Text("Bring:\r\n- fan\r\n- white socks"));
@@ -276,15 +275,24 @@ std::vector<unsigned char> BuildExampleCards() {
     const char* name;
   };
   const Def defs[] = {
-      {2, kSlotName, 0x20, 0, "&Name"},         {3, kSlotCompany, 0x20, 0, "&Company"},
-      {4, kSlotPhone, 0x20, 0, "&Phone"},       {5, kSlotEmail, 0x20, 0, "E-&mail"},
-      {6, kSlotAddress, 0x20, 0, "&Address"},   {13, kSlotKind, 0x20, 0, "&Kind"},
-      {15, kSlotMemo, 0x20, 0, "Me&mo"},        {0, kSlotFriend, 0, 0, "&Friend"},
-      {1, kSlotBusiness, 0, 0, "&Business"},    {7, kSlotCall, 0, 0, "Call &time"},
-      {8, kSlotBirthday, 0, 0, "Birth&day"},    {11, kSlotContact, 0, 0, "Contact &by"},
-      {9, kSlotContact, 0, 1, "By &phone"},    {9, kSlotContact, 0, 2, "By &letter"},
-      {9, kSlotContact, 0, 3, "By e-ma&il"},       {10, kSlotNote, 0, 0, "&Note"},
-      {12, 0, 0, 0, "Link"},                    {14, 0, 0, 0, "Page"},
+      {2, kSlotName, 0x20, 0, "&Name"},
+      {3, kSlotCompany, 0x20, 0, "&Company"},
+      {4, kSlotPhone, 0x20, 0, "&Phone"},
+      {5, kSlotEmail, 0x20, 0, "E-&mail"},
+      {6, kSlotAddress, 0x20, 0, "&Address"},
+      {13, kSlotKind, 0x20, 0, "&Kind"},
+      {15, kSlotMemo, 0x20, 0, "Me&mo"},
+      {0, kSlotFriend, 0, 0, "&Friend"},
+      {1, kSlotBusiness, 0, 0, "&Business"},
+      {7, kSlotCall, 0, 0, "Call &time"},
+      {8, kSlotBirthday, 0, 0, "Birth&day"},
+      {11, kSlotContact, 0, 0, "Contact &by"},
+      {9, kSlotContact, 0, 1, "By &phone"},
+      {9, kSlotContact, 0, 2, "By &letter"},
+      {9, kSlotContact, 0, 3, "By e-ma&il"},
+      {10, kSlotNote, 0, 0, "&Note"},
+      {12, 0, 0, 0, "Link"},
+      {14, 0, 0, 0, "Page"},
   };
   int id = 0;
   for (const Def& d : defs) {

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   }
   const std::string dir = argv[2];
   const auto action = mode == "--check" ? Check : Write;
-  const bool ok = action(dir + "/book.dat", fixture::BuildExampleBook()) &
-                  action(dir + "/cards.dat", fixture::BuildExampleCards());
+  const bool ok =
+      action(dir + "/book.dat", fixture::BuildExampleBook()) & action(dir + "/cards.dat", fixture::BuildExampleCards());
   return ok ? 0 : 1;
 }
