@@ -203,7 +203,8 @@ struct CSVData {
   std::string pszDescription;
   std::string pszCategory;
   std::string pszLocation;
-  std::string pszNote;
+  std::string pszNote;                      // shaped for the legacy text (-n, the \\n spelling)
+  std::string pszStoredNote;                // the note record's body as stored, every byte
   std::vector<unsigned char> pszDelRepeat;  // raw deleted occurrences, 4 bytes each; empty for none
   int16_t iRecordNum = 0;
   int16_t iFirstRecord = 0;
@@ -275,6 +276,11 @@ bool ReadRecordHeader(RecordHeader* prh, std::FILE* f);
 PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo);
 void ReadData(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 std::string ReadNote(int16_t word, int8_t cRepeatType);
+// The whole body of the note record `word`, every byte as stored; empty (after
+// the not-found message) when no such note exists. ReadNote is its shaped form.
+std::string ReadStoredNote(int16_t word);
+// The text up to its first NUL, with CR and LF converted as -n asks.
+std::string ShapeNote(const std::string& raw);
 std::string ChangeString(std::string szBuffer);
 std::string GetString(const std::string& pszData);
 void ReadDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordBody& szBuffer, std::string& szOut);

@@ -46,9 +46,22 @@ inline void ReadDateAndTime(const RecordBody& body, NonRepeaAppt* pnra) {
   pnra->iEndDate = BodyU16(body, 20);
 }
 
-inline std::string ReadItemNote(const NonRepeaAppt& nra) {
-  if (nra.iNoteRecNum == -1) return std::string();
-  return ChangeString(ReadNote(nra.iNoteRecNum, nra.cRepeatType));
+// The note kept twice: as stored (copies and the modern formats) and shaped
+// for the legacy text.
+inline void ReadItemNote(CSVData* pcsvd) {
+  const NonRepeaAppt& nra = *pcsvd->pnra;
+  pcsvd->pszStoredNote.clear();
+  pcsvd->pszNote.clear();
+  if (nra.iNoteRecNum == -1) return;
+  pcsvd->pszStoredNote = ReadStoredNote(nra.iNoteRecNum);
+  pcsvd->pszNote = ChangeString(ShapeNote(pcsvd->pszStoredNote));
+}
+
+// The category text at iOsCategory; an offset outside the body gives the
+// empty text (the legacy text never shows it, so it must not fail a run).
+inline std::string ReadCategory(const RecordBody& body, const NonRepeaAppt& nra) {
+  if (nra.iOsCategory < 0 || nra.iOsCategory >= body.Length()) return std::string();
+  return BodyText(body, nra.iOsCategory);
 }
 
 // The repeat block at iOsRepeat and the cDelete * 4 bytes after it. Returns

@@ -19,10 +19,9 @@ void ReadAppt(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, u
 
   curr_csvd->pszDescription = GetString(BodyText(szBuffer, 27));
   curr_csvd->pszLocation = GetString(BodyText(szBuffer, nra.iOsLocation));
-  // The category text of the record is never used.
-  curr_csvd->pszCategory.clear();
+  curr_csvd->pszCategory = apptrec::ReadCategory(szBuffer, nra);
 
-  curr_csvd->pszNote = apptrec::ReadItemNote(nra);
+  apptrec::ReadItemNote(curr_csvd);
 
   if (apptrec::ReadRepeat(szBuffer, curr_csvd) && opt.iDebugG) apptrec::PrintRepeat(*curr_csvd, false);
 }

@@ -12,7 +12,7 @@ void ReadTodo(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, u
   curr_csvd->cKind = KIND_TODO;
   nra.cFlags = nKindOrig;
 
-  curr_csvd->pszNote = apptrec::ReadItemNote(nra);
+  apptrec::ReadItemNote(curr_csvd);
 
   apptrec::ReadDateAndTime(szBuffer, &nra);
   nra.cEndTimeYear = BodyU8(szBuffer, 22);

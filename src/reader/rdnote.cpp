@@ -50,11 +50,13 @@ void BuildIndex(NoteIndex* idx) {
   if (std::fseek(files.fp, lSaved, SEEK_SET) != 0) Fatal("Failed read file.\n");
 }
 
-// The note up to its first NUL, with CR and LF converted by iNote.
-std::string Convert(const std::vector<unsigned char>& raw) {
+}  // namespace
+
+std::string ShapeNote(const std::string& raw) {
   std::string out;
   out.reserve(raw.size());
-  for (const unsigned char c : raw) {
+  for (const char ch : raw) {
+    const unsigned char c = static_cast<unsigned char>(ch);
     if (c == 0) break;
     if (opt.iNote == 1 && (c == '\r' || c == '\n')) {
       out += ' ';
@@ -71,15 +73,13 @@ std::string Convert(const std::vector<unsigned char>& raw) {
   return out;
 }
 
-}  // namespace
-
-std::string ReadNote(int16_t word, int8_t /*cRepeatType*/) {
+std::string ReadStoredNote(int16_t word) {
   NoteIndex& idx = state.notes;
   if (!idx.bBuilt) BuildIndex(&idx);
   const auto found = idx.notes.find(word);
   if (found != idx.notes.end()) {
     if (!found->second.bWhole) Fatal("2. Failed read TYPE_NOTE in file.\n");
-    return Convert(found->second.bytes);
+    return std::string(found->second.bytes.begin(), found->second.bytes.end());
   }
   switch (idx.end) {
     case NoteScanEnd::kEndOfFile:
@@ -92,3 +92,5 @@ std::string ReadNote(int16_t word, int8_t /*cRepeatType*/) {
   std::fprintf(stderr, "Note record %d not found.\n", word);
   return std::string();
 }
+
+std::string ReadNote(int16_t word, int8_t /*cRepeatType*/) { return ShapeNote(ReadStoredNote(word)); }
