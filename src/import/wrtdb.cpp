@@ -23,9 +23,9 @@ struct DBLine {
   bool groupFlag = false;
 
   void PutU16(long v) {
-    const uint16_t u = static_cast<uint16_t>(CutTo16(v));
-    slots.push_back(static_cast<unsigned char>(u & 0xFF));
-    slots.push_back(static_cast<unsigned char>(u >> 8));
+    unsigned char b[2];
+    EncodeI16(b, CutTo16(v));
+    slots.insert(slots.end(), b, b + 2);
   }
 };
 

@@ -73,14 +73,8 @@ PFDC ReadFieldDef(const RecordHeader& rh, SeekInfoLists* pSeekInfo, FieldCount* 
 
   if (opt.iOutAppt) {
     unsigned char def[kSizeFDEF];
-    def[0] = pfd->cFieldType;
-    def[1] = pfd->cFieldID;
-    EncodeI16(def + 2, pfd->iDataOffset);
-    def[4] = pfd->cFlags;
-    def[5] = pfd->cReserved1;
-    def[6] = pfd->cReserved2;
-    AddSeekInfo(pSeekInfo, &rh, OutPos());
-    reader::WriteHeaderOut(rh);
+    EncodeFDEF(*pfd, def);
+    WriteRecordHeader(pSeekInfo, rh);
     WriteOut(def, sizeof def);
     WriteOut(name.data(), name.size());
   }
