@@ -206,6 +206,45 @@ void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo);
 void WriteDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, const std::string& szBuffer);
 
 // ---------------------------------------------------------------------------
+// Rules that the export and the import (and the command line) share
+// ---------------------------------------------------------------------------
+
+// The field types of a general database that make a column of a line (and a
+// slot of its record); 11 to 14 and 16 and above make none.
+constexpr bool FieldMakesColumn(uint8_t cFieldType) { return cFieldType <= 10 || cFieldType == 13 || cFieldType == 15; }
+
+// An item's start time (a ToDo item's priority bytes) as one signed number.
+inline int16_t StartTime(const NonRepeaAppt& nra) {
+  return static_cast<int16_t>(static_cast<uint16_t>(nra.cStartTimePri2 << 8 | nra.cStartTimePri1));
+}
+
+// The names of a repeat rule: weekdays by bit of the day rule from bit 0, and
+// months by bit of the month rule (bits 10 and 11 are named DEC and NOV, in
+// that order, in both directions, so a rule survives export and import).
+constexpr const char* kWeekdayNames[7] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
+constexpr const char* kMonthRuleNames[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                             "JUL", "AUG", "SEP", "OCT", "DEC", "NOV"};
+
+inline bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The leading decimal number of s from index i: blanks, an optional sign, then
+// digits up to the first other byte; no digits give 0. The value is kept
+// modulo 2^16 from its exact value, so any digit string is read without
+// overflow (option values and number columns alike).
+inline int16_t LeadingNumber(const std::string& s, std::size_t i = 0) {
+  while (i < s.size() && IsBlank(static_cast<unsigned char>(s[i]))) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+    negative = s[i] == '-';
+    ++i;
+  }
+  uint32_t v = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = (v * 10u + static_cast<uint32_t>(s[i] - '0')) & 0xFFFFu;
+  if (negative) v = (0x10000u - v) & 0xFFFFu;
+  return CutTo16(static_cast<long>(v));
+}
+
+// ---------------------------------------------------------------------------
 // Driver (kalvert, rdoption) and the global state of the run
 // ---------------------------------------------------------------------------
 

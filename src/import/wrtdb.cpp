@@ -29,9 +29,6 @@ struct DBLine {
   }
 };
 
-// Types 11 (group start), 12, 14 and 16 to 255 have no column.
-bool UsesColumn(uint8_t type) { return type <= 10 || type == 13 || type == 15; }
-
 void PutTime(DBLine* rec, const std::string& text) {
   rec->PutU16(csvvalue::IsNoTime(text) ? 0x8000 : csvvalue::ParseMinutes(text));
 }
@@ -111,7 +108,7 @@ void BuildRecord(PFDC start_fdc, const std::string& szBuffer, DBLine* rec) {
       rec->groupFlag = false;
       continue;
     }
-    if (!UsesColumn(type)) continue;  // no slot, no column, group flag kept
+    if (!FieldMakesColumn(type)) continue;  // no slot, no column, group flag kept
     if (type != 9) rec->groupFlag = false;
     PutField(rec, *fdc, column, csvitem::Field(fields, CutTo16(column)));
     ++column;
