@@ -5,8 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "runner.h"
 
@@ -14,9 +12,7 @@ namespace {
 
 const std::string kSource = KALVERT_SOURCE_DIR;
 
-std::string Slurp(const std::string& path) {
-  return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
-}
+using fixture::Slurp;
 
 TEST(Docs, ManualPageFormatsCleanlyAndCoversOptionsAndMessages) {
   if (std::system("command -v groff >/dev/null 2>&1") != 0) GTEST_SKIP() << "groff is not installed";

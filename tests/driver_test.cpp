@@ -2,9 +2,6 @@
 // in-process; help, the header rewrite, the debug dump and the safe
 // replacement of the output end to end.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
 
 #include "helptext.h"
 #include "inproc.h"
@@ -28,6 +25,7 @@ int Parse(std::vector<std::string> args, inproc::Outcome& o) {
 }
 
 TEST(Options, ValuesCutsRangesDatesAndOrder) {
+  // clang-format off
   const struct {
     std::vector<std::string> args;
     const int16_t* global;
@@ -35,40 +33,20 @@ TEST(Options, ValuesCutsRangesDatesAndOrder) {
     const int32_t* date = nullptr;
     std::string err = "";
   } cases[] = {
-      {{"-c5"}, &opt.iCSV, 0},
-      {{"-c"}, &opt.iCSV, 2},
-      {{"-c65537"}, &opt.iCSV, 1},
-      {{"-C0"}, &opt.iCSV, 0},
-      {{"-c1x"}, &opt.iCSV, 1},
-      {{"-r9"}, &opt.iAlarm, 1},
-      {{"-r"}, &opt.iAlarm, 7},
-      {{"-n"}, &opt.iNote, 1},
-      {{"-n3"}, &opt.iNote, 0},
-      {{"-s3"}, &opt.iSilent, 1},
-      {{"-s2"}, &opt.iSilent, 3},
-      {{"-a4"}, &opt.iAppt, 1},
-      {{"-t4"}, &opt.iToDo, 4},
-      {{"-t4"}, &opt.iAppt, 0},
-      {{"-t5"}, &opt.iToDo, 1},
-      {{"-a", "-e"}, &opt.iAppt, 0},
-      {{"-e", "-a"}, &opt.iAppt, 1},
-      {{"-b"}, &opt.iTAB, 2},
-      {{"-b", "-c1"}, &opt.iCSV, 1},
-      {{"/H"}, &opt.iHeader, 1},
-      {{"-dx"}, &opt.iDebugG2, 1},
-      {{"-dx"}, &opt.iDebugG, 0},
-      {{"-g940404"}, nullptr, 19940404, &opt.lCutStart},
-      {{"-g000101"}, nullptr, 20000101, &opt.lCutStart},
-      {{"-g899999"}, nullptr, 20899999, &opt.lCutStart},
-      {{"-g900000"}, nullptr, 19900000, &opt.lCutStart},
-      {{"-g19940404"}, nullptr, 19940404, &opt.lCutStart},
-      {{"-f23000101"}, nullptr, 22000101, &opt.lCutEnd},
-      {{"-g1994"}, nullptr, 19000101, &opt.lCutStart},
-      {{"-g1.99404e7"}, nullptr, 19940400, &opt.lCutStart},
+      {{"-c5"}, &opt.iCSV, 0}, {{"-c"}, &opt.iCSV, 2}, {{"-c65537"}, &opt.iCSV, 1}, {{"-C0"}, &opt.iCSV, 0},
+      {{"-c1x"}, &opt.iCSV, 1}, {{"-r9"}, &opt.iAlarm, 1}, {{"-r"}, &opt.iAlarm, 7}, {{"-n"}, &opt.iNote, 1},
+      {{"-n3"}, &opt.iNote, 0}, {{"-s3"}, &opt.iSilent, 1}, {{"-s2"}, &opt.iSilent, 3}, {{"-a4"}, &opt.iAppt, 1},
+      {{"-t4"}, &opt.iToDo, 4}, {{"-t4"}, &opt.iAppt, 0}, {{"-t5"}, &opt.iToDo, 1}, {{"-a", "-e"}, &opt.iAppt, 0},
+      {{"-e", "-a"}, &opt.iAppt, 1}, {{"-b"}, &opt.iTAB, 2}, {{"-b", "-c1"}, &opt.iCSV, 1}, {{"/H"}, &opt.iHeader, 1},
+      {{"-dx"}, &opt.iDebugG2, 1}, {{"-dx"}, &opt.iDebugG, 0},
+      {{"-g940404"}, nullptr, 19940404, &opt.lCutStart}, {{"-g000101"}, nullptr, 20000101, &opt.lCutStart},
+      {{"-g899999"}, nullptr, 20899999, &opt.lCutStart}, {{"-g900000"}, nullptr, 19900000, &opt.lCutStart},
+      {{"-g19940404"}, nullptr, 19940404, &opt.lCutStart}, {{"-f23000101"}, nullptr, 22000101, &opt.lCutEnd},
+      {{"-g1994"}, nullptr, 19000101, &opt.lCutStart}, {{"-g1.99404e7"}, nullptr, 19940400, &opt.lCutStart},
       {{"-g2.1e30"}, nullptr, 19000101, &opt.lCutStart},  // six characters, but no date the century fits
       {{"-g000100"}, nullptr, 19000101, &opt.lCutStart, "Check! Cut first date.(19000101)\n"},
-      {{"-f000050"}, nullptr, 22000101, &opt.lCutEnd, "Check! Cut finish date.(22000101)\n"},
-  };
+      {{"-f000050"}, nullptr, 22000101, &opt.lCutEnd, "Check! Cut finish date.(22000101)\n"}};
+  // clang-format on
   for (auto c : cases) {
     c.args.push_back("-x/dev/null");
     inproc::Outcome o;
@@ -79,11 +57,7 @@ TEST(Options, ValuesCutsRangesDatesAndOrder) {
 }
 
 TEST(Options, RefusedCommandLines) {
-  const struct {
-    std::vector<std::string> args;
-    std::string err;
-    bool help;
-  } cases[] = {
+  const std::tuple<std::vector<std::string>, std::string, bool> cases[] = {
       {{"-x"}, "Please, input filename!\n", false},
       {{"-x", "/dev/null"}, "Please, input filename!\n", false},  // a separate name may not start with '/'
       {{"-x/dev/null", "-i"}, "Please, input CSV filename!\n", false},
@@ -91,11 +65,10 @@ TEST(Options, RefusedCommandLines) {
       {{"/?"}, "", true},
       {{"-x/nonexistent/book"}, "File can't open.\n", false},
   };
-  for (const auto& c : cases) {
+  for (const auto& [args, err, help] : cases) {
     inproc::Outcome o;
-    EXPECT_EQ(Parse(c.args, o), 0) << c.args[0];
-    EXPECT_EQ(o.err, c.err) << c.args[0];
-    EXPECT_EQ(o.out.empty(), !c.help) << c.args[0];
+    EXPECT_EQ(Parse(args, o), 0) << args[0];
+    EXPECT_EQ(std::make_pair(o.err, o.out.empty()), std::make_pair(err, !help)) << args[0];
   }
   ResetGlobals();
 }
@@ -131,31 +104,16 @@ TEST(Run, SmallestOutputFailedRunAndInPlaceUpdate) {
   EXPECT_EQ(RunKalvert(dir, {"-xbad.dat", "-oout.dat"}).status, 1);
   EXPECT_EQ(dir.Read("out.dat"), (std::vector<unsigned char>{'o', 'l', 'd'}));
   ASSERT_EQ(RunKalvert(dir, {"-xin.dat", "-oout.dat"}).status, 0);
-  fixture::Bytes want;
   // The header as read, but for status 2, file status bit 1, 2 entries and the table at 35.
-  want.u8(0x68)
-      .u8(0x63)
-      .u8(0x44)
-      .u8(0)
-      .u8(0)
-      .u8(2)
-      .le16(25)
-      .le16(0)
-      .le16(-2)
-      .u8('D')
-      .u8(0x83)
-      .le16(0)
-      .le16(2)
-      .le32(35)
-      .u8(99)
-      .u8(11)
-      .u8(30)
-      .le16(1439)
-      .u8(7)
-      .u8(9);
+  fixture::Header h = db.header;
+  h.cStatus = 2;
+  h.cFileStatus = 0x83;
+  h.iNumRecords = 2;
+  h.iLookUpSeek = 35;
+  fixture::Bytes want = h.Encode();
   want.u8(10).u8(2).le16(6).le16(0);   // empty view point table
   want.u8(31).u8(2).le16(22).le16(0);  // lookup table of two entries
-  want.le16(25).u8(0xFF).u8(0xFF).u8(0).u8(4).u8(0).u8(0).le16(6).u8(0xFF).u8(0xFF).u8(0).u8(29).u8(0).u8(0);
+  want.le16(25).u8(0xFF).u8(0xFF).u8(0).le24(4).le16(6).u8(0xFF).u8(0xFF).u8(0).le24(29);
   for (int t = 0; t < 32; ++t) want.le16(t == 0 ? 0 : t <= 10 ? 1 : 2);
   ASSERT_EQ(want.size(), 121u);
   EXPECT_EQ(dir.Read("out.dat"), want.v);
@@ -182,11 +140,9 @@ TEST(Run, StandardOutputThatCannotBeWrittenIsAFailure) {
   DbFile db('D');
   db.Add(6, 0, 0, fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "Name"));
   dir.Write("in.dat", db.Finish());
-  const int rc =
-      std::system(("cd '" + dir.path() + "' && '" KALVERT_BIN "' -xin.dat -h -s1 -oout.dat >/dev/full 2>err").c_str());
-  EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 1) << rc;
-  const std::vector<unsigned char> err = dir.Read("err");
-  EXPECT_EQ(AfterBanner(std::string(err.begin(), err.end())), "\nFailed write standard output.\n");
+  const auto r = RunKalvert(dir, {"-xin.dat", "-h", "-s1", "-oout.dat"}, "", " >/dev/full");
+  EXPECT_EQ(std::make_pair(r.status, AfterBanner(r.err)),
+            std::make_pair(1, std::string("\nFailed write standard output.\n")));
   EXPECT_FALSE(dir.Exists("out.dat"));
 }
 

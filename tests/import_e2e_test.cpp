@@ -34,20 +34,19 @@ std::vector<unsigned char> Written(fixture::Header h, std::vector<std::tuple<uns
   recs.emplace_back(10, 2, 0, Bytes());  // the view point table
   for (const auto& [type, status, recnum, body] : recs) {
     entries.push_back({type, static_cast<int>(body.size()) + 6, recnum, 29 + static_cast<long>(records.size())});
-    records.u8(type).u8(status).le16(static_cast<int>(body.size()) + 6).le16(recnum).bytes(body);
+    records.bytes(fixture::Record(type, status, recnum, body));
   }
   std::stable_sort(entries.begin(), entries.end(),
                    [](auto& a, auto& b) { return std::tie(a.type, a.recnum) < std::tie(b.type, b.recnum); });
-  Bytes table = Bytes().u8(31).u8(2).le16(static_cast<int>(entries.size()) * 8 + 6).le16(0);
-  for (const auto& e : entries)
-    table.le16(e.size).u8(0xFF).u8(0xFF).u8(0).le16(e.offset & 0xFFFF).u8(e.offset >> 16 & 0xFF);
+  Bytes table = Bytes().u8(31).u8(2).le16(static_cast<long>(entries.size()) * 8 + 6).le16(0);
+  for (const auto& e : entries) table.le16(e.size).u8(0xFF).u8(0xFF).u8(0).le24(e.offset);
   for (unsigned t = 0; t < 32; ++t)
     table.le16(std::count_if(entries.begin(), entries.end(), [t](auto& e) { return e.type < t; }));
   h.cStatus = 2;
   h.cFileStatus |= 2;
   h.iNumRecords = static_cast<int>(entries.size());
   h.iLookUpSeek = 29 + static_cast<long>(records.size());
-  return Bytes().u8(0x68).u8(0x63).u8(0x44).u8(0x00).bytes(h.Encode()).bytes(records).bytes(table).v;
+  return h.Encode().bytes(records).bytes(table).v;
 }
 
 // The definition records of an appointment book, with the type-14 records
@@ -68,17 +67,10 @@ std::vector<unsigned char> VariedBook() {
   int note = 0;
   const auto add = [&](unsigned flags, unsigned y, unsigned m, unsigned d, int start, const std::string& desc,
                        const std::string& noteText, int repeatType = 1, std::vector<unsigned char> ria = {}) {
-    Appt a;
+    Appt a(desc, y, m, d, flags >= 0x80 ? "Room \xB2\xF1" : "");
     a.cFlags = flags;
-    a.cYear = y;
-    a.cMonth = m;
-    a.cDay = d;
-    a.description = desc;
-    a.cRepeatType = repeatType;
-    a.location = flags >= 0x80 ? "Room \xB2\xF1" : "";
-    a.repeats = !ria.empty();
+    if (!ria.empty()) a.repeat(repeatType, ria);
     a.start(start).end(start < 0 ? -1 : start + 30);
-    std::copy(ria.begin(), ria.end(), a.ria);
     if (flags < 0x20) a.t1 = '2', a.t2 = 0, a.e1 = 100, a.e2 = 1, a.lead = 3, a.leadTime = 0xFF;  // ToDo
     if (!noteText.empty()) db.Add(9, 2, a.note = note++, Text(noteText));
     db.Add(11, 2, 0, a.Encode());
@@ -94,6 +86,9 @@ std::vector<unsigned char> VariedBook() {
   return db.Finish();
 }
 
+// Lines 0 2 3 share a date: Tea (2), the earliest, heads it with Lunch (0) and
+// Gym (3) below; Yoga (4) is an earlier date. The repeating Run (5) and Trip
+// (1) make the flat chain by date, written first.
 TEST(ImportE2E, AppointmentBookByteForByteAndRoundTrip) {
   DbFile db('2');
   AddBookDefinitions(&db);
@@ -102,47 +97,52 @@ TEST(ImportE2E, AppointmentBookByteForByteAndRoundTrip) {
   dir.Write("in.csv",
             "\"Lunch\",\"2000/01/05\",\"12:30\",\"13:00\",\"Office\",\"0\",\"\",\"0\",\"\",\"0\",\"\",\"\"\n"
             "\"Trip\",\"2000/01/03\",\"NONE\",\"NONE\",\"\",\"0\",\"pack\\nbags\",\"1\",\"15\",\"0\","
-            "\"2000/01/01\",\"2000/12/31\",\"0\"\n");
+            "\"2000/01/01\",\"2000/12/31\",\"0\"\n"
+            "\"Tea\",\"2000/01/05\",\"10:00\",\"10:30\",\"\",\"0\",\"\"\n"
+            "\"Gym\",\"2000/01/05\",\"18:00\",\"19:00\",\"\",\"0\",\"\"\n"
+            "\"Yoga\",\"2000/01/02\",\"07:00\",\"08:00\",\"\",\"0\",\"\"\n"
+            "\"Run\",\"2000/01/01\",\"07:30\",\"08:00\",\"\",\"0\",\"\",\"1\",\"MON\",\"0\",\"2000/01/01\","
+            "\"2000/12/31\",\"0\"\n");
   ASSERT_EQ(RunKalvert(dir, {"-xbook.dat", "-iin.csv", "-oout.dat", "-s2"}).status, 0);
-  // The repeating item (record 1) is on the flat chain, written first.
-  Appt trip;
-  trip.description = "Trip";
-  trip.cDay = 2;
-  trip.note = 0;
-  trip.cRepeatType = 8;
-  trip.repeats = true;
-  std::copy_n(std::vector<unsigned char>{1, 15, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}.begin(), 12, trip.ria);
-  Appt lunch;
-  lunch.description = "Lunch";
-  lunch.location = "Office";
-  lunch.cDay = 4;
-  // Record 0: 17 bytes carried, the first date head and the count, the last two carried;
-  // record 1: the date head (date, record number), then the closing bytes.
-  EXPECT_EQ(
-      dir.Read("out.dat"),
-      Written(db.header, {{5, 0, 0, Text("Unfiled")},
-                          {6, 0, 0, FieldDefBody(2, 1, 0, 0x20, 0, 0, "&Description")},
-                          {11, 2, 1, trip.Encode()},
-                          {9, 2, 0, Text("pack\r\nbags")},
-                          {11, 2, 0, lunch.start(750).end(780).Encode()},
-                          {14, 2, 0, Text("@ABCDEFGHIJKLMNOP").le16(1).le16(1).str("UV")},
-                          {14, 2, 1, Bytes().u8(100).u8(0).u8(4).le16(0).u8(0x5A).u8(0).u8(0).u8(0xFF).u8(0xFF)}}));
+  Appt trip("Trip", 100, 0, 2), run("Run", 100, 0, 0), lunch("Lunch", 100, 0, 4, "Office"), tea("Tea", 100, 0, 4);
+  Appt gym("Gym", 100, 0, 4), yoga("Yoga", 100, 0, 1);
+  trip.repeat(8, {1, 15, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}).note = 0;
+  run.repeat(4, {1, 0x81, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}).next = 1;
+  trip.prev = 5;
+  tea.next = 0;
+  lunch.prev = 2;
+  lunch.next = 3;
+  gym.prev = 0;
+  // Record 0: 17 bytes carried, the first item of the flat chain and the count
+  // of dates, the last two carried; record 1: each date head (date, record
+  // number), then the closing bytes.
+  EXPECT_EQ(dir.Read("out.dat"),
+            Written(db.header,
+                    {{5, 0, 0, Text("Unfiled")},
+                     {6, 0, 0, FieldDefBody(2, 1, 0, 0x20, 0, 0, "&Description")},
+                     {11, 2, 5, run.start(450).end(480).Encode()},
+                     {11, 2, 1, trip.Encode()},
+                     {9, 2, 0, Text("pack\r\nbags")},
+                     {11, 2, 4, yoga.start(420).end(480).Encode()},
+                     {11, 2, 2, tea.start(600).end(630).Encode()},
+                     {11, 2, 0, lunch.start(750).end(780).Encode()},
+                     {11, 2, 3, gym.start(1080).end(1140).Encode()},
+                     {14, 2, 0, Text("@ABCDEFGHIJKLMNOP").le16(5).le16(2).str("UV")},
+                     {14, 2, 1,
+                      Bytes().u8(100).u8(0).u8(1).le16(4).u8(100).u8(0).u8(4).le16(2).u8(0x5A).le16(0).le16(0xFFFF)}}));
   dir.Write("varied.dat", VariedBook());
   // Each kind exported, then imported in turn, each run reading the book the one before wrote.
-  const struct {
-    std::string kind;
-    long lines;
-  } kinds[] = {{"-a", 4}, {"-e", 2}, {"-t", 2}};
+  const std::pair<std::string, long> kinds[] = {{"-a", 4}, {"-e", 2}, {"-t", 2}};
   std::vector<std::string> exported;
-  for (const auto& k : kinds) {
-    exported.push_back(RunKalvert(dir, {"-xvaried.dat", k.kind, "-s1"}).out);
-    ASSERT_EQ(std::count(exported.back().begin(), exported.back().end(), '\n'), k.lines) << exported.back();
+  for (const auto& [kind, lines] : kinds) {
+    exported.push_back(RunKalvert(dir, {"-xvaried.dat", kind, "-s1"}).out);
+    ASSERT_EQ(std::count(exported.back().begin(), exported.back().end(), '\n'), lines) << exported.back();
     dir.Write("in.csv", exported.back());
-    const auto r = RunKalvert(dir, {"-xbook.dat", k.kind, "-iin.csv", "-obook.dat", "-s2"});
+    const auto r = RunKalvert(dir, {"-xbook.dat", kind, "-iin.csv", "-obook.dat", "-s2"});
     ASSERT_EQ(r.status, 0) << r.err;
   }
   for (std::size_t i = 0; i < exported.size(); ++i) {
-    EXPECT_EQ(RunKalvert(dir, {"-xbook.dat", kinds[i].kind, "-s1"}).out, exported[i]) << kinds[i].kind;
+    EXPECT_EQ(RunKalvert(dir, {"-xbook.dat", kinds[i].first, "-s1"}).out, exported[i]) << kinds[i].first;
   }
 }
 

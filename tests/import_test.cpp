@@ -11,49 +11,35 @@ using fixture::Bytes;
 using inproc::Capture;
 using inproc::Record;
 
+// Quoted: unquoted text is no field, "" closes and reopens, separators are
+// never looked at, a missing last quote runs to the end. Plain: the line feed
+// is not part of the field, a NUL ends the line.
 TEST(ImportText, GetCSVInQuotedAndPlainMode) {
+  // clang-format off
   const struct {
     std::string line;
     int num;
     char mode;
     std::string want;
   } cases[] = {
-      // Quoted: unquoted text is no field, "" closes and reopens, separators are
-      // never looked at, a missing last quote runs to the end.
-      {"\"Lunch\",\"2000/01/05\",\"12:00\"\n", 2, '"', "2000/01/05"},
-      {"\"a\",123,\"b\"\n", 2, '"', "b"},
-      {"\"say \"\"hi\"\"\"", 2, '"', "hi"},
-      {"\"a\",\"bc\n", 2, '"', "bc\n"},
-      {"\"a,b\"\t\"c\"", 2, '"', "c"},
-      // Plain: the line feed is not part of the field, a NUL ends the line.
-      {"a,,b\n", 2, '0', ""},
-      {"a,,b\n", 3, '0', "b"},
-      {" \"x\" ,y", 1, '0', " \"x\" "},
-      {std::string("a,b\0c,d", 7), 3, '0', ""},
-  };
+      {"\"Lunch\",\"2000/01/05\",\"12:00\"\n", 2, '"', "2000/01/05"}, {"\"a\",123,\"b\"\n", 2, '"', "b"},
+      {"\"say \"\"hi\"\"\"", 2, '"', "hi"}, {"\"a\",\"bc\n", 2, '"', "bc\n"}, {"\"a,b\"\t\"c\"", 2, '"', "c"},
+      {"a,,b\n", 2, '0', ""}, {"a,,b\n", 3, '0', "b"}, {" \"x\" ,y", 1, '0', " \"x\" "},
+      {std::string("a,b\0c,d", 7), 3, '0', ""}};
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(GetCSV(c.line, static_cast<int16_t>(c.num), c.mode), c.want) << c.line;
 }
 
+// A pair that would end past the limit is left out, one ending at it kept;
+// 0x80 is a character of its own.
 TEST(ImportText, CutStringNeverSplitsATwoByteCharacter) {
-  const std::string a49(49, 'a'), a50(50, 'a');
-  const struct {
-    std::string in;
-    int cut;
-    std::string want;
-  } cases[] = {
-      // A pair that would end past the limit is left out, one ending at it kept; 0x80 is a character of its own.
-      {a50 + "\xA4\xA2", 51, a50},
-      {a49 + "\xA4\xA2"
-             "b",
-       51, a49 + "\xA4\xA2"},
-      {a50 + "\x80"
-             "x",
-       51, a50 + "\x80"},
-  };
-  for (const auto& c : cases) {
-    std::string s = c.in;
-    EXPECT_EQ(CutString(s, 0, c.cut), c.want) << c.in.size();
-    EXPECT_EQ(s, c.want);
+  const std::string a49(49, 'a'), a50(50, 'a'), pair = "\xA4\xA2";
+  const std::pair<std::string, std::string> cases[] = {
+      {a50 + pair, a50}, {a49 + pair + "b", a49 + pair}, {a50 + "\x80" + "x", a50 + "\x80"}};
+  for (const auto& [in, want] : cases) {
+    std::string s = in;
+    EXPECT_EQ(CutString(s, 0, 51), want) << in.size();
+    EXPECT_EQ(s, want);
   }
 }
 
@@ -69,32 +55,28 @@ std::unique_ptr<CSVData> Appt(const std::vector<std::string>& cols) {
 class Import : public inproc::Test {};
 
 TEST_F(Import, RepeatColumnsGiveTypeAndDefaults) {
-  const struct {
-    std::string freq, day, month;
-    int type;
-  } cases[] = {
+  const std::tuple<std::string, std::string, std::string, int> cases[] = {
       {"0", "", "", 1},           {"257", "", "", 2},       {"256", "", "", 1},  // cFreq keeps the low 8 bits
       {"1", "MON:WED", "0", 4},   {"1", "2th/MON", "0", 8}, {"1", "15", "JAN:JUL", 16},
       {"0", "15", "JAN:JUL", 32}, {"1", "MON", "JAN", 0},   {"1", "128", "0", 0},
   };
-  for (const auto& c : cases) {
-    auto item = Appt({"r", "2000/01/05", "", "", "", "0", "", c.freq, c.day, c.month, "2000/01/01", "2000/12/31"});
-    EXPECT_EQ(item->pnra->cRepeatType, c.type) << c.freq << "/" << c.day << "/" << c.month;
+  for (const auto& [freq, day, month, type] : cases) {
+    auto item = Appt({"r", "2000/01/05", "", "", "", "0", "", freq, day, month, "2000/01/01", "2000/12/31"});
+    EXPECT_EQ(item->pnra->cRepeatType, type) << freq << "/" << day << "/" << month;
   }
   auto item = Appt({"r", "2000/01/05", "", "", "", "0", "", "3", "2th/MON:WED:FRI", "NOV:DEC", "", ""});
   const RepeatInformationAppt& r = *item->pria;
   EXPECT_EQ(std::vector<int>({r.cFreq, r.Days, r.Weeks, r.Month1, r.Month2, r.cStartYear, r.cEndDay}),
             std::vector<int>({3, 0x95, 2, 0, 0x0C, 0xFF, 0xFF}));  // empty dates: no date
-  // Short lines: repeat columns that are there get the defaults for the rest.
+  // Short lines: repeat columns that are there get the defaults for the rest;
+  // 7 columns have no repeat columns and get no defaults.
+  // clang-format off
   const struct {
     std::vector<std::string> extra;
     int days, month1, sy, sm, ey, type;
-  } shortLines[] = {
-      {{}, 0, 0, 0, 0, 0, 1},  // 7 columns: no repeat columns, no defaults
-      {{"1"}, 0, 0, 94, 0, 99, 2},
-      {{"1", "15", "JAN"}, 15, 1, 94, 0, 99, 16},
-      {{"1", "15", "JAN", "2000/03/01"}, 15, 1, 100, 2, 99, 16},
-  };
+  } shortLines[] = {{{}, 0, 0, 0, 0, 0, 1}, {{"1"}, 0, 0, 94, 0, 99, 2}, {{"1", "15", "JAN"}, 15, 1, 94, 0, 99, 16},
+                    {{"1", "15", "JAN", "2000/03/01"}, 15, 1, 100, 2, 99, 16}};
+  // clang-format on
   for (auto c : shortLines) {
     c.extra.insert(c.extra.begin(), {"s", "2000/01/05", "", "", "", "0", ""});
     auto line = Appt(c.extra);
@@ -105,71 +87,22 @@ TEST_F(Import, RepeatColumnsGiveTypeAndDefaults) {
   }
 }
 
-// Items filed in two chains (other: 0 1; dated: 2 with down chain 3 4, then
-// 5), written in that order with their links, notes and the two type-14 records.
-TEST_F(Import, ChainLinksAndTypeFourteenRecords) {
-  OpenOutput();
-  const struct {
-    int16_t rec;
-    uint8_t day;
-    std::string note;
-    int noteNum, prev, next;
-  } rows[] = {{4, 0, "", -1, -1, 1}, {1, 2, "a", 0, 4, -1}, {0, 4, "", -1, -1, 2},
-              {2, 4, "bb", 1, 0, 5}, {5, 4, "", -1, 2, -1}, {3, 6, "ccc", 2, -1, -1}};
-  std::unique_ptr<CSVData> items[6];
-  Bytes want;
-  for (int i = 0; i < 6; ++i) {
-    items[i] = Appt({"", "2000/01/0" + std::to_string(rows[i].day + 1), "", "", "", "0", rows[i].note});
-    items[i]->iRecordNum = rows[i].rec;
-    items[i]->iFirstRecord = rows[i].rec;
-    fixture::Appt a;
-    a.cDay = rows[i].day;
-    a.note = rows[i].noteNum;
-    a.prev = rows[i].prev;
-    a.next = rows[i].next;
-    want.bytes(Record(11, 2, rows[i].rec, a.Encode()));
-    if (a.note >= 0) want.bytes(Record(9, 2, a.note, inproc::Text(rows[i].note)));
-  }
-  StartCSV scsv;
-  scsv.other_csvd = items[0].get();
-  items[0]->pnext_csvd = items[1].get();
-  scsv.start_csvd = items[2].get();
-  items[2]->pdown_csvd = items[3].get();
-  items[3]->pnext_csvd = items[4].get();
-  items[2]->pnext_csvd = items[5].get();
-  state.iUserType14 = 2;
-  for (unsigned i = 0; i < 24; ++i) state.szUserType14_0.push_back(static_cast<unsigned char>(i < 23 ? 0x10 + i : 0));
-  // Record 0: 17 bytes carried, the first date head and the count, then the
-  // last two carried; record 1: each date head's date and record number, then
-  // the closing bytes.
-  Bytes r0{{state.szUserType14_0.begin(), state.szUserType14_0.begin() + 17}};
-  SeekInfoLists seek;
-  WriteUserType14(&scsv, &seek);
-  want.bytes(Record(14, 2, 0, r0.le16(4).le16(2).u8(0x25).u8(0x26)));
-  want.bytes(
-      Record(14, 2, 1,
-             Bytes().u8(100).u8(0).u8(4).le16(0).u8(100).u8(0).u8(6).le16(3).u8(0x5A).u8(0).u8(0).u8(0xFF).u8(0xFF)));
-  EXPECT_EQ(OutputBytes(), want.v);
-}
-
 TEST_F(Import, WriteDBSlotsTextsAndRadioGroups) {
+  // clang-format off
   const struct {
     std::vector<uint8_t> types, reserved;
     int slots;
     std::string line;
     Bytes body;
   } cases[] = {
-      {{2, 2, 7, 8, 0},
-       {},
-       11,
-       "\"ab\",\"c\",\"9:05\",\"1994/12/31\",\"5\"\n",
+      {{2, 2, 7, 8, 0}, {}, 11, "\"ab\",\"c\",\"9:05\",\"1994/12/31\",\"5\"\n",
        Bytes().le16(12).le16(15).u8(0x21).u8(0x02).u8(0x5E).u8(0x0B).u8(0x1E).le16(5).u8(0).cstr("ab").cstr("c")},
       {{11, 9, 9, 9, 2}, {0, 1, 2, 3}, 4, "\"0\",\"1\",\"0\",\"x\"\n", Bytes().le16(2).le16(5).u8(0).cstr("x")},
       // The last set button of a group wins; an unset group keeps the value.
       {{11, 9, 9, 11, 9, 9}, {0, 1, 2, 0, 5, 6}, 4, "\"1\",\"1\",\"0\",\"0\"\n", Bytes().le16(2).le16(2).u8(0)},
       {{11, 12, 9, 2}, {0, 0, 4}, 4, "\"1\",\"t\"\n", Bytes().le16(5).le16(0).u8(0).cstr("t")},  // 12 ends the group
-      {{2, 16, 14, 2}, {}, 4, "\"a\",\"b\"\n", Bytes().le16(5).le16(7).u8(0).cstr("a").cstr("b")},
-  };
+      {{2, 16, 14, 2}, {}, 4, "\"a\",\"b\"\n", Bytes().le16(5).le16(7).u8(0).cstr("a").cstr("b")}};
+  // clang-format on
   for (const auto& c : cases) {
     std::deque<FieldDefineChain> defs;
     for (std::size_t i = 0; i < c.types.size(); ++i) {

@@ -5,18 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "../fuzz/optionsets.h"
 #include "runner.h"
 
 namespace {
-
-std::string Slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(RobustRegressions, SavedInputsKeepTheRunRules) {
   const std::filesystem::path source(KALVERT_SOURCE_DIR);
@@ -25,21 +18,19 @@ TEST(RobustRegressions, SavedInputsKeepTheRunRules) {
     const char* target;
     const std::vector<fuzzsets::Set>& sets;
     const char* base;
-  } targets[] = {
-      {"run_db", fuzzsets::RunDb(), nullptr},
-      {"import_book", fuzzsets::ImportBook(), "book.dat"},
-      {"import_cards", fuzzsets::ImportCards(), "cards.dat"},
-  };
+  } targets[] = {{"run_db", fuzzsets::RunDb(), nullptr},
+                 {"import_book", fuzzsets::ImportBook(), "book.dat"},
+                 {"import_cards", fuzzsets::ImportCards(), "cards.dat"}};
   for (const auto& t : targets) {
     for (const auto& e : std::filesystem::directory_iterator(source / "fuzz" / "regressions" / t.target)) {
-      const std::string input = Slurp(e.path());
+      const std::string input = fixture::Slurp(e.path().string());
       if (input.empty()) continue;  // the placeholder that keeps an empty folder
       SCOPED_TRACE(e.path().string());
       fixture::ScratchDir dir;
       // The saved input after its first byte, and the other file of the run.
       dir.Write(t.base ? "in.csv" : "in.dat", input.substr(1));
       dir.Write(t.base ? "in.dat" : "in.csv",
-                t.base ? Slurp(source / "examples" / t.base) : std::string(fuzzsets::kRunDbCsv));
+                t.base ? fixture::Slurp((source / "examples" / t.base).string()) : std::string(fuzzsets::kRunDbCsv));
       const fuzzsets::Set& set = t.sets[static_cast<unsigned char>(input[0]) % t.sets.size()];
       std::vector<std::string> args = fuzzsets::Arguments(set, "in.dat", "in.csv", "out.dat");
       if (t.base) args.push_back("-iin.csv");

@@ -42,12 +42,21 @@ inline std::FILE* TempFile(const std::vector<unsigned char>& bytes, long lAt = 0
   return f;
 }
 
-// A record header followed by its body.
-inline fixture::Bytes Record(unsigned type, unsigned status, int recnum, const fixture::Bytes& body) {
-  return fixture::Bytes().u8(type).u8(status).le16(static_cast<int>(body.size()) + 6).le16(recnum).bytes(body);
-}
+using fixture::Record;
 
 inline fixture::Bytes Text(const std::string& s) { return fixture::Bytes().str(s); }
+
+// An appointment item as the reader makes it: kind byte, date bytes, start
+// in minutes (-1: none) and repeat type; end time 00:00.
+inline std::unique_ptr<CSVData> Item(const std::string& desc, unsigned flags, unsigned y, unsigned m, unsigned d,
+                                     int start = 0, int8_t r = 1) {
+  auto item = MakeCSVD(static_cast<int8_t>(r - 1));
+  const auto b = [](long x) { return static_cast<uint8_t>(x & 0xFF); };
+  *item->pnra = {0, 0, 0, 0, -1, -1, -1, b(flags), b(y), b(m), b(d), b(start), b(start >> 8), 0, 0, 0, 0, 0, r};
+  item->cKind = KIND_APPT;
+  item->pszDescription = desc;
+  return item;
+}
 
 class Test : public ::testing::Test {
  protected:
@@ -64,7 +73,6 @@ class Test : public ::testing::Test {
     files.fpout = std::tmpfile();
     MutableOptions().iOutAppt = 1;
   }
-  static void OpenCSV(const std::string& text) { files.fpin = TempFile({text.begin(), text.end()}); }
   static std::vector<unsigned char> OutputBytes() {
     std::fflush(files.fpout);
     const long lEnd = std::ftell(files.fpout);
