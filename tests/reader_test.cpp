@@ -62,7 +62,7 @@ TEST_F(Reader, DefinitionsPassCountsFields) {
                {{0, 1, 7, 8, 10, 13, 15}, 7, 15}, {{12, 14, 16, 23}, 0, 0}};
   // clang-format on
   for (const auto& c : cases) {
-    Reset();
+    ResetGlobals();
     DbFile db;
     for (unsigned t : c.types) db.Add(TYPE_FIELDDEF, 0, 0, fixture::FieldDefBody(t, 1, 0, 0, 0, 0, "n"));
     Read(db.Finish());
@@ -96,7 +96,7 @@ TEST_F(Reader, ProgressBarMarks) {
       {{100}, 0, 1},               // no lookup table offset: only the closing mark
   };
   for (const auto& [steps, last, marks] : cases) {
-    Reset();
+    ResetGlobals();
     Bytes raw = Bytes().zeros(steps[0]);
     for (std::size_t i = 1; i < steps.size(); ++i)
       raw.bytes(Record(TYPE_DATA, 0, 0, Bytes().zeros(steps[i] - steps[i - 1] - 6)));
@@ -125,7 +125,7 @@ TEST_F(Reader, NoteLookups) {
   for (const bool fresh : {false, true}) {
     for (const auto& [note, word, want] : cases) {
       if (fresh || (note == 2 && word == 1)) {
-        Reset();
+        ResetGlobals();
         OpenDatabase(file);
       }
       MutableOptions().iNote = note;
@@ -144,7 +144,7 @@ TEST_F(Reader, DataPassKindsAndMerge) {
   for (const auto& it : scsv.items) kinds += std::to_string(it->cKind) + it->pszDescription + " ";
   EXPECT_EQ(kinds, "128d20 32d21 16d22 0 32d24 16d25 ");  // no known kind: left as made
   // -m with -o leaves the input's items out: only the category is copied.
-  Reset();
+  ResetGlobals();
   scsv = StartCSV();
   MutableOptions().iMerge = 1;
   OpenOutput();
@@ -213,7 +213,7 @@ TEST_F(Reader, GeneralDatabaseNotesRenumberedOnlyWhenWritten) {
        Record(TYPE_NOTE, 1, 3, Text("b")).bytes(Record(TYPE_NOTE, 1, 4, Text("hi\nyo")))},
       {2, true, Bytes().le16(5).le16(0xFFFF), "hi\\nyo,\n", Bytes().le16(5).le16(0xFFFF), Bytes()}};
   for (const auto& [note, merge, links, want, newLinks, written] : cases) {
-    Reset();
+    ResetGlobals();
     OpenDatabase(db.Finish());
     MutableOptions().iCSV = 1;
     MutableOptions().iNote = note;

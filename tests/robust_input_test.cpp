@@ -1,7 +1,8 @@
-// Hostile and broken databases through the built program: every class of bad
-// input ends with exit status 0 or 1, a message on standard error when 1, no
-// temporary output file left behind, and the destination of -o untouched when
-// the run fails and readable again when it succeeds.
+// Hostile and broken input through the built program: broken databases, huge
+// CSV lines with NUL bytes and two-byte characters, files that cannot be
+// opened or read, a full disk, the same file for -x and -o. Every run ends
+// with exit status 0 or 1 and a message when 1, leaves no temporary output
+// file, and a failed run leaves every file as it was.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 namespace {
 
+using fixture::RunKalvert;
 using Blob = std::vector<unsigned char>;
 
 // A small book: one plain appointment and one repeating appointment with one
@@ -34,6 +36,12 @@ Book MakeBook(bool withLookup = true) {
   b.file = db.Finish(withLookup);
   return b;
 }
+
+// The export of MakeBook: the repeating item first, then by date.
+const std::string kChoir =
+    "\"Choir\",\"2000/01/01\",\"NONE\",\"NONE\",\"\",\"0\",\"\",\"1\",\"MON\",\"0\",\"2000/01/04\",\"2000/12/"
+    "31\",\"1\"\n";
+const std::string kDentist = "\"Dentist\",\"2000/01/02\",\"09:00\",\"10:00\",\"Station\",\"0\",\"\"\n";
 
 // A general database: one text field whose offset is the first body word of
 // its one record (the data record follows the 18-byte field definition).
@@ -63,6 +71,12 @@ Blob Patched(Blob b, long at, unsigned v, int bytes = 2) {
 
 Blob Cut(const Blob& b, long size) { return Blob(b.begin(), b.begin() + size); }
 
+// A CSV line of an appointment; with an empty note it is also the export
+// line of the item imported from it.
+std::string Line(const std::string& description, const std::string& location, const std::string& note) {
+  return "\"" + description + "\",\"2000/01/03\",\"12:00\",\"13:00\",\"" + location + "\",\"0\",\"" + note + "\"\n";
+}
+
 struct Outcome {
   int status;
   std::string message;  // the end of standard error when status is 1; a warning to find in it when 0
@@ -84,46 +98,101 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
     Blob file;
     Outcome exported;  // run with -x only
     Outcome copied;    // run with -x and -o
-    int items;         // lines the copy's run exports when it succeeds
+    std::string out;   // what the copy's run exports when it succeeds
   } cases[] = {
-      {"header cut short", Cut(f, 20), readFail, readFail, 0},
-      {"signature of another file", Patched(f, 0, 'X', 1), notValid, notValid, 0},
-      {"unknown file type", Patched(f, 12, 'Z', 1), fileType, fileType, 0},
-      {"negative record length", Patched(f, book.plainAt + 2, -2), shortRecord, shortRecord, 0},
-      {"record length past the end of the file", Patched(f, book.repeatAt + 2, 32767), readData, readData, 0},
-      {"file cut inside a record header", Cut(f, book.repeatAt + 3), ok, ok, 1},
-      {"no lookup table", MakeBook(false).file, ok, ok, 2},
-      {"lookup table offset past the end", Patched(f, 18, 0x7FFF7FFF, 4), ok, ok, 2},
-      {"negative location offset", Patched(f, plainBody + 4, -1), broken0, broken0, 0},
-      {"repeat block past the end of the record", Patched(f, repeatBody + 6, 200), broken1, broken1, 0},
-      {"negative count of deleted occurrences", Patched(f, deleteCount, 0x80, 1), broken1, broken1, 0},
-      {"missing note", Patched(f, plainBody + 8, 7), noNote, noNote, 2},
+      {"header cut short", Cut(f, 20), readFail, readFail, ""},
+      {"signature of another file", Patched(f, 0, 'X', 1), notValid, notValid, ""},
+      {"unknown file type", Patched(f, 12, 'Z', 1), fileType, fileType, ""},
+      {"negative record length", Patched(f, book.plainAt + 2, -2), shortRecord, shortRecord, ""},
+      {"record length past the end of the file", Patched(f, book.repeatAt + 2, 32767), readData, readData, ""},
+      {"file cut inside a record header", Cut(f, book.repeatAt + 3), ok, ok, kDentist},
+      {"no lookup table", MakeBook(false).file, ok, ok, kChoir + kDentist},
+      {"lookup table offset past the end", Patched(f, 18, 0x7FFF7FFF, 4), ok, ok, kChoir + kDentist},
+      {"negative location offset", Patched(f, plainBody + 4, -1), broken0, broken0, ""},
+      {"repeat block past the end of the record", Patched(f, repeatBody + 6, 200), broken1, broken1, ""},
+      {"negative count of deleted occurrences", Patched(f, deleteCount, 0x80, 1), broken1, broken1, ""},
+      {"missing note", Patched(f, plainBody + 8, 7), noNote, noNote, kChoir + kDentist},
       {"data record of no known kind", Patched(f, plainBody + 14, 0x05, 1), ok,
-       {1, "TYPE_DATA record 0 has no known kind; can't write it.\n"}, 0},
+       {1, "TYPE_DATA record 0 has no known kind; can't write it.\n"}, ""},
       {"record type 32", Patched(f, book.plainAt, 32, 1), ok,
-       {1, "Record type 32 can't be listed in the lookup table.\n"}, 0},
+       {1, "Record type 32 can't be listed in the lookup table.\n"}, ""},
       {"more records than a lookup table lists", TinyRecords(5000), ok,
-       {1, "Too many records for the lookup table.\n"}, 0},
+       {1, "Too many records for the lookup table.\n"}, ""},
       {"general database text offset outside its record", Patched(MakeCards(), kCardsTextOffset, 900), broken0,
-       broken0, 0}};
+       broken0, ""}};
   // clang-format on
-  const std::vector<unsigned char> kOld = {'o', 'l', 'd'};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fixture::ScratchDir dir;
     dir.Write("in.dat", c.file);
-    dir.Write("dest.dat", kOld);
-    const auto exported = fixture::RunKalvert(dir, {"-xin.dat", "-t4", "-a", "-e", "-d"});
-    fixture::ExpectEnded(dir, exported, c.exported.status, c.exported.message);
-    const auto copied = fixture::RunKalvert(dir, {"-xin.dat", "-odest.dat"});
+    dir.Write("dest.dat", "old");
+    fixture::ExpectEnded(dir, RunKalvert(dir, {"-xin.dat", "-t4", "-a", "-e", "-d"}), c.exported.status,
+                         c.exported.message);
+    const auto copied = RunKalvert(dir, {"-xin.dat", "-odest.dat"});
     fixture::ExpectEnded(dir, copied, c.copied.status, c.copied.message);
-    EXPECT_EQ(dir.Read("dest.dat") == kOld, c.copied.status == 1);
+    EXPECT_EQ(dir.Read("dest.dat") == Blob({'o', 'l', 'd'}), c.copied.status == 1);
     if (c.copied.status == 0) {
-      EXPECT_EQ(std::count(copied.out.begin(), copied.out.end(), '\n'), c.items) << copied.out;
-      EXPECT_NE(copied.out.find("\"Dentist\",\"2000/01/02\",\"09:00\",\"10:00\",\"Station\""), std::string::npos);
-      EXPECT_EQ(fixture::RunKalvert(dir, {"-xdest.dat"}).out, copied.out);  // the copy reads back the same
+      EXPECT_EQ(copied.out, c.out);
+      EXPECT_EQ(RunKalvert(dir, {"-xdest.dat"}).out, c.out);  // the copy reads back the same
     }
   }
+}
+
+// Runs that fail, each with its message: every file as it was before.
+TEST(RobustFiles, FailedRunsLeaveEveryFileAsItWas) {
+  const Blob file = MakeBook().file;
+  const std::string book(file.begin(), file.end());
+  std::string many;
+  for (int i = 0; i < 200; ++i) many += Line("Meeting", "Room", "");
+  // A full disk, as far as the program can tell, is a file size limit of 4 blocks.
+  const std::tuple<std::vector<std::string>, std::string, std::string, std::string> cases[] = {
+      {{"-xmissing.dat", "-odest.dat"}, "", "", "File can't open.\n"},
+      {{"-odest.dat"}, "", "", "File can't open.\n"},  // no -x at all
+      {{"-xbook.dat", "-imissing.csv", "-odest.dat"}, "", "", "File can't open.\n"},
+      {{"-xsub", "-odest.dat"}, "", "", "Failed read file.\n"},
+      {{"-xbook.dat", "-osub"}, "", "", "File can't open.\n"},
+      {{"-xbook.dat", "-iin.csv", "-odest.dat", "-s2"}, many, "ulimit -f 4 && ", "Failed write file.\n"},
+      {{"-xbook.dat", "-iin.csv", "-obook.dat", "-s2"},
+       Line("big", "", std::string(40000, 'n')),
+       "",
+       "Record too long to write.\n"},
+  };
+  for (const auto& [args, csv, before, message] : cases) {
+    SCOPED_TRACE(args[0] + " " + before);
+    fixture::ScratchDir dir;
+    const std::pair<std::string, std::string> files[] = {{"book.dat", book}, {"dest.dat", "old"}, {"in.csv", csv}};
+    for (const auto& [name, text] : files) dir.Write(name, text);
+    std::filesystem::create_directory(dir.Path("sub"));
+    fixture::ExpectEnded(dir, RunKalvert(dir, args, before), 1, message);
+    for (const auto& [name, text] : files) EXPECT_EQ(fixture::Slurp(dir.Path(name)), text) << name;
+  }
+}
+
+// Huge lines are read whole (the description keeps 51 bytes, the location
+// 19); a cut never splits a two-byte character (ten of them, 20 bytes: 19
+// bytes would split the last one, so 18 are kept; 0x80 is a character of its
+// own); nothing after a NUL is read (one column: a warning, and an item of
+// nothing but its description: date and times of zero bytes); of two items
+// at one time the later filed heads the date, so the book read back files
+// them the other way round again (and so does each copy); a CSV folder reads
+// as empty; the book named for -x and -o is replaced.
+TEST(RobustFiles, CsvOfAnyLengthAndBytesInPlace) {
+  fixture::ScratchDir dir;
+  dir.Write("book.dat", MakeBook().file);
+  std::filesystem::create_directory(dir.Path("sub"));
+  const std::string huge(300000, 'A');
+  std::string wide;
+  for (int i = 0; i < 10; ++i) wide += "\xA4\xA2";
+  std::string csv = Line(huge, huge, "") + Line("\xFF\xFE\x80", wide, "");
+  dir.Write("in.csv", csv + "\"cut" + '\0' + "here\",\"2000/01/03\",\"12:00\",\"13:00\",\"x\",\"0\",\"\"\n");
+  const auto r = RunKalvert(dir, {"-xbook.dat", "-iin.csv", "-obook.dat", "-s0"});
+  fixture::ExpectEnded(dir, r, 0, "I can't understand follow this record. Please check !\n<<< \"cut");
+  ASSERT_EQ(RunKalvert(dir, {"-xbook.dat", "-isub", "-oempty.dat"}).status, 0);
+  const std::string head = kChoir + "\"cut\",\"1900/01/01\",\"00:00\",\"00:00\",\"\",\"0\",\"\"\n" + kDentist;
+  const std::string cutHuge = Line(std::string(51, 'A'), std::string(19, 'A'), ""),
+                    cutWide = Line("\xFF\xFE\x80", wide.substr(0, 18), "");
+  EXPECT_EQ(RunKalvert(dir, {"-xbook.dat"}).out, head + cutHuge + cutWide);
+  EXPECT_EQ(RunKalvert(dir, {"-xempty.dat"}).out, head + cutWide + cutHuge);
 }
 
 }  // namespace

@@ -63,12 +63,13 @@ class DbFile {
   explicit DbFile(unsigned char fileType = '2') { header.cFileType = fileType; }
 
   Header header;
+  static constexpr long kFirst = 29;
 
   // Appends a record; returns the offset of its header.
   long Add(unsigned type, unsigned status, int recnum, const Bytes& body) {
     const long at = kFirst + static_cast<long>(records_.size());
     records_.bytes(Record(type, status, recnum, body));
-    entries_.push_back({static_cast<long>(body.size()) + 6, at});
+    entries_.le16(static_cast<long>(body.size()) + 6).u8(0xFF).u8(0xFF).u8(0).le24(at);
     return at;
   }
 
@@ -78,25 +79,15 @@ class DbFile {
   // Appends a lookup table listing the records added so far (in file order),
   // sets iLookUpSeek and iNumRecords, and returns the whole file.
   std::vector<unsigned char> Finish(bool withLookup = true) {
-    Bytes table;
-    if (withLookup) {
-      table.u8(31).u8(2).le16(static_cast<long>(entries_.size()) * 8 + 6).le16(0);
-      for (const auto& e : entries_) table.le16(e.size).u8(0xFF).u8(0xFF).u8(0).le24(e.offset);
-      table.zeros(64);
-    }
     header.iLookUpSeek = withLookup ? kFirst + static_cast<long>(records_.size()) : 0;
-    header.iNumRecords = static_cast<int>(entries_.size());
-    return header.Encode().bytes(records_).bytes(table).v;
+    header.iNumRecords = static_cast<int>(entries_.size() / 8);
+    Bytes file = header.Encode().bytes(records_);
+    if (withLookup) file.bytes(Record(31, 2, 0, entries_)).zeros(64);
+    return file.v;
   }
 
-  static constexpr long kFirst = 29;
-
  private:
-  struct Entry {
-    long size, offset;
-  };
-  Bytes records_;
-  std::vector<Entry> entries_;
+  Bytes records_, entries_;  // the records, and their lookup table entries
 };
 
 // Body of a TYPE_FIELDDEF record: the 7-byte field definition and the name.
