@@ -17,30 +17,24 @@ namespace {
 using fixture::RunKalvert;
 using Blob = std::vector<unsigned char>;
 
-// A small book: one plain appointment and one repeating appointment with one
-// deleted occurrence. The offsets of the two record headers let a case break
-// exactly one piece.
-struct Book {
-  Blob file;
-  long plainAt = 0;
-  long repeatAt = 0;
-};
+// A small book: one plain appointment (record header at 29, 50 bytes) and
+// one repeating appointment with one deleted occurrence (at 79; its cDelete
+// at body offset 27 + 8 + 11).
+constexpr long kPlain = 29, kRepeat = 79;
 
-Book MakeBook(bool withLookup = true) {
+Blob MakeBook(bool withLookup = true) {
   fixture::DbFile db('2');
   fixture::Appt plain("Dentist", 100, 0, 1, "Station"), weekly("Choir", 100, 0, 0);
   weekly.repeat(4, {1, 0x81, 0, 0, 0, 100, 0, 3, 100, 11, 30, 1}).deleted.le32(0x0A000064);
-  Book b;
-  b.plainAt = db.Add(11, 0, 0, plain.start(9 * 60).end(10 * 60).Encode());
-  b.repeatAt = db.Add(11, 0, 1, weekly.Encode());
-  b.file = db.Finish(withLookup);
-  return b;
+  db.Add(11, 0, 0, plain.start(9 * 60).end(10 * 60).Encode());
+  db.Add(11, 0, 1, weekly.Encode());
+  return db.Finish(withLookup);
 }
 
 // The export of MakeBook: the repeating item first, then by date.
 const std::string kChoir =
-    "\"Choir\",\"2000/01/01\",\"NONE\",\"NONE\",\"\",\"0\",\"\",\"1\",\"MON\",\"0\",\"2000/01/04\",\"2000/12/"
-    "31\",\"1\"\n";
+    "\"Choir\",\"2000/01/01\",\"NONE\",\"NONE\",\"\",\"0\",\"\",\"1\",\"MON\",\"0\","
+    "\"2000/01/04\",\"2000/12/31\",\"1\"\n";
 const std::string kDentist = "\"Dentist\",\"2000/01/02\",\"09:00\",\"10:00\",\"Station\",\"0\",\"\"\n";
 
 // A general database: one text field whose offset is the first body word of
@@ -83,11 +77,7 @@ struct Outcome {
 };
 
 TEST(RobustInput, BrokenDatabasesEndCleanly) {
-  const Book book = MakeBook();
-  const Blob& f = book.file;
-  const long plainBody = book.plainAt + 6;
-  const long repeatBody = book.repeatAt + 6;
-  const long deleteCount = repeatBody + f[static_cast<std::size_t>(repeatBody) + 6] + 11;  // last of the repeat block
+  const Blob f = MakeBook();
   const Outcome readFail{1, "Failed read file.\n"}, shortRecord{1, "Broken record at offset 29.\n"};
   const Outcome readData{1, "2. Failed read TYPE_DATA in file.\n"}, broken0{1, "Broken TYPE_DATA record 0.\n"};
   const Outcome broken1{1, "Broken TYPE_DATA record 1.\n"}, ok{0, ""}, noNote{0, "Note record 7 not found.\n"};
@@ -103,18 +93,18 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
       {"header cut short", Cut(f, 20), readFail, readFail, ""},
       {"signature of another file", Patched(f, 0, 'X', 1), notValid, notValid, ""},
       {"unknown file type", Patched(f, 12, 'Z', 1), fileType, fileType, ""},
-      {"negative record length", Patched(f, book.plainAt + 2, -2), shortRecord, shortRecord, ""},
-      {"record length past the end of the file", Patched(f, book.repeatAt + 2, 32767), readData, readData, ""},
-      {"file cut inside a record header", Cut(f, book.repeatAt + 3), ok, ok, kDentist},
-      {"no lookup table", MakeBook(false).file, ok, ok, kChoir + kDentist},
+      {"negative record length", Patched(f, kPlain + 2, -2), shortRecord, shortRecord, ""},
+      {"record length past the end of the file", Patched(f, kRepeat + 2, 32767), readData, readData, ""},
+      {"file cut inside a record header", Cut(f, kRepeat + 3), ok, ok, kDentist},
+      {"no lookup table", MakeBook(false), ok, ok, kChoir + kDentist},
       {"lookup table offset past the end", Patched(f, 18, 0x7FFF7FFF, 4), ok, ok, kChoir + kDentist},
-      {"negative location offset", Patched(f, plainBody + 4, -1), broken0, broken0, ""},
-      {"repeat block past the end of the record", Patched(f, repeatBody + 6, 200), broken1, broken1, ""},
-      {"negative count of deleted occurrences", Patched(f, deleteCount, 0x80, 1), broken1, broken1, ""},
-      {"missing note", Patched(f, plainBody + 8, 7), noNote, noNote, kChoir + kDentist},
-      {"data record of no known kind", Patched(f, plainBody + 14, 0x05, 1), ok,
+      {"negative location offset", Patched(f, kPlain + 6 + 4, -1), broken0, broken0, ""},
+      {"repeat block past the end of the record", Patched(f, kRepeat + 6 + 6, 200), broken1, broken1, ""},
+      {"negative count of deleted occurrences", Patched(f, kRepeat + 6 + 46, 0x80, 1), broken1, broken1, ""},
+      {"missing note", Patched(f, kPlain + 6 + 8, 7), noNote, noNote, kChoir + kDentist},
+      {"data record of no known kind", Patched(f, kPlain + 6 + 14, 0x05, 1), ok,
        {1, "TYPE_DATA record 0 has no known kind; can't write it.\n"}, ""},
-      {"record type 32", Patched(f, book.plainAt, 32, 1), ok,
+      {"record type 32", Patched(f, kPlain, 32, 1), ok,
        {1, "Record type 32 can't be listed in the lookup table.\n"}, ""},
       {"more records than a lookup table lists", TinyRecords(5000), ok,
        {1, "Too many records for the lookup table.\n"}, ""},
@@ -140,7 +130,7 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
 
 // Runs that fail, each with its message: every file as it was before.
 TEST(RobustFiles, FailedRunsLeaveEveryFileAsItWas) {
-  const Blob file = MakeBook().file;
+  const Blob file = MakeBook();
   const std::string book(file.begin(), file.end());
   std::string many;
   for (int i = 0; i < 200; ++i) many += Line("Meeting", "Room", "");
@@ -178,7 +168,7 @@ TEST(RobustFiles, FailedRunsLeaveEveryFileAsItWas) {
 // as empty; the book named for -x and -o is replaced.
 TEST(RobustFiles, CsvOfAnyLengthAndBytesInPlace) {
   fixture::ScratchDir dir;
-  dir.Write("book.dat", MakeBook().file);
+  dir.Write("book.dat", MakeBook());
   std::filesystem::create_directory(dir.Path("sub"));
   const std::string huge(300000, 'A');
   std::string wide;
