@@ -16,18 +16,13 @@ using inproc::Record;
 // is not part of the field, a NUL ends the line.
 TEST(ImportText, GetCSVInQuotedAndPlainMode) {
   // clang-format off
-  const struct {
-    std::string line;
-    int num;
-    char mode;
-    std::string want;
-  } cases[] = {
+  const std::tuple<std::string, int16_t, char, std::string> cases[] = {
       {"\"Lunch\",\"2000/01/05\",\"12:00\"\n", 2, '"', "2000/01/05"}, {"\"a\",123,\"b\"\n", 2, '"', "b"},
       {"\"say \"\"hi\"\"\"", 2, '"', "hi"}, {"\"a\",\"bc\n", 2, '"', "bc\n"}, {"\"a,b\"\t\"c\"", 2, '"', "c"},
       {"a,,b\n", 2, '0', ""}, {"a,,b\n", 3, '0', "b"}, {" \"x\" ,y", 1, '0', " \"x\" "},
       {std::string("a,b\0c,d", 7), 3, '0', ""}};
   // clang-format on
-  for (const auto& c : cases) EXPECT_EQ(GetCSV(c.line, static_cast<int16_t>(c.num), c.mode), c.want) << c.line;
+  for (const auto& [line, num, mode, want] : cases) EXPECT_EQ(GetCSV(line, num, mode), want) << line;
 }
 
 // A pair that would end past the limit is left out, one ending at it kept;
@@ -71,11 +66,9 @@ TEST_F(Import, RepeatColumnsGiveTypeAndDefaults) {
   // Short lines: repeat columns that are there get the defaults for the rest;
   // 7 columns have no repeat columns and get no defaults.
   // clang-format off
-  const struct {
-    std::vector<std::string> extra;
-    int days, month1, sy, sm, ey, type;
-  } shortLines[] = {{{}, 0, 0, 0, 0, 0, 1}, {{"1"}, 0, 0, 94, 0, 99, 2}, {{"1", "15", "JAN"}, 15, 1, 94, 0, 99, 16},
-                    {{"1", "15", "JAN", "2000/03/01"}, 15, 1, 100, 2, 99, 16}};
+  const struct { std::vector<std::string> extra; int days, month1, sy, sm, ey, type; } shortLines[] = {
+      {{}, 0, 0, 0, 0, 0, 1}, {{"1"}, 0, 0, 94, 0, 99, 2}, {{"1", "15", "JAN"}, 15, 1, 94, 0, 99, 16},
+      {{"1", "15", "JAN", "2000/03/01"}, 15, 1, 100, 2, 99, 16}};
   // clang-format on
   for (auto c : shortLines) {
     c.extra.insert(c.extra.begin(), {"s", "2000/01/05", "", "", "", "0", ""});
@@ -89,12 +82,7 @@ TEST_F(Import, RepeatColumnsGiveTypeAndDefaults) {
 
 TEST_F(Import, WriteDBSlotsTextsAndRadioGroups) {
   // clang-format off
-  const struct {
-    std::vector<uint8_t> types, reserved;
-    int slots;
-    std::string line;
-    Bytes body;
-  } cases[] = {
+  const struct { std::vector<uint8_t> types, reserved; int slots; std::string line; Bytes body; } cases[] = {
       {{2, 2, 7, 8, 0}, {}, 11, "\"ab\",\"c\",\"9:05\",\"1994/12/31\",\"5\"\n",
        Bytes().le16(12).le16(15).u8(0x21).u8(0x02).u8(0x5E).u8(0x0B).u8(0x1E).le16(5).u8(0).cstr("ab").cstr("c")},
       {{11, 9, 9, 9, 2}, {0, 1, 2, 3}, 4, "\"0\",\"1\",\"0\",\"x\"\n", Bytes().le16(2).le16(5).u8(0).cstr("x")},

@@ -55,19 +55,17 @@ TEST_F(Reader, DefinitionsPassCopiesByTypeAndStatusAndKeepsRecordZero) {
 // 12 and 14 leave the group open, a text closes it.
 TEST_F(Reader, DefinitionsPassCountsFields) {
   // clang-format off
-  const struct {
-    std::vector<unsigned> types;
-    int fields, bytes;
-  } cases[] = {{{11, 9, 9, 9}, 3, 2}, {{9}, 1, 0}, {{11, 12, 9, 14, 9}, 2, 2}, {{11, 2, 9}, 2, 2},
-               {{0, 1, 7, 8, 10, 13, 15}, 7, 15}, {{12, 14, 16, 23}, 0, 0}};
+  const std::tuple<std::vector<unsigned>, int, int> cases[] = {
+      {{11, 9, 9, 9}, 3, 2}, {{9}, 1, 0}, {{11, 12, 9, 14, 9}, 2, 2}, {{11, 2, 9}, 2, 2},
+      {{0, 1, 7, 8, 10, 13, 15}, 7, 15}, {{12, 14, 16, 23}, 0, 0}};
   // clang-format on
-  for (const auto& c : cases) {
+  for (const auto& [types, fields, bytes] : cases) {
     ResetGlobals();
     DbFile db;
-    for (unsigned t : c.types) db.Add(TYPE_FIELDDEF, 0, 0, fixture::FieldDefBody(t, 1, 0, 0, 0, 0, "n"));
+    for (unsigned t : types) db.Add(TYPE_FIELDDEF, 0, 0, fixture::FieldDefBody(t, 1, 0, 0, 0, 0, "n"));
     Read(db.Finish());
-    EXPECT_EQ(std::make_pair(int{state.iFileDefNum}, int{state.iOffsetLength}), std::make_pair(c.fields, c.bytes))
-        << c.types[0];
+    EXPECT_EQ(std::make_pair(int{state.iFileDefNum}, int{state.iOffsetLength}), std::make_pair(fields, bytes))
+        << types[0];
   }
 }
 

@@ -83,13 +83,9 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
   const Outcome broken1{1, "Broken TYPE_DATA record 1.\n"}, ok{0, ""}, noNote{0, "Note record 7 not found.\n"};
   const Outcome notValid{1, "Not a valid database.\n"}, fileType{1, "Please, Check your enter file name.\n"};
   // clang-format off
-  const struct {
-    const char* name;
-    Blob file;
-    Outcome exported;  // run with -x only
-    Outcome copied;    // run with -x and -o
-    std::string out;   // what the copy's run exports when it succeeds
-  } cases[] = {
+  // Each file is exported (-x only) and copied (-x and -o); `out` is what the
+  // copy's run exports when it succeeds.
+  const struct { const char* name; Blob file; Outcome exported, copied; std::string out; } cases[] = {
       {"header cut short", Cut(f, 20), readFail, readFail, ""},
       {"signature of another file", Patched(f, 0, 'X', 1), notValid, notValid, ""},
       {"unknown file type", Patched(f, 12, 'Z', 1), fileType, fileType, ""},
