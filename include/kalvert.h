@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "lecoding.h"
@@ -381,6 +382,7 @@ struct RunFiles {
   std::FILE* fp = nullptr;     // input database (-x), binary read
   std::FILE* fpin = nullptr;   // CSV input (-i), text read
   std::FILE* fpout = nullptr;  // output database (-o): a temporary file until the run succeeds
+  std::string szFilenameIN;    // the CSV file (-i), named in the messages of the --format=csv import
   std::string szFilenameOUT;
   std::string szTempOUT;
 };
@@ -418,6 +420,9 @@ struct PassState {
   std::vector<unsigned char> szUserType14_0;  // body of type-14 record 0; empty when none was read
   std::deque<FieldDefineChain> fdcNodes;      // owns every field definition node
   NoteIndex notes;
+  // Records that the --format=csv import added to a general database, each
+  // with its note text, for the export that follows.
+  std::vector<std::pair<RecordBody, std::string>> importedCards;
 };
 
 extern const Options& opt;
