@@ -10,7 +10,7 @@ constexpr uint8_t kFlagIndirect = 0x20;
 constexpr uint8_t kGroupStart = 11;
 constexpr uint8_t kRadioButton = 9;
 
-bool HasColumn(uint8_t t) { return t <= 10 || t == 13 || t == 15 || t == kGroupStart; }
+bool HasColumn(uint8_t t) { return FieldMakesColumn(t) || t == kGroupStart; }
 
 // Where the field's value lies in the body.
 long ValueAt(const RecordBody& body, const FieldDefine& fd) {

@@ -67,8 +67,7 @@ std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay);  // empty for
 std::string TimeText(uint8_t cLow, uint8_t cHigh);                  // empty for no time
 std::string YesNo(bool b);
 std::string NumberText(long v);  // empty for 0
-// The weekday and month names, Monday and January first.
-extern const char* const kWeekdayNames[7];
+// The month names in calendar order (the weekday names are kWeekdayNames).
 extern const char* const kMonthNames[12];
 extern const char* const kWeekNames[5];
 std::string RepeatWord(int8_t cRepeatType);

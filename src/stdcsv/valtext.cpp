@@ -5,7 +5,6 @@
 
 namespace stdcsv {
 
-const char* const kWeekdayNames[7] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
 const char* const kMonthNames[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                      "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 const char* const kWeekNames[5] = {"first", "second", "third", "fourth", "last"};
