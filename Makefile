@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 JOBS ?= 2
 CMAKE_FLAGS ?= -DKALVERT_WERROR=ON
 
-.PHONY: all build run test test-plain test-asan clean
+.PHONY: all build deps run test test-plain test-asan clean
 
 all: build
 
@@ -19,10 +19,14 @@ run: build
 
 test: test-plain test-asan
 
-test-plain: build
+# The CSV tests read the export with the system Python's csv module.
+deps:
+	@[ -x /usr/bin/python3 ] || { apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y python3; }
+
+test-plain: deps build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
-test-asan:
+test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DKALVERT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

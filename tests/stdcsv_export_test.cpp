@@ -50,68 +50,24 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
   ASSERT_EQ(r.status, 0) << r.err;
   dir.Write("out.csv", r.out);
   EXPECT_NE(r.out.find("\r\n"), std::string::npos);
-  const std::vector<std::vector<std::string>> want = {
-      {"kind",         "description", "date",        "start",        "end",       "days",     "location",
-       "category",     "alarm",       "lead",        "month_view",   "week_view", "priority", "completed",
-       "completed_on", "carry",       "other_flags", "repeat",       "every",     "weekdays", "weeks",
-       "day_of_month", "months",      "repeat_from", "repeat_until", "deleted",   "note"},
-      {"todo",
-       "Pay",
-       "2003-03-01",
-       "",
-       "",
-       "",
-       "",
-       "",
-       "",
-       "",
-       "",
-       "",
-       "A2",
-       "yes",
-       "2003-03-02",
-       "yes",
-       "",
-       "weekly",
-       "2",
-       "MON;WED",
-       "",
-       "",
-       "",
-       "2003-03-01",
-       "2003-12-31",
-       "2003-03-10;2003-03-17 done",
-       ""},
-      {"event", "Fair", "2003-04-01", "",       "", "3", "", "",   "no",          "600",        "yes", "yes", "", "",
-       "",      "",     "64",         "custom", "", "",  "", "15", "JAN;NOV;DEC", "2003-04-01", "",    "",    ""},
-      {"appointment",
-       "Say \"hi\", Tom & Sons #2 \xC3\xA9",
-       "2003-02-14",
-       "09:30",
-       "10:45",
-       "",
-       "Caf\xC3\xA9",
-       "Work, home",
-       "yes",
-       "300",
-       "yes",
-       "no",
-       "",
-       "",
-       "",
-       "",
-       "",
-       "none",
-       "",
-       "",
-       "",
-       "",
-       "",
-       "",
-       "",
-       "",
-       "line1\r\nline2\nline3 \"q\", #&"},
-  };
+  // One row a line, fields split at '|'.
+  const char* const rows[] = {
+      "kind|description|date|start|end|days|location|category|alarm|lead|month_view|week_view|priority|completed|"
+      "completed_on|carry|other_flags|repeat|every|weekdays|weeks|day_of_month|months|repeat_from|repeat_until|"
+      "deleted|note",
+      "todo|Pay|2003-03-01||||||||||A2|yes|2003-03-02|yes||weekly|2|MON;WED||||2003-03-01|2003-12-31|"
+      "2003-03-10;2003-03-17 done|",
+      "event|Fair|2003-04-01|||3|||no|600|yes|yes|||||64|custom||||15|JAN;NOV;DEC|2003-04-01|||",
+      "appointment|Say \"hi\", Tom & Sons #2 \xC3\xA9|2003-02-14|09:30|10:45||Caf\xC3\xA9|Work, home|yes|300|yes|no|"
+      "|||||none|||||||||line1\r\nline2\nline3 \"q\", #&"};
+  std::vector<std::vector<std::string>> want;
+  for (const std::string row : rows) {
+    want.emplace_back();
+    for (std::size_t at = 0, bar = 0; bar != std::string::npos; at = bar + 1) {
+      bar = row.find('|', at);
+      want.back().push_back(row.substr(at, bar == std::string::npos ? bar : bar - at));
+    }
+  }
   EXPECT_EQ(csvcheck::PythonRows(dir.Path("out.csv")), want);
 }
 
