@@ -1,5 +1,5 @@
-# The two everyday commands: `make run` exports the bundled example
-# appointment book, `make test` builds and runs every test (also under
+# The two everyday commands: `make run` shows the bundled example
+# appointment book as UTF-8 CSV, `make test` builds and runs every test (also under
 # AddressSanitizer and UndefinedBehaviorSanitizer).
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -15,7 +15,7 @@ build:
 	cmake --build $(BUILD) -j$(JOBS)
 
 run: build
-	./$(BUILD)/kalvert -xexamples/book.dat
+	./$(BUILD)/kalvert -xexamples/book.dat --format=csv --encoding=EUC-JP -s1
 
 test: test-plain test-asan
 

@@ -8,10 +8,12 @@ void AppendField(std::string& row, const std::string& field, bool bLast) {
     row += field;
   } else {
     row += '"';
-    for (const char c : field) {
-      if (c == '"') row += '"';
-      row += c;
+    std::size_t at = 0;
+    for (std::size_t q; (q = field.find('"', at)) != std::string::npos; at = q + 1) {
+      row.append(field, at, q + 1 - at);
+      row += '"';
     }
+    row.append(field, at, std::string::npos);
     row += '"';
   }
   row += bLast ? "\r\n" : ",";

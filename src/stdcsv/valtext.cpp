@@ -1,6 +1,4 @@
 // valtext: how the export writes dates, times, flags and repeat rules.
-#include <cstdio>
-
 #include "stdcsv.h"
 
 namespace stdcsv {
@@ -23,10 +21,26 @@ std::string Names(unsigned bits, const char* const (&names)[N]) {
   return s;
 }
 
+// v of 0 or more in decimal, at least two digits.
+void AppendNumber(std::string& s, unsigned v) {
+  char digits[12];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  if (n < 2) s += '0';
+  while (n > 0) s += digits[--n];
+}
+
 std::string RawDate(const unsigned char* p) {
-  char sz[32];
-  std::snprintf(sz, sizeof sz, "%04d-%02d-%02d", p[0] + 1900, p[1] + 1, p[2] + 1);
-  return sz;
+  std::string s;
+  AppendNumber(s, p[0] + 1900u);
+  s += '-';
+  AppendNumber(s, p[1] + 1u);
+  s += '-';
+  AppendNumber(s, p[2] + 1u);
+  return s;
 }
 
 }  // namespace
@@ -40,9 +54,11 @@ std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
 std::string TimeText(uint8_t cLow, uint8_t cHigh) {
   const int iTime = CutTo16(cHigh * 256L + cLow);
   if (iTime < 0) return std::string();
-  char sz[16];
-  std::snprintf(sz, sizeof sz, "%02d:%02d", iTime / 60, iTime % 60);
-  return sz;
+  std::string s;
+  AppendNumber(s, static_cast<unsigned>(iTime / 60));
+  s += ':';
+  AppendNumber(s, static_cast<unsigned>(iTime % 60));
+  return s;
 }
 
 std::string YesNo(bool b) { return b ? "yes" : "no"; }
