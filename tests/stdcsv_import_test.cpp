@@ -97,6 +97,7 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
        "5 & #1, \"\xE1\"",
        "Caf\xC3\xA9 \xC2\xA2"
        "5 & #1, \"\xC3\x9F\""},
+      {"CP850", "\x9D\xE1 \x82", "\xC3\x98\xC3\x9F \xC3\xA9"},
       {"CP932", "\x89\xEF\x8B\x63 \x83\x41", "\xE4\xBC\x9A\xE8\xAD\xB0 \xE3\x82\xA2"},
   };
   for (const auto& c : cases) {
