@@ -38,10 +38,10 @@ void WriteCards(PFDC start_fdc, TextCodec& codec, std::string& out) {
   std::vector<std::string> names;
   for (const stdcsv::CardColumn& c : columns) names.push_back(codec.ToUtf8(c.name));
   AppendRow(out, names);
-  if (std::fseek(files.fp, state.lFirst, SEEK_SET) != 0) Fatal("Failed read file.\n");
+  files.in.Seek(state.lFirst);
   for (;;) {
     RecordHeader rh{};
-    if (!ReadRecordHeader(&rh, files.fp) || rh.cType == TYPE_LOOKUPTABLE) break;
+    if (!ReadRecordHeader(&rh, files.in) || rh.cType == TYPE_LOOKUPTABLE) break;
     if (rh.cType != TYPE_DATA) {
       reader::SkipBody(rh);
       continue;
@@ -50,10 +50,9 @@ void WriteCards(PFDC start_fdc, TextCodec& codec, std::string& out) {
     body.iRecord = rh.iRecord;
     if (!reader::ReadBytes(&body.bytes, reader::BodySize(rh))) Fatal("2. Failed read TYPE_DATA in file.\n");
     body.bytes.push_back(0);
-    const long lAt = std::ftell(files.fp);
+    const long lAt = files.in.Tell();
     AppendRow(out, stdcsv::CardRow(columns, body, nullptr, codec));
-    // A note read for the row may have moved the input.
-    if (std::fseek(files.fp, lAt, SEEK_SET) != 0) Fatal("Failed read file.\n");
+    files.in.Seek(lAt);  // a note read for the row may have moved the input
     Flush(out, false);
   }
   for (const auto& card : state.importedCards) {
