@@ -21,7 +21,7 @@ class Reader : public inproc::Test {
     OpenDatabase(file);
     return Capture([&] {
       PFDC fdc = ReadField(nullptr, &seek);
-      std::fseek(files.fp, state.lFirst, SEEK_SET);
+      files.in.Seek(state.lFirst);
       if (data) ReadData(fdc, &scsv, &seek);
     });
   }
@@ -82,7 +82,7 @@ TEST_F(Reader, ProgressBarMarks) {
     Bytes raw = Bytes().zeros(steps[0]);
     for (std::size_t i = 1; i < steps.size(); ++i)
       raw.bytes(Record(TYPE_DATA, 0, 0, Bytes().zeros(steps[i] - steps[i - 1] - 6)));
-    files.fp = inproc::TempFile(raw.bytes(Record(TYPE_LOOKUPTABLE, 2, 0, Bytes())).v, steps[0]);
+    files.in = inproc::Image(raw.bytes(Record(TYPE_LOOKUPTABLE, 2, 0, Bytes())).v, steps[0]);
     state.lFileLast = static_cast<int32_t>(last);
     EXPECT_EQ(Capture([] { ReadField(nullptr, nullptr); }).err,
               "       0%|----+----+----+----+----|----+----+----+----+----|100%\n Pass-1  |" + std::string(marks, 'o') +
@@ -111,11 +111,11 @@ TEST_F(Reader, NoteLookups) {
         OpenDatabase(file);
       }
       MutableOptions().iNote = note;
-      std::fseek(files.fp, 40, SEEK_SET);
+      files.in.Seek(40);
       std::string text;
       text += Capture([&] { text = ReadNote(word, 2); }).err;  // the text, or the warning
       EXPECT_EQ(text, want) << fresh << " " << note << " " << word;
-      EXPECT_EQ(std::ftell(files.fp), 40);  // the input position is kept
+      EXPECT_EQ(files.in.Tell(), 40);  // the input position is kept
     }
   }
 }
