@@ -28,15 +28,8 @@ int Parse(std::vector<std::string> args, inproc::Outcome& o) {
 // (result 0) with their message and whether the help was shown.
 TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
   // clang-format off
-  const struct {
-    std::vector<std::string> args;
-    const int16_t* global;
-    long want;
-    const int32_t* date = nullptr;
-    std::string err = "";
-    int result = 1;
-    bool help = false;
-  } cases[] = {
+  const struct { std::vector<std::string> args; const int16_t* global; long want; const int32_t* date = nullptr;
+                 std::string err = ""; int result = 1; bool help = false; } cases[] = {
       {{"-c5"}, &opt.iCSV, 0}, {{"-c"}, &opt.iCSV, 2}, {{"-c65537"}, &opt.iCSV, 1}, {{"-C0"}, &opt.iCSV, 0},
       {{"-c1x"}, &opt.iCSV, 1}, {{"-r9"}, &opt.iAlarm, 1}, {{"-r"}, &opt.iAlarm, 7}, {{"-n"}, &opt.iNote, 1},
       {{"-n3"}, &opt.iNote, 0}, {{"-s3"}, &opt.iSilent, 1}, {{"-s2"}, &opt.iSilent, 3}, {{"-a4"}, &opt.iAppt, 1},

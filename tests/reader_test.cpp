@@ -32,18 +32,17 @@ class Reader : public inproc::Test {
 // table (10), data (11), notes (9) or the type-14 records.
 TEST_F(Reader, DefinitionsPassCopiesByTypeAndStatusAndKeepsRecordZero) {
   OpenOutput();
-  const struct {
-    unsigned type, status;
-    bool copied;
-  } cases[] = {{4, 0, 1},  {4, 1, 0}, {4, 3, 0},  {4, 2, 1},  {5, 1, 1},  {15, 1, 1}, {7, 0, 1},  {10, 0, 0},
-               {11, 0, 0}, {9, 0, 0}, {14, 1, 0}, {14, 0, 0}, {20, 0, 1}, {20, 1, 0}, {14, 2, 0}, {6, 1, 1}};
+  const std::tuple<unsigned, unsigned, bool> cases[] = {
+      {4, 0, 1},  {4, 1, 0}, {4, 3, 0},  {4, 2, 1},  {5, 1, 1},  {15, 1, 1}, {7, 0, 1},  {10, 0, 0},
+      {11, 0, 0}, {9, 0, 0}, {14, 1, 0}, {14, 0, 0}, {20, 0, 1}, {20, 1, 0}, {14, 2, 0}, {6, 1, 1}};
   DbFile db;
   Bytes want;
-  for (const auto& c : cases) {
-    const int i = static_cast<int>(&c - cases), num = i % 2;
-    const Bytes b = c.type == 6 ? fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "Nm") : Text("xyz" + std::to_string(i));
-    db.Add(c.type, c.status, num, b);
-    if (c.copied) want.bytes(Record(c.type, c.status, num, b));
+  for (int i = 0; i < 16; ++i) {
+    const auto [type, status, copied] = cases[i];
+    const int num = i % 2;
+    const Bytes b = type == 6 ? fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "Nm") : Text("xyz" + std::to_string(i));
+    db.Add(type, status, num, b);
+    if (copied) want.bytes(Record(type, status, num, b));
   }
   Read(db.Finish());
   EXPECT_EQ(OutputBytes(), want.v);
