@@ -211,6 +211,7 @@ struct CSVData {
   int16_t iStartTimeFlag = 0;
   int16_t iEndTimeFlag = 0;
   uint8_t cKind = 0;
+  bool bFromInput = false;             // read from the input database: a copy writes its note as stored
   std::unique_ptr<NonRepeaAppt> pnra;  // never null
   std::unique_ptr<RepeatInformationAppt> pria;
   CSVData* pdown_csvd = nullptr;
@@ -353,14 +354,33 @@ struct Options {
   bool bBom = false;                            // --bom: a UTF-8 byte order mark before modern text
 };
 
+// What tells one state of a file from another: a file replaced or written
+// since has another stamp.
+struct FileStamp {
+  bool bExists = false;
+  uint64_t dev = 0, ino = 0;
+  int64_t size = 0, mtimeNs = 0, ctimeNs = 0;
+  bool operator==(const FileStamp& o) const {
+    return bExists == o.bExists && dev == o.dev && ino == o.ino && size == o.size && mtimeNs == o.mtimeNs &&
+           ctimeNs == o.ctimeNs;
+  }
+  bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+
 // The files of the run. The output database is written to szTempOUT and
-// renamed to szFilenameOUT when the run succeeds.
+// renamed to szTarget when the run succeeds.
 struct RunFiles {
   std::FILE* fp = nullptr;     // input database (-x), binary read
   std::FILE* fpin = nullptr;   // CSV input (-i), text read
   std::FILE* fpout = nullptr;  // output database (-o): a temporary file until the run succeeds
+  std::string szFilename;      // the names as given, for messages
+  std::string szFilenameIN;
   std::string szFilenameOUT;
+  std::string szTarget;  // the file the output replaces: szFilenameOUT with its links followed
   std::string szTempOUT;
+  int iLockFd = -1;  // the target, open and locked for the whole run; -1 while it does not exist
+  int iOutErr = 0;   // why the output can't be written, found before the input was opened
+  FileStamp stamp;   // the target as it was when locked
 };
 
 // How the one reading of the notes ended (module rdnote).
@@ -421,6 +441,26 @@ struct KalvertExit {
 [[noreturn]] void Exit(int status);
 // Prints the formatted message on standard error and exits with status 1.
 [[noreturn]] void Fatal(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// A short read that was an error, not the end of the file, ends the run:
+// "Failed read %s: %s.\n" with the file's name and the system's reason.
+void CheckReadError(std::FILE* f);
+// "File can't open.\n", then the file's name and the system's reason.
+void ReportCantOpen(const std::string& szName, int iErr);
+
+// outfile: the output database's way to its destination.
+// Follows the destination's links and locks it (waiting for another run that
+// holds it); a failure is kept for OpenOutput, so that the input's are told first.
+void PrepareOutput();
+// Reports what PrepareOutput found, or creates the temporary file (mode 0600).
+bool OpenOutput();
+// Syncs the temporary file, gives it the destination's mode, owner and
+// extended attributes, renames it over the destination and syncs the folder.
+void CommitOutput();
+// Closes and removes the temporary file, and releases the lock.
+void DiscardOutput();
+// SIGINT, SIGTERM and SIGHUP remove the temporary file before they end the run.
+void InstallSignalCleanup();
 
 // Writes bytes to the output database; a short write ends the run with
 // "Failed write file.\n".

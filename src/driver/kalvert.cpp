@@ -4,6 +4,7 @@
 // records and header rewrite of an output database.
 #include "kalvert.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
@@ -35,29 +36,10 @@ void CloseStream(std::FILE*& f) {
   f = nullptr;
 }
 
-// Drops a partly written output database: the destination stays as it was.
-void DiscardOutput() {
-  CloseStream(files.fpout);
-  if (!files.szTempOUT.empty()) std::remove(files.szTempOUT.c_str());
-  files.szTempOUT.clear();
-}
-
 void CloseFiles() {
   CloseStream(files.fp);
   CloseStream(files.fpin);
   DiscardOutput();
-}
-
-// Flushes and closes the output database and moves it over the destination.
-void CommitOutput() {
-  if (!files.fpout) return;
-  const bool flushed = std::fflush(files.fpout) == 0 && !std::ferror(files.fpout);
-  const bool closed = std::fclose(files.fpout) == 0;
-  files.fpout = nullptr;
-  if (!flushed || !closed || std::rename(files.szTempOUT.c_str(), files.szFilenameOUT.c_str()) != 0) {
-    Fatal("Failed write file.\n");
-  }
-  files.szTempOUT.clear();
 }
 
 void PrintHeaderDump(const DBHeader& dh) {
@@ -185,6 +167,18 @@ void usage() { std::fwrite(kHelpText, 1, kHelpTextSize, stdout); }
   std::vfprintf(stderr, fmt, ap);
   va_end(ap);
   Exit(1);
+}
+
+void CheckReadError(std::FILE* f) {
+  if (!std::ferror(f)) return;
+  const int err = errno;
+  const std::string& name = f == files.fpin ? files.szFilenameIN : files.szFilename;
+  Fatal("Failed read %s: %s.\n", name.c_str(), std::strerror(err));
+}
+
+void ReportCantOpen(const std::string& szName, int iErr) {
+  std::fprintf(stderr, "File can't open.\n  %s: %s\n", szName.empty() ? "(no name)" : szName.c_str(),
+               std::strerror(iErr));
 }
 
 void WriteOut(const void* data, std::size_t size) {

@@ -6,8 +6,8 @@
 
 namespace {
 
-// Reads one line whole, its line feed included. False at end of file (or on
-// a read error) when nothing was read.
+// Reads one line whole, its line feed included. False at end of file when
+// nothing was read; a read error ends the run.
 bool ReadLine(std::FILE* f, std::string* line) {
   line->clear();
   int c;
@@ -15,6 +15,7 @@ bool ReadLine(std::FILE* f, std::string* line) {
     line->push_back(static_cast<char>(c));
     if (c == '\n') break;
   }
+  if (c == EOF) CheckReadError(f);
   if (line->empty()) return false;
   // A NUL byte ends the line.
   const std::size_t nul = line->find('\0');

@@ -37,7 +37,9 @@ inline long BodySize(const RecordHeader& rh) { return static_cast<long>(rh.iLeng
 inline bool ReadBytes(std::vector<unsigned char>* pBuf, long lSize) {
   pBuf->assign(static_cast<std::size_t>(lSize), 0);
   if (lSize == 0) return true;
-  return std::fread(pBuf->data(), 1, pBuf->size(), files.fp) == pBuf->size();
+  if (std::fread(pBuf->data(), 1, pBuf->size(), files.fp) == pBuf->size()) return true;
+  CheckReadError(files.fp);
+  return false;
 }
 
 // Passes over a body by reading it (a seek costs a system call, a read from
@@ -50,6 +52,7 @@ inline void SkipBody(const RecordHeader& rh) {
     const std::size_t n =
         std::fread(scratch, 1, static_cast<std::size_t>(std::min<long>(lLeft, sizeof scratch)), files.fp);
     if (n == 0) {
+      CheckReadError(files.fp);
       if (std::fseek(files.fp, lLeft, SEEK_CUR) != 0) Fatal("Failed read file.\n");
       return;
     }

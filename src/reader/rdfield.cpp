@@ -2,6 +2,8 @@
 // builds the field definition list, counts the fields and the fixed slot area
 // of a general-database record, keeps the type-14 record 0 of the appointment
 // book, and copies the definition records to the output database.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -65,6 +67,7 @@ void ReadBodyOrFail(std::vector<unsigned char>* pBody, const RecordHeader& rh, c
 PFDC ReadFieldDef(const RecordHeader& rh, SeekInfoLists* pSeekInfo, FieldCount* pCount) {
   auto pfd = std::make_unique<FieldDefine>();
   if (reader::BodySize(rh) < kSizeFDEF || fread_FDEF(pfd.get(), 1, kSizeFDEF, files.fp) != kSizeFDEF) {
+    CheckReadError(files.fp);
     Fatal("2. Failed read TYPE_DEFFIELD in file.\n");
   }
   std::vector<unsigned char> name;
@@ -120,6 +123,7 @@ void DumpViewPointTable(const RecordHeader& rh, const std::vector<unsigned char>
 // that part of the dump (the pass itself goes on).
 bool ReadForDump(unsigned char* p, std::size_t n) {
   if (std::fread(p, 1, n, files.fp) == n) return true;
+  CheckReadError(files.fp);
   std::fflush(stdout);
   std::fputs("TEST!! Failed read TYPE_DEFFIELD in file.\n", stderr);
   return false;
@@ -143,6 +147,15 @@ void DumpLookUpTable() {
   std::printf(" Index Current = %ld\n\n", std::ftell(files.fp));
 }
 
+// A file cut short loses its last records without a failed read: say so, and
+// how many records were read (the run goes on: a cut file is worth saving).
+void WarnIfCut(int iRecords, bool bTable) {
+  struct stat st {};
+  const bool bPastEnd = fstat(fileno(files.fp), &st) == 0 && state.lFileLast >= st.st_size;
+  if (bTable && !bPastEnd) return;
+  std::fprintf(stderr, "%s ends early; %d records read.\n", files.szFilename.c_str(), iRecords);
+}
+
 void PrintRecordDebug(const RecordHeader& rh) {
   CheckRecordType(static_cast<char>(rh.cType));
   CheckRecordStatus(static_cast<char>(rh.cStatus));
@@ -164,6 +177,8 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
   while (tail && tail->pnext_fdc) tail = tail->pnext_fdc;
   FieldCount count;
   std::vector<unsigned char> body;
+  int iRecords = 0;
+  bool bTable = false;
 
   for (;;) {
     if (bBar) reader::ProgressStep(&iPerMark);
@@ -172,9 +187,11 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
     if (opt.iDebugG) PrintRecordDebug(rh);
 
     if (rh.cType == TYPE_LOOKUPTABLE) {
+      bTable = true;
       if (opt.iDebugG) DumpLookUpTable();
       break;
     }
+    ++iRecords;
     switch (rh.cType) {
       case TYPE_DATA:
       case TYPE_NOTE:
@@ -227,6 +244,7 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
     if (iPerMark <= 97) std::fputc('o', stderr);
     std::fputs("|\n", stderr);
   }
+  WarnIfCut(iRecords, bTable);
   if (state.iFileType == 1) {
     std::fputs("\n", stderr);
     PrintHeader(start_fdc);

@@ -26,6 +26,7 @@ void BuildIndex(NoteIndex* idx) {
   for (;;) {
     RecordHeader rh{};
     if (fread_RHDR(&rh, 1, kSizeRHDR, files.fp) != kSizeRHDR) {
+      CheckReadError(files.fp);
       idx->end = NoteScanEnd::kEndOfFile;
       break;
     }
