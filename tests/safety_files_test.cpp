@@ -83,8 +83,9 @@ TEST(SafetyFaults, FailedReadsWritesSyncsAndRenamesKeepTheDestination) {
     std::string message;
     bool replaced = false;  // the failure came after the rename
   } cases[] = {
-      {"fread:100:fail", "", "Failed read book.dat: Input/output error.\n"},  // definitions pass
-      {"fread:250:fail", "", "Failed read book.dat: Input/output error.\n"},  // data pass
+      // 200 records take at least one read each in each pass.
+      {"fread:100:fail", "", "Failed read book.dat: Input/output error.\n"},
+      {"fread:350:fail", "", "Failed read book.dat: Input/output error.\n"},
       {"getc:50:fail", "in.csv", "Failed read in.csv: Input/output error.\n"},
       {"fwrite:30:fail", "", "Failed write file.\n"},
       {"fsync:1:fail", "", "Failed write file.\n"},
@@ -94,7 +95,7 @@ TEST(SafetyFaults, FailedReadsWritesSyncsAndRenamesKeepTheDestination) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault + " " + c.csv);
     ScratchDir dir;
-    const Blob book = Book(30);
+    const Blob book = Book(200);
     dir.Write("book.dat", book);
     dir.Write("in.csv", Line("A") + Line("B") + Line("C"));
     Launch l{{"-xbook.dat", "-obook.dat", "-s2"}, c.fault};
