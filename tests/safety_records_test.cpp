@@ -104,7 +104,6 @@ TEST(SafetyRecords, ACopyKeepsCategoriesAndNotesAsStored) {
     Bytes want;
   } cases[] = {
       {book.Finish(), "-n0", Bytes().cstr("Staff").cstr("Work").cstr("Room")},
-      {book.Finish(), "-n0", bookNote},
       {book.Finish(), "-n1", bookNote},
       {book.Finish(), "-n2", bookNote},
       {cards.Finish(), "-n1", cardNote},

@@ -1,6 +1,6 @@
 // Runs the built program as a child process with what the safety tests vary:
-// a fault from the preloaded injector (tests/faultinject), the umask, closed
-// standard descriptors, standard output on a given descriptor.
+// a fault for the preloaded injector (tests/faultinject), the umask, closed
+// standard input and output, standard output on a given descriptor.
 #pragma once
 
 #include <fcntl.h>
@@ -20,10 +20,10 @@ namespace fixture {
 struct Launch {
   Launch(std::vector<std::string> a, std::string f = "") : args(std::move(a)), fault(std::move(f)) {}
   std::vector<std::string> args;
-  std::string fault;        // FAULT for the injector (see faultinject.cpp); empty: none
+  std::string fault;        // FAULT for the injector; empty: none
   mode_t mask = 022;        // umask
-  bool closeStdio = false;  // start with standard input and output closed
-  int out = -1;             // standard output; -1: a file read back into RunResult::out
+  bool closeStdio = false;  // standard input and output closed
+  int out = -1;             // standard output; -1: a file, read back into RunResult::out
 };
 
 inline pid_t Start(const ScratchDir& dir, const Launch& l) {
@@ -40,10 +40,10 @@ inline pid_t Start(const ScratchDir& dir, const Launch& l) {
   }
   std::signal(SIGPIPE, SIG_DFL);
   if (!l.fault.empty()) {
-    setenv("LD_PRELOAD", FAULTINJECT_LIB, 1);
-    setenv("FAULT", l.fault.c_str(), 1);
     const char* asan = std::getenv("ASAN_OPTIONS");
     setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
+    setenv("LD_PRELOAD", FAULTINJECT_LIB, 1);
+    setenv("FAULT", l.fault.c_str(), 1);
   }
   std::vector<char*> argv{const_cast<char*>(KALVERT_BIN)};
   for (const std::string& a : l.args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -52,19 +52,15 @@ inline pid_t Start(const ScratchDir& dir, const Launch& l) {
   _exit(127);
 }
 
-// Waits for the child; the status is its exit status, or 128 + the signal
+// Waits for the child. The status is its exit status, or 128 + the signal
 // that ended it (as a shell shows it).
 inline RunResult Finish(const ScratchDir& dir, pid_t pid) {
   int st = 0;
   waitpid(pid, &st, 0);
-  RunResult r;
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
   const std::vector<unsigned char> out = dir.Read(".out"), err = dir.Read(".err");
-  r.out.assign(out.begin(), out.end());
-  r.err.assign(err.begin(), err.end());
   std::remove(dir.Path(".out").c_str());
   std::remove(dir.Path(".err").c_str());
-  return r;
+  return {{out.begin(), out.end()}, {err.begin(), err.end()}, WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
 }
 
 inline RunResult Run(const ScratchDir& dir, const Launch& l) { return Finish(dir, Start(dir, l)); }
