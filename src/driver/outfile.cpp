@@ -97,7 +97,7 @@ int FollowLinks(std::string* path) {
     const ssize_t n = readlink(path->c_str(), buf.data(), buf.size());
     if (n < 0) return errno;
     const std::string target(buf.data(), static_cast<std::size_t>(n));
-    *path = target[0] == '/' ? target : FolderOf(*path) + "/" + target;
+    *path = !target.empty() && target[0] == '/' ? target : FolderOf(*path) + "/" + target;
   }
   return ELOOP;
 }
@@ -119,8 +119,8 @@ int LockTarget() {
       close(fd);
       continue;
     }
-    struct stat locked {
-    }, now{};
+    struct stat locked {};
+    struct stat now {};
     if (fstat(fd, &locked) == 0 && stat(files.szTarget.c_str(), &now) == 0 && StampOf(locked) == StampOf(now)) {
       files.iLockFd = fd;
       files.stamp = StampOf(locked);
