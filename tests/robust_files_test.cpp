@@ -81,7 +81,7 @@ TEST(RobustFiles, FilesThatCannotBeUsedEndWithAMessage) {
        "File can't open.\n  missing.csv: No such file or directory\n"},
       {"input is a folder", {"-xsub", "-odest.dat"}, "Failed read file.\n"},
       {"output is a folder", {"-xbook.dat", "-osub"}, "File can't open.\n  sub: Is a directory\n"},
-      {"CSV file is a folder", {"-xbook.dat", "-isub", "-odest.dat"}, "Failed read sub: Is a directory.\n"},
+      {"CSV file is a folder", {"-xbook.dat", "-isub", "-odest.dat"}, "Failed read file.\n  sub: Is a directory\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -4,7 +4,6 @@
 // records and header rewrite of an output database.
 #include "kalvert.h"
 
-#include <cerrno>
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
@@ -75,9 +74,9 @@ void PrintClosingDump(PFDC start_fdc, const SeekInfoLists& seekInfo) {
 }
 
 void CheckSignatureAndHeader(unsigned char (&szSignature)[4], DBHeader* dh) {
-  if (std::fread(szSignature, 1, 4, files.fp) != 4) Fatal("Failed read file.\n");
+  if (files.in.Read(szSignature, 4) != 4) Fatal("Failed read file.\n");
   if (std::memcmp(szSignature, kSignature, 4) != 0) Fatal("Not a valid database.\n");
-  if (fread_DBHDR(dh, 1, kSizeDBHDR, files.fp) != kSizeDBHDR) Fatal("Failed read file.\n");
+  if (fread_DBHDR(dh, 1, kSizeDBHDR, files.in) != kSizeDBHDR) Fatal("Failed read file.\n");
 }
 
 void MapFileType(uint8_t cFileType) {
@@ -102,6 +101,8 @@ void Run() {
   StartCSV start_scsv;
   PFDC start_fdc = nullptr;
 
+  LoadInputImage(files.fp, &files.in);
+  CloseStream(files.fp);
   CheckSignatureAndHeader(szSignature, &dh);
   state.iAllRecNum = dh.iNumRecords;
   MapFileType(dh.cFileType);
@@ -114,11 +115,11 @@ void Run() {
   }
   if (opt.iDebugG) PrintHeaderDump(dh);
 
-  state.lFirst = static_cast<int32_t>(std::ftell(files.fp));
+  state.lFirst = static_cast<int32_t>(files.in.Tell());
   state.lFileLast = dh.iLookUpSeek;
 
   start_fdc = ReadField(start_fdc, &seekInfo);
-  if (std::fseek(files.fp, state.lFirst, SEEK_SET) != 0) Fatal("Failed read file.\n");
+  files.in.Seek(state.lFirst);
   ReadData(start_fdc, &start_scsv, &seekInfo);
   if (opt.iInCSV) ReadCSV(start_fdc, &start_scsv, &seekInfo);
   if (state.iFileType == 2) PrintHeader(start_fdc);
@@ -167,13 +168,6 @@ void usage() { std::fwrite(kHelpText, 1, kHelpTextSize, stdout); }
   std::vfprintf(stderr, fmt, ap);
   va_end(ap);
   Exit(1);
-}
-
-void CheckReadError(std::FILE* f) {
-  if (!std::ferror(f)) return;
-  const int err = errno;
-  const std::string& name = f == files.fpin ? files.szFilenameIN : files.szFilename;
-  Fatal("Failed read %s: %s.\n", name.c_str(), std::strerror(err));
 }
 
 void ReportCantOpen(const std::string& szName, int iErr) {

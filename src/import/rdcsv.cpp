@@ -1,6 +1,8 @@
 // rdcsv: ReadCSV, the import's line loop. Each line of the CSV file becomes
 // an item of the appointment book, or a new record of a general database.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "kalvert.h"
 
@@ -15,7 +17,10 @@ bool ReadLine(std::FILE* f, std::string* line) {
     line->push_back(static_cast<char>(c));
     if (c == '\n') break;
   }
-  if (c == EOF) CheckReadError(f);
+  if (c == EOF && std::ferror(f)) {
+    const int err = errno;
+    Fatal("Failed read file.\n  %s: %s\n", files.szFilenameIN.c_str(), std::strerror(err));
+  }
   if (line->empty()) return false;
   // A NUL byte ends the line.
   const std::size_t nul = line->find('\0');

@@ -1,8 +1,10 @@
 // Fault injection for the tests, preloaded (LD_PRELOAD) into the built
-// program. FAULT=<function>:<n>:<action> acts on the n-th call of fread,
-// getc, fwrite or fsync: "fail" makes it fail (EIO; ENOSPC for fwrite; a
-// stream gets its error flag, as on a real failure), a number of
-// milliseconds makes it wait that long first.
+// program, as the environment variable FAULT says:
+//   fread@<byte>, getc@<byte>: a read that reaches that byte of its stream
+//     fails with EIO, as on a bad spot of a disk;
+//   fwrite:<n>:fail, fsync:<n>:fail: the n-th call fails (ENOSPC, EIO);
+//   <function>:<n>:<ms>: the n-th call waits that many milliseconds first.
+// A failed stream gets its error flag, as on a real failure.
 #include <dlfcn.h>
 #include <stdio.h>
 
@@ -16,20 +18,31 @@ namespace {
 
 struct Rule {
   char func[16] = "";
+  char kind = 0;  // '@' a byte of the stream, ':' a call
   long n = 0;
   char action[16] = "";
 };
 
-// True when this call of `func` is to fail.
-bool Strike(const char* func) {
+const Rule& TheRule() {
   static const Rule rule = [] {
     Rule r;
     const char* s = std::getenv("FAULT");
-    if (s) std::sscanf(s, "%15[^:]:%ld:%15s", r.func, &r.n, r.action);
+    if (s) std::sscanf(s, "%15[^:@]%c%ld:%15s", r.func, &r.kind, &r.n, r.action);
     return r;
   }();
+  return rule;
+}
+
+// True when this call of `func`, reading `size` bytes of f, is to fail.
+bool Strike(const char* func, FILE* f = nullptr, long size = 0) {
+  const Rule& rule = TheRule();
+  if (std::strcmp(rule.func, func) != 0) return false;
+  if (rule.kind == '@') {
+    const long at = std::ftell(f);
+    return at <= rule.n && rule.n < at + size;
+  }
   static long calls = 0;
-  if (std::strcmp(rule.func, func) != 0 || ++calls != rule.n) return false;
+  if (++calls != rule.n) return false;
   if (std::strcmp(rule.action, "fail") == 0) return true;
   const long ms = std::atol(rule.action);
   const timespec pause{ms / 1000, (ms % 1000) * 1000000};
@@ -54,12 +67,12 @@ extern "C" {
 
 size_t fread(void* p, size_t size, size_t n, FILE* f) {
   static const auto real = Next<size_t (*)(void*, size_t, size_t, FILE*)>("fread");
-  return Strike("fread") ? static_cast<size_t>(Failed(f, EIO)) : real(p, size, n, f);
+  return Strike("fread", f, static_cast<long>(size * n)) ? static_cast<size_t>(Failed(f, EIO)) : real(p, size, n, f);
 }
 
 int getc(FILE* f) {
   static const auto real = Next<int (*)(FILE*)>("getc");
-  return Strike("getc") ? Failed(f, EIO) + EOF : real(f);
+  return Strike("getc", f, 1) ? Failed(f, EIO) + EOF : real(f);
 }
 
 size_t fwrite(const void* p, size_t size, size_t n, FILE* f) {
