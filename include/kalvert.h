@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "layout.h"
@@ -304,6 +305,12 @@ struct Options {
   OutputFormat format = OutputFormat::kLegacy;  // --format
   std::string szEncoding;                       // --encoding: the organiser's code page; empty: texts pass as bytes
   bool bBom = false;                            // --bom: a UTF-8 byte order mark before modern text
+  // With a modern format the kind options add up: the repeat class wanted of
+  // each kind (0 none, 1 all, 2 non-repeating, 3 repeating). ReadOption sets
+  // all three to 1 when none of -a, -e, -t was given.
+  int16_t iWantAppt = 0;
+  int16_t iWantEvent = 0;
+  int16_t iWantToDo = 0;
 };
 
 // What tells one state of a file from another: a file replaced or written
@@ -319,6 +326,22 @@ struct FileStamp {
   bool operator!=(const FileStamp& o) const { return !(*this == o); }
 };
 
+constexpr char kProgramName[] = "kalvert";
+constexpr char kProgramVersion[] = "0.86b";
+
+// wantitem: what a modern format exports. WantsKind: a kind (KIND_APPT,
+// KIND_EVENT, KIND_TODO) chosen by the kind options; WantsItem: the item's
+// kind and repeat class chosen, and its date within -g and -f.
+bool WantsKind(uint8_t cKind);
+bool WantsItem(const CSVData& item);
+// The item's date read as the number YYYYMMDD, as the date range compares it.
+int32_t DateKey(const NonRepeaAppt& nra);
+// The export of the modern formats, at the place of the legacy text output.
+void WriteStdCsv(PFDC start_fdc, PSCSV start_scsv);
+void WriteICalendar(PSCSV start_scsv);
+// The import of --format=csv (-i), at the place of ReadCSV.
+void ReadStdCsv(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
+
 // The files of the run. The output database is written to szTempOUT and
 // renamed to szTarget when the run succeeds.
 struct RunFiles {
@@ -327,7 +350,7 @@ struct RunFiles {
   std::FILE* fpin = nullptr;   // CSV input (-i), text read
   std::FILE* fpout = nullptr;  // output database (-o): a temporary file until the run succeeds
   std::string szFilename;      // the names as given, for messages
-  std::string szFilenameIN;
+  std::string szFilenameIN;    // the CSV file (-i), also named in the messages of the --format=csv import
   std::string szFilenameOUT;
   std::string szTarget;  // the file the output replaces: szFilenameOUT with its links followed
   std::string szTempOUT;
@@ -369,6 +392,9 @@ struct PassState {
   std::vector<unsigned char> szUserType14_0;  // body of type-14 record 0; empty when none was read
   std::deque<FieldDefineChain> fdcNodes;      // owns every field definition node
   NoteIndex notes;
+  // Records that the --format=csv import added to a general database, each
+  // with its note text, for the export that follows.
+  std::vector<std::pair<RecordBody, std::string>> importedCards;
 };
 
 extern const Options& opt;

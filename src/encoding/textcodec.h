@@ -22,6 +22,8 @@ class TextCodec {
   // page becomes U+FFFD and is counted in Replacements().
   std::string ToUtf8(const std::string& bytes);
   long Replacements() const { return lReplaced_; }
+  // The one warning at the end of an export that replaced anything.
+  void ReportReplacements() const;
 
   // UTF-8 in the organiser's code page. False when the text is not valid
   // UTF-8 or holds a character the code page cannot hold; *pBadAt is then
@@ -33,6 +35,7 @@ class TextCodec {
   void* toUtf8_ = nullptr;    // iconv_t, code page -> UTF-8
   void* fromUtf8_ = nullptr;  // iconv_t, UTF-8 -> code page
   long lReplaced_ = 0;
+  bool bAsciiSame_ = false;  // the code page writes ASCII as ASCII
 };
 
 // The length of the UTF-8 sequence that starts with byte c (1 for a byte that
