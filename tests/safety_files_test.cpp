@@ -132,8 +132,11 @@ TEST(SafetyRun, ConcurrentUpdatesLoseNothing) {
   EXPECT_NE(out.find(Line("First")), std::string::npos) << out;
   EXPECT_NE(out.find(Line("Second")), std::string::npos) << out;
 
-  const pid_t third = fixture::Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:1000"});
+  // The temporary file comes just before the input is read: give the run
+  // time to read it, while it holds still at its third write.
+  const pid_t third = fixture::Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:3000"});
   ASSERT_NE(Temporary(dir, 5000), "");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
   const Blob edited{'e', 'd', 'i', 't'};
   dir.Write("book.dat", edited);
   Expect(dir, fixture::Finish(dir, third), 1, "book.dat changed during the run; not replaced.\n", edited, "");
