@@ -108,13 +108,19 @@ TEST(Readings, SeveralNoteColumnsGiveANoteEach) {
   db.Add(6, 0, 1, fixture::FieldDefBody(10, 2, 2, 0, 0, 0, "Note 1"));
   db.Add(6, 0, 2, fixture::FieldDefBody(10, 3, 4, 0, 0, 0, "Note 2"));
   dir.Write("in.dat", db.Finish());
-  dir.Write("in.csv", "\"a\",\"n1\",\"n2\"\n");
+  dir.Write("in.csv", "\"a\",\"n1\",\"n2\"\n\"b\",\"n3\",\"\"\n");
   ASSERT_EQ(RunKalvert(dir, {"-xin.dat", "-iin.csv", "-oout.dat", "-s2"}).status, 0);
-  // Each link holds the number of its own note; the notes follow in link order.
-  const Bytes record = Bytes().u8(11).u8(1).le16(15).le16(0).le16(7).le16(0).le16(1).u8(0).cstr("a");
-  EXPECT_TRUE(
-      Contains(dir.Read("out.dat"),
-               Bytes().bytes(record).u8(9).u8(1).le16(8).le16(0).str("n1").u8(9).u8(1).le16(8).le16(1).str("n2")));
+  // Each link holds the number of its own note (an empty column: none); the
+  // notes follow their record in link order.
+  const auto record = [](int num, int link1, int link2, const char* text) {
+    return Bytes().u8(11).u8(1).le16(15).le16(num).le16(7).le16(link1).le16(link2).u8(0).cstr(text);
+  };
+  const auto note = [](int num, const char* text) { return Bytes().u8(9).u8(1).le16(8).le16(num).str(text); };
+  EXPECT_TRUE(Contains(dir.Read("out.dat"), record(0, 0, 1, "a")
+                                                .bytes(note(0, "n1"))
+                                                .bytes(note(1, "n2"))
+                                                .bytes(record(1, 2, 0xFFFF, "b"))
+                                                .bytes(note(2, "n3"))));
 }
 
 TEST(Readings, FoldersAreNoDatabaseFiles) {

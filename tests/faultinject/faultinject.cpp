@@ -1,7 +1,7 @@
 // Fault injection for the tests, preloaded (LD_PRELOAD) into the built
 // program, as the environment variable FAULT says:
-//   fread@<byte>, getc@<byte>: a read that reaches that byte of its stream
-//     fails with EIO, as on a bad spot of a disk;
+//   fread@<byte>: a read that reaches that byte of its stream fails with
+//     EIO, as on a bad spot of a disk;
 //   fwrite:<n>:fail, fsync:<n>:fail: the n-th call fails (ENOSPC, EIO);
 //   <function>:<n>:<ms>: the n-th call waits that many milliseconds first.
 // A failed stream gets its error flag, as on a real failure.
@@ -68,11 +68,6 @@ extern "C" {
 size_t fread(void* p, size_t size, size_t n, FILE* f) {
   static const auto real = Next<size_t (*)(void*, size_t, size_t, FILE*)>("fread");
   return Strike("fread", f, static_cast<long>(size * n)) ? static_cast<size_t>(Failed(f, EIO)) : real(p, size, n, f);
-}
-
-int getc(FILE* f) {
-  static const auto real = Next<int (*)(FILE*)>("getc");
-  return Strike("getc", f, 1) ? Failed(f, EIO) + EOF : real(f);
 }
 
 size_t fwrite(const void* p, size_t size, size_t n, FILE* f) {

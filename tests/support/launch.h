@@ -1,6 +1,6 @@
 // Runs the built program as a child process with what the safety tests vary:
-// a fault for the preloaded injector (tests/faultinject), the umask, closed
-// standard input and output, standard output on a given descriptor.
+// a fault for the preloaded injector (tests/faultinject), closed standard
+// input and output, standard output on a given descriptor.
 #pragma once
 
 #include <fcntl.h>
@@ -21,7 +21,6 @@ struct Launch {
   Launch(std::vector<std::string> a, std::string f = "") : args(std::move(a)), fault(std::move(f)) {}
   std::vector<std::string> args;
   std::string fault;        // FAULT for the injector; empty: none
-  mode_t mask = 022;        // umask
   bool closeStdio = false;  // standard input and output closed
   int out = -1;             // standard output; -1: a file, read back into RunResult::out
 };
@@ -30,7 +29,6 @@ inline pid_t Start(const ScratchDir& dir, const Launch& l) {
   const pid_t pid = fork();
   if (pid != 0) return pid;
   if (chdir(dir.path().c_str()) != 0) _exit(127);
-  umask(l.mask);
   dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), 0);
   dup2(l.out >= 0 ? l.out : open(".out", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600), 1);
   dup2(open(".err", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600), 2);
