@@ -113,8 +113,9 @@ int LockTarget() {
     // Read and write, as writing the file in place would need.
     const int fd = open(files.szTarget.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) return errno;
-    // Where the file system has no locks, the check before the rename still
-    // keeps a changed destination.
+    // flock, not fcntl: closing the input, the same file in an update in
+    // place, would drop an fcntl lock. Where the file system has no locks, the
+    // check before the rename still keeps a changed destination.
     if (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
       close(fd);
       continue;
