@@ -44,10 +44,11 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
       {{"-g000100"}, nullptr, 19000101, &opt.lCutStart, "Check! Cut first date.(19000101)\n"},
       {{"-f000050"}, nullptr, 22000101, &opt.lCutEnd, "Check! Cut finish date.(22000101)\n"},
       {{"-x"}, nullptr, 0, nullptr, "Please, input filename!\n", 0},
-      {{"-x", "/dev/null"}, nullptr, 0, nullptr, "Please, input filename!\n", 0},  // a name may not start with '/'
+      {{"-x", "-book"}, nullptr, 0, nullptr, "Please, input filename!\n", 0},  // a name may not start with '-'
       {{"-x/dev/null", "-i"}, nullptr, 0, nullptr, "Please, input CSV filename!\n", 0},
       {{"-z", "-x"}, nullptr, 0, nullptr, "Bad option -z\n", 0, true}, {{"/?"}, nullptr, 0, nullptr, "", 0, true},
-      {{"-x/nonexistent/book"}, nullptr, 0, nullptr, "File can't open.\n", 0}};
+      {{"-x/nonexistent/book"}, nullptr, 0, nullptr,
+       "File can't open.\n  /nonexistent/book: No such file or directory\n", 0}};
   // clang-format on
   for (auto c : cases) {
     if (c.result == 1) c.args.push_back("-x/dev/null");

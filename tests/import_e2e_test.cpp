@@ -146,9 +146,9 @@ TEST(ImportE2E, AppointmentBookByteForByteAndRoundTrip) {
   }
 }
 
-// With two note columns both links hold the new note's number and the note
-// is the last column's; a text slot of an empty text points at the NUL that
-// ends the slots.
+// Each note column links a note of its own (an empty column: none), written
+// after its record in column order; a text slot of an empty text points at
+// the NUL that ends the slots.
 TEST(ImportE2E, GeneralDatabaseGetsOneRecordPerLine) {
   DbFile db('D');
   const Bytes defs[] = {FieldDefBody(2, 1, 0, 0x20, 0, 0, "Name"), FieldDefBody(7, 2, 2, 0, 0, 0, "Time"),
@@ -156,7 +156,7 @@ TEST(ImportE2E, GeneralDatabaseGetsOneRecordPerLine) {
   for (int i = 0; i < 4; ++i) db.Add(6, 0, i, defs[i]);
   fixture::ScratchDir dir;
   dir.Write("db.dat", db.Finish());
-  const std::string csv = "\"Ann\",\"9:05\",\"x\",\"hi\\nthere\"\n\"\",\"\",\"\",\"\"\n\"Bob\",\"NONE\",\"x\",\"y\"\n";
+  const std::string csv = "\"Ann\",\"9:05\",\"x\",\"hi\\nthere\"\n\"\",\"\",\"\",\"\"\n\"Bob\",\"NONE\",\"\",\"y\"\n";
   dir.Write("in.csv", csv);
   EXPECT_EQ(RunKalvert(dir, {"-xdb.dat", "-iin.csv", "-oout.dat", "-s1"}).out, csv);  // each line echoed as read
   EXPECT_EQ(dir.Read("out.dat"),
@@ -164,11 +164,12 @@ TEST(ImportE2E, GeneralDatabaseGetsOneRecordPerLine) {
                                 {6, 0, 1, defs[1]},
                                 {6, 0, 2, defs[2]},
                                 {6, 0, 3, defs[3]},
-                                {11, 1, 0, Bytes().le16(9).le16(545).le16(0).le16(0).u8(0).cstr("Ann")},
-                                {9, 1, 0, Text("hi\r\nthere")},
+                                {11, 1, 0, Bytes().le16(9).le16(545).le16(0).le16(1).u8(0).cstr("Ann")},
+                                {9, 1, 0, Text("x")},
+                                {9, 1, 1, Text("hi\r\nthere")},
                                 {11, 1, 1, Bytes().le16(8).le16(0x8000).le16(0xFFFF).le16(0xFFFF).u8(0)},
-                                {11, 1, 2, Bytes().le16(9).le16(0x8000).le16(1).le16(1).u8(0).cstr("Bob")},
-                                {9, 1, 1, Text("y")}}));
+                                {11, 1, 2, Bytes().le16(9).le16(0x8000).le16(0xFFFF).le16(2).u8(0).cstr("Bob")},
+                                {9, 1, 2, Text("y")}}));
 }
 
 }  // namespace

@@ -83,10 +83,10 @@ TEST_F(Reader, ProgressBarMarks) {
       raw.bytes(Record(TYPE_DATA, 0, 0, Bytes().zeros(steps[i] - steps[i - 1] - 6)));
     files.in = inproc::Image(raw.bytes(Record(TYPE_LOOKUPTABLE, 2, 0, Bytes())).v, steps[0]);
     state.lFileLast = static_cast<int32_t>(last);
-    EXPECT_EQ(Capture([] { ReadField(nullptr, nullptr); }).err,
-              "       0%|----+----+----+----+----|----+----+----+----+----|100%\n Pass-1  |" + std::string(marks, 'o') +
-                  "|\n")
-        << steps.back();
+    // The bar; a file shorter than lFileLast is warned of after it.
+    const std::string bar = "       0%|----+----+----+----+----|----+----+----+----+----|100%\n Pass-1  |" +
+                            std::string(marks, 'o') + "|\n";
+    EXPECT_EQ(Capture([] { ReadField(nullptr, nullptr); }).err.substr(0, bar.size()), bar) << steps.back();
   }
 }
 
@@ -189,7 +189,7 @@ TEST_F(Reader, GeneralDatabaseNotesRenumberedOnlyWhenWritten) {
   db.Add(TYPE_NOTE, 0, 6, Text("b"));
   const std::tuple<int16_t, bool, Bytes, std::string, Bytes, Bytes> cases[] = {
       {0, false, Bytes().le16(6).le16(5), "b,hi\nyo\n", Bytes().le16(3).le16(4),
-       Record(TYPE_NOTE, 1, 3, Text("b")).bytes(Record(TYPE_NOTE, 1, 4, Text("hi\nyo")))},
+       Record(TYPE_NOTE, 1, 3, Text("b")).bytes(Record(TYPE_NOTE, 1, 4, Text("hi\r\nyo")))},  // as stored
       {2, true, Bytes().le16(5).le16(0xFFFF), "hi\\nyo,\n", Bytes().le16(5).le16(0xFFFF), Bytes()}};
   for (const auto& [note, merge, links, want, newLinks, written] : cases) {
     ResetGlobals();
