@@ -351,7 +351,29 @@ struct Options {
   OutputFormat format = OutputFormat::kLegacy;  // --format
   std::string szEncoding;                       // --encoding: the organiser's code page; empty: texts pass as bytes
   bool bBom = false;                            // --bom: a UTF-8 byte order mark before modern text
+  // With a modern format the kind options add up: the repeat class wanted of
+  // each kind (0 none, 1 all, 2 non-repeating, 3 repeating). ReadOption sets
+  // all three to 1 when none of -a, -e, -t was given.
+  int16_t iWantAppt = 0;
+  int16_t iWantEvent = 0;
+  int16_t iWantToDo = 0;
 };
+
+constexpr char kProgramName[] = "kalvert";
+constexpr char kProgramVersion[] = "0.86b";
+
+// wantitem: what a modern format exports. WantsKind: a kind (KIND_APPT,
+// KIND_EVENT, KIND_TODO) chosen by the kind options; WantsItem: the item's
+// kind and repeat class chosen, and its date within -g and -f.
+bool WantsKind(uint8_t cKind);
+bool WantsItem(const CSVData& item);
+// The item's date read as the number YYYYMMDD, as the date range compares it.
+int32_t DateKey(const NonRepeaAppt& nra);
+// The export of the modern formats, at the place of the legacy text output.
+void WriteStdCsv(PFDC start_fdc, PSCSV start_scsv);
+void WriteICalendar(PSCSV start_scsv);
+// The import of --format=csv (-i), at the place of ReadCSV.
+void ReadStdCsv(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 
 // The files of the run. The output database is written to szTempOUT and
 // renamed to szFilenameOUT when the run succeeds.

@@ -112,6 +112,23 @@ void WriteHeaderOut(const DBHeader& dh) {
   if (fwrite_DBHDR(&dh, kSizeDBHDR, 1, files.fpout) != 1) Fatal("Failed write file.\n");
 }
 
+// The import of -i and the text output, in the format asked for.
+void ImportAndExport(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
+  if (opt.format == OutputFormat::kLegacy) {
+    if (opt.iInCSV) ReadCSV(start_fdc, start_scsv, pSeekInfo);
+    if (state.iFileType == 2) PrintHeader(start_fdc);
+    if (opt.iSilent % 2 == 0) OutputData(start_scsv);
+    return;
+  }
+  if (opt.iInCSV) ReadStdCsv(start_fdc, start_scsv, pSeekInfo);
+  if (opt.iSilent % 2 != 0) return;
+  if (opt.format == OutputFormat::kCsv) {
+    WriteStdCsv(start_fdc, start_scsv);
+  } else {
+    WriteICalendar(start_scsv);
+  }
+}
+
 // Everything after the options: the run over one opened input.
 void Run() {
   unsigned char szSignature[4];
@@ -139,9 +156,7 @@ void Run() {
   start_fdc = ReadField(start_fdc, &seekInfo);
   if (std::fseek(files.fp, state.lFirst, SEEK_SET) != 0) Fatal("Failed read file.\n");
   ReadData(start_fdc, &start_scsv, &seekInfo);
-  if (opt.iInCSV) ReadCSV(start_fdc, &start_scsv, &seekInfo);
-  if (state.iFileType == 2) PrintHeader(start_fdc);
-  if (opt.iSilent % 2 == 0) OutputData(&start_scsv);
+  ImportAndExport(start_fdc, &start_scsv, &seekInfo);
 
   if (opt.iOutAppt) {
     if (state.iFileType == 2) WriteUserType14(&start_scsv, &seekInfo);

@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 
+#include "../encoding/textcodec.h"
 #include "kalvert.h"
 
 namespace {
@@ -109,6 +110,118 @@ std::FILE* OpenOutput(const std::string& szName) {
   return nullptr;
 }
 
+// The English usage of the modern command line (--help).
+constexpr char kLongUsage[] =
+    "Usage: kalvert -x FILE [options]\n"
+    "Convert an organiser's appointment book or general database to and from text.\n"
+    "\n"
+    "Formats:\n"
+    "  --format=legacy     the byte-exact exchange text that existing files and\n"
+    "                      scripts rely on (default; -? shows its help)\n"
+    "  --format=csv        standard CSV with a header row, both ways (-i imports it)\n"
+    "  --format=ics        iCalendar export of the appointment book\n"
+    "  --encoding=NAME     the organiser's text encoding (CP437, CP850, CP932,\n"
+    "                      EUC-JP, ...): csv and ics texts are then UTF-8\n"
+    "  --bom               begin the text with a UTF-8 byte order mark\n"
+    "\n"
+    "Files:\n"
+    "  -xFILE              the database to read (required)\n"
+    "  -iFILE              a text file to import\n"
+    "  -oFILE              the database to write: the input plus the import\n"
+    "  -m                  with -o: only the definitions and the imported items\n"
+    "\n"
+    "Choice:\n"
+    "  -a, -e, -t          appointments, events, ToDo items; with csv and ics they\n"
+    "                      add up and none of them means all kinds\n"
+    "  -gYYYYMMDD          first date written      -fYYYYMMDD  last date written\n"
+    "  -s0                 no text output          -s1         no progress bars\n"
+    "\n"
+    "Legacy text only: -c0 -c1 -c2 -b -h -n0 -n1 -n2 -r0..7\n"
+    "\n"
+    "  --help              this text               --version   the version\n";
+
+enum class LongResult : uint8_t { kTaken, kRefused, kDone };
+
+bool IsLongOption(const char* arg) { return arg[0] == '-' && arg[1] == '-'; }
+
+// --name or --name=value. A refusal has printed its message; kDone means the
+// run ends here with status 0 (--help, --version).
+LongResult LongOption(Options& o, const char* arg) {
+  const std::string text(arg + 2);
+  const std::size_t eq = text.find('=');
+  const std::string name = text.substr(0, eq);
+  const bool bHasValue = eq != std::string::npos;
+  const std::string value = bHasValue ? text.substr(eq + 1) : std::string();
+  const bool bFlag = name == "help" || name == "version" || name == "bom";
+  if (bFlag && bHasValue) {
+    std::fprintf(stderr, "Option --%s takes no value.\n", name.c_str());
+    return LongResult::kRefused;
+  }
+  if (name == "help") {
+    std::fputs(kLongUsage, stdout);
+    return LongResult::kDone;
+  }
+  if (name == "version") {
+    std::printf("%s %s\n", kProgramName, kProgramVersion);
+    return LongResult::kDone;
+  }
+  if (name == "bom") {
+    o.bBom = true;
+    return LongResult::kTaken;
+  }
+  if (name == "format") {
+    if (value == "legacy") {
+      o.format = OutputFormat::kLegacy;
+    } else if (value == "csv") {
+      o.format = OutputFormat::kCsv;
+    } else if (value == "ics") {
+      o.format = OutputFormat::kIcs;
+    } else {
+      std::fputs("Option --format needs one of legacy, csv, ics (as --format=csv).\n", stderr);
+      return LongResult::kRefused;
+    }
+    return LongResult::kTaken;
+  }
+  if (name == "encoding") {
+    if (value.empty()) {
+      std::fputs("Option --encoding needs an encoding name (as --encoding=CP437).\n", stderr);
+      return LongResult::kRefused;
+    }
+    o.szEncoding = value;
+    return LongResult::kTaken;
+  }
+  std::fprintf(stderr, "Bad option %s\n", arg);
+  usage();
+  return LongResult::kRefused;
+}
+
+// Options that only the legacy text knows, refused with a modern format, and
+// the modern options refused with the legacy one. With a modern format the
+// kind options add up, and none of them means every kind.
+bool CheckFormatOptions(Options& o, const std::string& szLegacyOnly, bool bKindGiven) {
+  if (o.format == OutputFormat::kLegacy) {
+    if (!o.szEncoding.empty() || o.bBom) {
+      std::fprintf(stderr, "Option %s needs --format=csv or --format=ics: the legacy text is kept byte for byte.\n",
+                   o.bBom && o.szEncoding.empty() ? "--bom" : "--encoding");
+      return false;
+    }
+    return true;
+  }
+  const char* szFormat = o.format == OutputFormat::kCsv ? "csv" : "ics";
+  if (!szLegacyOnly.empty()) {
+    std::fprintf(stderr, "Option %s shapes only the legacy text; it can't be used with --format=%s.\n",
+                 szLegacyOnly.c_str(), szFormat);
+    return false;
+  }
+  if (o.format == OutputFormat::kIcs && o.iInCSV) {
+    std::fputs("Option -i can't be used with --format=ics: iCalendar is export only.\n", stderr);
+    return false;
+  }
+  if (!bKindGiven) o.iWantAppt = o.iWantEvent = o.iWantToDo = 1;
+  if (!o.szEncoding.empty()) TextCodec probe(o.szEncoding);  // an unknown name ends the run here
+  return true;
+}
+
 bool OpenFiles(const Options& o, const std::string& szFilename, const std::string& szFilenameIN) {
   files.fp = std::fopen(szFilename.c_str(), "rb");
   if (!files.fp) {
@@ -138,19 +251,32 @@ int ReadOption(int iArg, char** ppArg) {
   Options& o = MutableOptions();
   std::string szFilename;
   std::string szFilenameIN;
+  std::string szLegacyOnly;  // the first option given that shapes only the legacy text
+  bool bKindGiven = false;
   for (int i = 1; i < iArg; ++i) {
     const char* arg = ppArg[i];
     if (!IsOptionStart(arg)) break;
+    if (IsLongOption(arg)) {
+      const LongResult r = LongOption(o, arg);
+      if (r == LongResult::kDone) Exit(0);
+      if (r == LongResult::kRefused) return 0;
+      continue;
+    }
     const char cLetter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[1])));
     const char* value = arg[1] ? arg + 2 : arg + 1;
     const bool bHasValue = *value != '\0';
     const int16_t v = NumericValue(value);
+    if (std::string("cbhnr").find(cLetter) != std::string::npos && cLetter && szLegacyOnly.empty()) {
+      szLegacyOnly = arg;
+    }
     switch (cLetter) {
       case 'a':
         if (bHasValue)
           SetKind(o, &o.iAppt, v, 3);
         else
           o.iAppt = 1;
+        o.iWantAppt = o.iAppt;
+        bKindGiven = true;
         break;
       case 'e':
         o.iAppt = 0;
@@ -158,6 +284,8 @@ int ReadOption(int iArg, char** ppArg) {
           SetKind(o, &o.iEvent, v, 3);
         else
           o.iEvent = 1;
+        o.iWantEvent = o.iEvent;
+        bKindGiven = true;
         break;
       case 't':
         o.iAppt = 0;
@@ -165,6 +293,8 @@ int ReadOption(int iArg, char** ppArg) {
           SetKind(o, &o.iToDo, v, 4);
         else
           o.iToDo = 1;
+        o.iWantToDo = o.iToDo == 4 ? 1 : o.iToDo;
+        bKindGiven = true;
         break;
       case 'c':
         o.iCSV = bHasValue ? v : 2;
@@ -225,5 +355,6 @@ int ReadOption(int iArg, char** ppArg) {
         return 0;
     }
   }
+  if (!CheckFormatOptions(o, szLegacyOnly, bKindGiven)) return 0;
   return OpenFiles(o, szFilename, szFilenameIN) ? 1 : 0;
 }

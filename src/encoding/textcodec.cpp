@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "kalvert.h"
 
@@ -89,4 +90,10 @@ bool TextCodec::FromUtf8(const std::string& utf8, std::string* pOut, std::size_t
   std::size_t none = 0;
   Step(cd, nullptr, &none, pOut);
   return true;
+}
+
+void TextCodec::ReportReplacements() const {
+  if (lReplaced_ == 0) return;
+  std::fprintf(stderr, "Warning: %ld byte sequence(s) not valid in %s were written as U+FFFD.\n", lReplaced_,
+               szEncoding_.c_str());
 }

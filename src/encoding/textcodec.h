@@ -22,6 +22,8 @@ class TextCodec {
   // page becomes U+FFFD and is counted in Replacements().
   std::string ToUtf8(const std::string& bytes);
   long Replacements() const { return lReplaced_; }
+  // The one warning at the end of an export that replaced anything.
+  void ReportReplacements() const;
 
   // UTF-8 in the organiser's code page. False when the text is not valid
   // UTF-8 or holds a character the code page cannot hold; *pBadAt is then

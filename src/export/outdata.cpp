@@ -7,18 +7,6 @@
 
 namespace {
 
-// The item's date read as the number YYYYMMDD. Month or day bytes of 99 or
-// more give three-digit parts; a text above the 32-bit range is the lowest
-// 32-bit value.
-int32_t DateKey(const NonRepeaAppt& nra) {
-  char sz[32];
-  std::snprintf(sz, sizeof sz, "%4d%02d%02d", nra.cYear + 1900, nra.cMonth + 1, nra.cDay + 1);
-  long long llKey = 0;
-  for (const char* p = sz; *p >= '0' && *p <= '9'; ++p) llKey = llKey * 10 + (*p - '0');
-  if (llKey > 2147483647LL) return INT32_MIN;
-  return static_cast<int32_t>(llKey);
-}
-
 bool InRange(const CSVData& csvd) {
   const int32_t lKey = DateKey(*csvd.pnra);
   return opt.lCutStart <= lKey && lKey <= opt.lCutEnd;

@@ -42,7 +42,9 @@ void DumpBody(const RecordBody& body) {
 void ReadGeneralRecord(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordHeader rh, RecordBody& body) {
   std::string line;
   ReadDB(start_fdc, pSeekInfo, body, line);
-  if (opt.iSilent % 2 != 1 && !Merging()) std::fwrite(line.data(), 1, line.size(), stdout);
+  // The modern formats write the records after the passes (WriteStdCsv).
+  if (opt.format == OutputFormat::kLegacy && opt.iSilent % 2 != 1 && !Merging())
+    std::fwrite(line.data(), 1, line.size(), stdout);
   if (opt.iDebugG2) DumpBody(body);
   if (opt.iOutAppt && !opt.iMerge) {
     rh.iRecord = state.iDataNum;

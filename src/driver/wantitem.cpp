@@ -1,0 +1,52 @@
+// wantitem: the choice of items shared by the text output and the modern
+// formats: the date key of the -g/-f range, and the kinds a modern format
+// exports.
+#include <cstdio>
+
+#include "kalvert.h"
+
+// Month or day bytes of 99 or more give three-digit parts; a text above the
+// 32-bit range is the lowest 32-bit value.
+int32_t DateKey(const NonRepeaAppt& nra) {
+  char sz[32];
+  std::snprintf(sz, sizeof sz, "%4d%02d%02d", nra.cYear + 1900, nra.cMonth + 1, nra.cDay + 1);
+  long long llKey = 0;
+  for (const char* p = sz; *p >= '0' && *p <= '9'; ++p) llKey = llKey * 10 + (*p - '0');
+  if (llKey > 2147483647LL) return INT32_MIN;
+  return static_cast<int32_t>(llKey);
+}
+
+namespace {
+
+int16_t WantedClass(uint8_t cKind) {
+  switch (cKind) {
+    case KIND_APPT:
+      return opt.iWantAppt;
+    case KIND_EVENT:
+      return opt.iWantEvent;
+    case KIND_TODO:
+      return opt.iWantToDo;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+bool WantsKind(uint8_t cKind) { return WantedClass(cKind) != 0; }
+
+bool WantsItem(const CSVData& item) {
+  const int32_t lKey = DateKey(*item.pnra);
+  if (lKey < opt.lCutStart || lKey > opt.lCutEnd) return false;
+  const bool bRepeats = item.pnra->cRepeatType > 1;
+  switch (WantedClass(item.cKind)) {
+    case 1:
+      return true;
+    case 2:
+      return !bRepeats;
+    case 3:
+      return bRepeats;
+    default:
+      return false;
+  }
+}
