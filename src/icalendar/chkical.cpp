@@ -3,7 +3,6 @@
 #include "icalendar.h"
 
 void CheckICalendarRun() {
-  if (opt.iInCSV) Fatal("-i with --format=ics: iCalendar files can't be imported (yet).\n");
   if (state.iFileType != 2) {
     Fatal("--format=ics exports appointment books (file type 2); this file is a general database.\n");
   }

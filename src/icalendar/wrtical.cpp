@@ -10,23 +10,6 @@
 namespace ical {
 namespace {
 
-// PROVISIONAL: the date range and the kinds, until the shared helpers exist.
-int32_t DateKey(const NonRepeaAppt& nra) {
-  char sz[32];
-  std::snprintf(sz, sizeof sz, "%4d%02d%02d", nra.cYear + 1900, nra.cMonth + 1, nra.cDay + 1);
-  long long llKey = 0;
-  for (const char* p = sz; *p >= '0' && *p <= '9'; ++p) llKey = llKey * 10 + (*p - '0');
-  if (llKey > 2147483647LL) return INT32_MIN;
-  return static_cast<int32_t>(llKey);
-}
-bool InRange(const CSVData& csvd) {
-  const int32_t lKey = DateKey(*csvd.pnra);
-  return opt.lCutStart <= lKey && lKey <= opt.lCutEnd;
-}
-bool KindPasses(const CSVData& csvd) {
-  return csvd.cKind == KIND_APPT || csvd.cKind == KIND_EVENT || csvd.cKind == KIND_TODO;
-}
-
 // One item's components and what its UID is made of.
 struct Entry {
   std::string szName;
@@ -63,12 +46,13 @@ void AddItem(TextContext& ctx, const CSVData& csvd, std::vector<Entry>* pEntries
 std::vector<Entry> Collect(TextContext& ctx, PSCSV start_scsv) {
   std::vector<Entry> entries;
   for (PCSVD p = start_scsv->other_csvd; p; p = p->pnext_csvd) {
-    if (InRange(*p) && KindPasses(*p)) AddItem(ctx, *p, &entries);
+    if (WantsItem(*p)) AddItem(ctx, *p, &entries);
   }
+  // The items of a down chain share their date head's date.
   for (PCSVD head = start_scsv->start_csvd; head; head = head->pnext_csvd) {
-    if (!InRange(*head)) continue;
-    for (PCSVD p = head; p; p = p == head ? head->pdown_csvd : p->pnext_csvd) {
-      if (KindPasses(*p)) AddItem(ctx, *p, &entries);
+    if (WantsItem(*head)) AddItem(ctx, *head, &entries);
+    for (PCSVD p = head->pdown_csvd; p; p = p->pnext_csvd) {
+      if (WantsItem(*p)) AddItem(ctx, *p, &entries);
     }
   }
   return entries;
@@ -118,10 +102,10 @@ void WriteICalendar(PSCSV start_scsv) {
   const std::vector<std::string> uids = Uids(entries);
   const std::string szStamp = "DTSTAMP:" + UtcStamp();
   std::string out;
-  for (const char* line :
-       {"BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//kalvert//kalvert " KALVERT_VERSION "//EN", "CALSCALE:GREGORIAN"}) {
-    AppendFolded(&out, line);
-  }
+  AppendFolded(&out, "BEGIN:VCALENDAR");
+  AppendFolded(&out, "VERSION:2.0");
+  AppendFolded(&out, std::string("PRODID:-//") + kProgramName + "//" + kProgramName + " " + kProgramVersion + "//EN");
+  AppendFolded(&out, "CALSCALE:GREGORIAN");
   for (std::size_t i = 0; i < entries.size(); ++i) {
     for (const Component& comp : entries[i].comps) {
       AppendFolded(&out, std::string("BEGIN:") + comp.szKind);
@@ -133,11 +117,8 @@ void WriteICalendar(PSCSV start_scsv) {
   }
   AppendFolded(&out, "END:VCALENDAR");
   std::fwrite(out.data(), 1, out.size(), stdout);
-  if (ctx.codec.Replacements() != 0) {
-    std::fprintf(stderr, "%ld byte sequences not valid in %s were written as U+FFFD.\n", ctx.codec.Replacements(),
-                 ctx.codec.Name().c_str());
-  }
+  ctx.codec.ReportReplacements();
   if (ctx.lControls != 0) {
-    std::fprintf(stderr, "%ld control characters in texts were written as U+FFFD.\n", ctx.lControls);
+    std::fprintf(stderr, "Warning: %ld control character(s) in texts were written as U+FFFD.\n", ctx.lControls);
   }
 }
