@@ -1,0 +1,198 @@
+// The iCalendar export through the built program: the properties of each
+// kind of item, the choice of items, the refusals, the texts under
+// --encoding and the stability of the UIDs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <set>
+
+#include "dbbuilder.h"
+#include "kalvert.h"
+#include "runner.h"
+
+namespace {
+
+using fixture::Appt;
+
+// An item of 2024-03-05. Times in minutes (-1 none); for a ToDo, start holds
+// the priority characters, end the completion year and month bytes and lead
+// the completion day byte.
+Appt Item(const std::string& name, unsigned flags, int start = -1, int end = -1, unsigned lead = 0, int days = 0) {
+  Appt a;
+  a.description = name;
+  a.cFlags = flags;
+  a.cYear = 124;
+  a.cMonth = 2;
+  a.cDay = 4;
+  a.start(start).end(end);
+  a.lead = lead & 0xFF;
+  a.leadTime = lead >> 8;
+  a.iEndDate = days;
+  return a;
+}
+
+Appt Repeating(Appt a, int type, std::vector<unsigned char> ria) {
+  a.cRepeatType = type;
+  a.repeats = true;
+  std::copy(ria.begin(), ria.end(), a.ria);
+  return a;
+}
+
+struct Row {
+  Appt item;
+  std::vector<std::string> lines;  // lines of its component; "!NAME": no such property
+};
+
+std::vector<Row> Rows() {
+  Appt meeting = Item("Meeting", 0x81, 570, 630, 15);
+  meeting.location = "Room 2, east";
+  meeting.category = "Work";
+  meeting.note = 0;
+  Appt holiday = Item("Holiday", 0x26);
+  holiday.cMonth = 3;
+  return {
+      {meeting,
+       {"DTSTART:20240305T093000", "DTEND:20240305T103000", "LOCATION:Room 2\\, east", "CATEGORIES:Work",
+        "DESCRIPTION:Bring: tea\\; cups\\\\mugs\\n1. Budget\\n2. Rota", "TRIGGER:-PT15M"}},
+      {Item("Call", 0x81, 600, -1, 0x0201), {"DTSTART:20240305T100000", "!DTEND", "TRIGGER:-PT8H33M"}},
+      {Item("All day", 0x81, -1, -1, 120), {"DTSTART;VALUE=DATE:20240305", "!DTEND", "TRIGGER:-PT2H"}},
+      {Item("Two days ahead", 0x81, 480, 540, 2880), {"TRIGGER:-P2D"}},
+      {Item("A day and more ahead", 0x81, 480, 540, 1530), {"TRIGGER:-P1DT1H30M"}},
+      {Repeating(Item("No weekday", 0x80, 600), 4, {1, 0x80, 0, 0, 0, 124, 2, 4, 124, 11, 30, 0}),
+       {"DTSTART:20240305T100000", "!RRULE", "!BEGIN:VALARM"}},
+      {Item("Trip", 0x26, -1, -1, 0, 3), {"DTSTART;VALUE=DATE:20240305", "DTEND;VALUE=DATE:20240308"}},
+      {holiday, {"DTSTART;VALUE=DATE:20240405", "DTEND;VALUE=DATE:20240406"}},
+      {Item("File taxes", 0x10, 'B'),
+       {"DTSTART;VALUE=DATE:20240305", "!DUE", "PRIORITY:1", "X-KALVERT-PRIORITY:B", "!STATUS", "!X-KALVERT-CARRY"}},
+      {Item("Due that day", 0x14, '7', -1, 0, 1),
+       {"!DTSTART", "DUE;VALUE=DATE:20240305", "PRIORITY:7", "X-KALVERT-DUE-DAYS:1", "X-KALVERT-CARRY-FORWARD:TRUE"}},
+      {Repeating(Item("Daily and due that day", 0x10, '1', -1, 0, 1), 2, {1, 0, 0, 0, 0, 124, 2, 4, 124, 2, 9, 0}),
+       {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240306", "RRULE:FREQ=DAILY;UNTIL=20240310"}},
+      {Item("Done", 0x16, 0x395A, 2 * 256 + 124, 0, 10),
+       {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240314", "PRIORITY:9", "X-KALVERT-PRIORITY:Z9",
+        "STATUS:COMPLETED", "COMPLETED:20240301T120000Z"}},
+  };
+}
+
+std::vector<unsigned char> Book(const std::vector<Row>& rows) {
+  fixture::DbFile db;
+  db.Add(9, 0, 0, fixture::Bytes().str("Bring: tea; cups\\mugs\r\n1. Budget\n2. Rota"));
+  int n = 0;
+  for (const Row& row : rows) db.Add(11, 0, n++, row.item.Encode());
+  return db.Finish();
+}
+
+int Count(const std::string& s, const std::string& what) {
+  int n = 0;
+  for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
+  fixture::ScratchDir dir;
+  const std::vector<Row> rows = Rows();
+  dir.Write("book.dat", Book(rows));
+  const fixture::RunResult r = fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      r.out.rfind("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//kalvert//kalvert " + std::string(kProgramVersion), 0),
+      0u);
+  EXPECT_EQ(r.out.substr(r.out.size() - 15), "END:VCALENDAR\r\n");
+  EXPECT_EQ(Count(r.out, "\n"), Count(r.out, "\r\n"));
+  for (const Row& row : rows) {
+    const std::size_t at = r.out.find("\r\nSUMMARY:" + row.item.description + "\r\n");
+    ASSERT_NE(at, std::string::npos) << row.item.description;
+    const std::size_t begin = r.out.rfind("\r\nBEGIN:V", at), end = r.out.find("\r\nEND:V", at);
+    const std::string comp = r.out.substr(begin, end - begin + 2);
+    for (const std::string& line : row.lines) {
+      const bool bAbsent = line[0] == '!';
+      EXPECT_EQ(comp.find("\r\n" + line.substr(bAbsent) + (bAbsent ? "" : "\r\n")) == std::string::npos, bAbsent)
+          << line << " in " << comp;
+    }
+  }
+  EXPECT_NE(r.err.find("The appointment of 2024/03/05 (data record 5): its repeat rule can't be written in iCalendar "
+                       "(a weekly rule with no weekday); written as one occurrence on its date.\n"),
+            std::string::npos)
+      << r.err;
+}
+
+TEST(IcalExport, KindOptionsAddUpAndTheDateRangeApplies) {
+  const struct {
+    std::vector<std::string> args;
+    int events, todos;
+  } cases[] = {{{}, 8, 4}, {{"-e"}, 2, 0}, {{"-t", "-e"}, 2, 4}, {{"-g20240401"}, 1, 0}, {{"-a", "-f20240304"}, 0, 0}};
+  fixture::ScratchDir dir;
+  dir.Write("book.dat", Book(Rows()));
+  for (auto c : cases) {
+    c.args.insert(c.args.end(), {"-xbook.dat", "--format=ics", "-s1"});
+    const fixture::RunResult r = fixture::RunKalvert(dir, c.args);
+    EXPECT_EQ(std::make_tuple(r.status, Count(r.out, "BEGIN:VEVENT"), Count(r.out, "BEGIN:VTODO")),
+              std::make_tuple(0, c.events, c.todos))
+        << c.args[0];
+  }
+}
+
+TEST(IcalExport, RefusalsAndTextsUnderAnEncoding) {
+  const std::string longName(66, 'a');
+  const struct {
+    unsigned char fileType;
+    std::string description, option;
+    int status;
+    std::string out, err;  // parts of standard output and standard error
+  } cases[] = {
+      {'2', "Caf\x82", "-s1", 1, "", "Name the organiser's encoding with --encoding=NAME"},
+      {'2', "Caf\x82", "--encoding=CP437", 0, "\r\nSUMMARY:Caf\xC3\xA9\r\n", ""},
+      {'2', longName + "\x82", "--encoding=CP437", 0, "\r\nSUMMARY:" + longName + "\r\n \xC3\xA9\r\n", ""},
+      {'2', "a\x82", "--encoding=CP932", 0, "\r\nSUMMARY:a\xEF\xBF\xBD\r\n", "1 byte sequence(s) not valid in CP932"},
+      {'2', "a\x01", "-s1", 0, "\r\nSUMMARY:a\xEF\xBF\xBD\r\n", "1 control character(s)"},
+      {'D', "a", "-s1", 1, "", "this file is a general database"},
+      {'2', "a", "--bom", 1, "", "an iCalendar file has no byte order mark"},
+      {'2', "a", "-ibook.dat", 1, "", "-i can't be used with --format=ics"},
+  };
+  fixture::ScratchDir dir;
+  for (const auto& c : cases) {
+    fixture::DbFile db(c.fileType);
+    db.Add(11, 0, 0, Item(c.description, 0x80).Encode());
+    dir.Write("book.dat", db.Finish());
+    const fixture::RunResult r = fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", c.option});
+    EXPECT_EQ(r.status, c.status) << c.option << r.err;
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << c.option << r.out;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << c.option << r.err;
+    EXPECT_TRUE(c.status == 0 || r.out.empty()) << c.option;
+  }
+}
+
+// Each component as its UID and its lines after DTSTAMP, sorted.
+std::vector<std::string> Components(const fixture::RunResult& r) {
+  std::vector<std::string> comps;
+  const std::regex comp(
+      "UID:([0-9a-f]{8}-[0-9a-f]{4}-5[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12})\r\nDTSTAMP:\\S+"
+      "(\r\n[^]*?)\r\nEND:");
+  for (std::sregex_iterator it(r.out.begin(), r.out.end(), comp), end; it != end; ++it) {
+    comps.push_back((*it)[1].str() + (*it)[2].str());
+  }
+  std::sort(comps.begin(), comps.end());
+  return comps;
+}
+
+// Two items that differ only where the UID does not look get UIDs of their
+// own; a copy (-o), whose records are numbered and ordered anew, keeps every
+// UID with its item.
+TEST(IcalExport, UidsAreUniqueAndSurviveACopy) {
+  fixture::ScratchDir dir;
+  std::vector<Row> rows = Rows();
+  rows.push_back(rows[8]);  // a ToDo: a copy turns the order of items of one date around
+  rows.back().item.start('C');
+  rows[0].item.note = -1;  // a copy writes a note's lone LF as it is shaped for the legacy text
+  dir.Write("book.dat", Book(rows));
+  const std::vector<std::string> comps = Components(fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"}));
+  std::set<std::string> uids;
+  for (const std::string& c : comps) uids.insert(c.substr(0, 36));
+  EXPECT_EQ(uids.size(), rows.size());
+  EXPECT_EQ(Components(fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"})), comps);
+  ASSERT_EQ(fixture::RunKalvert(dir, {"-xbook.dat", "-s3", "-ocopy.dat"}).status, 0);
+  EXPECT_EQ(Components(fixture::RunKalvert(dir, {"-xcopy.dat", "--format=ics", "-s1"})), comps);
+}
+
+}  // namespace
