@@ -17,136 +17,21 @@
 #include <unordered_map>
 #include <vector>
 
+#include "layout.h"
 #include "lecoding.h"
 
 // ---------------------------------------------------------------------------
-// Database file layer: layouts (module frw reads and writes them)
+// Database file layer (frw, chktype, chkstat); the layouts are in layout.h
 // ---------------------------------------------------------------------------
 
-// Record type codes (the cType byte of a RecordHeader).
-constexpr uint8_t TYPE_DBHEADER = 0;
-constexpr uint8_t TYPE_CARDDEF = 4;
-constexpr uint8_t TYPE_CATEGORY = 5;
-constexpr uint8_t TYPE_FIELDDEF = 6;
-constexpr uint8_t TYPE_VIEWPTDEF = 7;
-constexpr uint8_t TYPE_NOTE = 9;
-constexpr uint8_t TYPE_VIEWPTTABLE = 10;
-constexpr uint8_t TYPE_DATA = 11;
-constexpr uint8_t TYPE_LINKDEF = 12;
-constexpr uint8_t TYPE_CARDPAGEDEF = 13;
-constexpr uint8_t TYPE_USER14 = 14;  // holds the appointment chain
-constexpr uint8_t TYPE_USER15 = 15;
-constexpr uint8_t TYPE_LOOKUPTABLE = 31;
-
-// Record status codes.
-constexpr uint8_t STATUS_GARBAGE = 1;
-constexpr uint8_t STATUS_MODIFIED = 2;
-
-constexpr unsigned char kSignature[4] = {0x68, 0x63, 0x44, 0x00};  // "hcD" and NUL
-constexpr int32_t kFirstRecordOffset = 29;                         // signature + header
-
-// Sizes on disk.
-constexpr int kSizeRHDR = 6;
-constexpr int kSizeDBHDR = 25;
-constexpr int kSizeFDEF = 7;
-constexpr int kSizeNRA = 27;
-constexpr int kSizeRIA = 12;
-
-struct DBHeader {
-  uint8_t cType;
-  uint8_t cStatus;
-  int16_t iLength;
-  int16_t iRecord;
-  int16_t iReleaseNum;
-  uint8_t cFileType;
-  uint8_t cFileStatus;
-  int16_t iCurrViewPt;
-  int16_t iNumRecords;
-  int32_t iLookUpSeek;
-  uint8_t cYear;
-  uint8_t cMonth;
-  uint8_t cDay;
-  int16_t iMinute;
-  uint8_t iViewPtHash1;
-  uint8_t iViewPtHash2;
-};
-using DBHDR = DBHeader;
-using PDBHDR = DBHeader*;
-
-struct RecordHeader {
-  uint8_t cType;
-  uint8_t cStatus;
-  int16_t iLength;  // whole record, these 6 header bytes included
-  int16_t iRecord;
-};
-using RHDR = RecordHeader;
-using PRHDR = RecordHeader*;
-
-struct FieldDefine {
-  uint8_t cFieldType;
-  uint8_t cFieldID;
-  int16_t iDataOffset;
-  uint8_t cFlags;
-  uint8_t cReserved1;
-  uint8_t cReserved2;
-};
-using FDEF = FieldDefine;
-using PFDEF = FieldDefine*;
-
-// Fixed part of an appointment-book data record (27 bytes on disk).
-struct NonRepeaAppt {
-  int16_t iLength;
-  int16_t iOsCategory;
-  int16_t iOsLocation;
-  int16_t iOsRepeat;
-  int16_t iNoteRecNum;
-  int16_t iPrevRecNum;
-  int16_t iNextRecNum;
-  uint8_t cFlags;
-  uint8_t cYear;
-  uint8_t cMonth;
-  uint8_t cDay;
-  uint8_t cStartTimePri1;
-  uint8_t cStartTimePri2;
-  uint16_t iEndDate;
-  uint8_t cEndTimeYear;
-  uint8_t cEndTimeMonth;
-  uint8_t cLeadTimeDay;
-  uint8_t cLeadTime;
-  int8_t cRepeatType;
-};
-using NRA = NonRepeaAppt;
-using PNRA = NonRepeaAppt*;
-
-// Repeat block of an appointment-book data record (12 bytes on disk).
-struct RepeatInformationAppt {
-  int8_t cFreq;
-  uint8_t Days;
-  uint8_t Weeks;
-  uint8_t Month1;
-  uint8_t Month2;
-  uint8_t cStartYear;
-  uint8_t cStartMonth;
-  uint8_t cStartDay;
-  uint8_t cEndYear;
-  uint8_t cEndMonth;
-  uint8_t cEndDay;
-  int8_t cDelete;
-};
-using RIA = RepeatInformationAppt;
-using PRIA = RepeatInformationAppt*;
-
-// frw: field-by-field readers and writers. n * m must equal the size on disk;
+// frw: readers and writers of whole structures. n * m must equal the size on disk;
 // the result is m, or -1 when a field was not transferred in full.
 int fread_RHDR(RecordHeader* p, int n, int m, std::FILE* f);
 int fwrite_RHDR(const RecordHeader* p, int n, int m, std::FILE* f);
 int fread_DBHDR(DBHeader* p, int n, int m, std::FILE* f);
 int fwrite_DBHDR(const DBHeader* p, int n, int m, std::FILE* f);
 int fread_FDEF(FieldDefine* p, int n, int m, std::FILE* f);
-int fwrite_FDEF(const FieldDefine* p, int n, int m, std::FILE* f);
-int fread_NRA(NonRepeaAppt* p, int n, int m, std::FILE* f);
 int fwrite_NRA(const NonRepeaAppt* p, int n, int m, std::FILE* f);
-int fread_RIA(RepeatInformationAppt* p, int n, int m, std::FILE* f);
 int fwrite_RIA(const RepeatInformationAppt* p, int n, int m, std::FILE* f);
 [[noreturn]] void fwerr(const char* s, int r, int e);
 [[noreturn]] void frerr(const char* s, int r, int e);
@@ -186,6 +71,9 @@ struct SeekInfoLists {
 // Registers a record about to be written at lSeek. Refuses a type of 32 or
 // more, a 4096th record and an offset the lookup table cannot hold.
 void AddSeekInfo(SeekInfoLists* pSeekInfo, const RecordHeader* prhdr, int32_t lSeek);
+// Registers a record header at the output's current position (unless
+// pSeekInfo is null: the lookup table itself is not listed) and writes it.
+void WriteRecordHeader(SeekInfoLists* pSeekInfo, const RecordHeader& rh);
 // Writes the empty view point table, the lookup table and the type index;
 // sets lLast and returns the number of entries.
 int WriteLookUpSeek(SeekInfoLists* pSeekInfo);
@@ -316,6 +204,45 @@ std::string& CutString(std::string& pszString, int iStart, int iCut);
 void WriteUserType14(PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo);
 void WriteDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, const std::string& szBuffer);
+
+// ---------------------------------------------------------------------------
+// Rules that the export and the import (and the command line) share
+// ---------------------------------------------------------------------------
+
+// The field types of a general database that make a column of a line (and a
+// slot of its record); 11 to 14 and 16 and above make none.
+constexpr bool FieldMakesColumn(uint8_t cFieldType) { return cFieldType <= 10 || cFieldType == 13 || cFieldType == 15; }
+
+// An item's start time (a ToDo item's priority bytes) as one signed number.
+inline int16_t StartTime(const NonRepeaAppt& nra) {
+  return static_cast<int16_t>(static_cast<uint16_t>(nra.cStartTimePri2 << 8 | nra.cStartTimePri1));
+}
+
+// The names of a repeat rule: weekdays by bit of the day rule from bit 0, and
+// months by bit of the month rule (bits 10 and 11 are named DEC and NOV, in
+// that order, in both directions, so a rule survives export and import).
+constexpr const char* kWeekdayNames[7] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
+constexpr const char* kMonthRuleNames[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                             "JUL", "AUG", "SEP", "OCT", "DEC", "NOV"};
+
+inline bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The leading decimal number of s from index i: blanks, an optional sign, then
+// digits up to the first other byte; no digits give 0. The value is kept
+// modulo 2^16 from its exact value, so any digit string is read without
+// overflow (option values and number columns alike).
+inline int16_t LeadingNumber(const std::string& s, std::size_t i = 0) {
+  while (i < s.size() && IsBlank(static_cast<unsigned char>(s[i]))) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+    negative = s[i] == '-';
+    ++i;
+  }
+  uint32_t v = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = (v * 10u + static_cast<uint32_t>(s[i] - '0')) & 0xFFFFu;
+  if (negative) v = (0x10000u - v) & 0xFFFFu;
+  return CutTo16(static_cast<long>(v));
+}
 
 // ---------------------------------------------------------------------------
 // Driver (kalvert, rdoption) and the global state of the run

@@ -15,6 +15,19 @@ inline int32_t DecodeI32(const unsigned char* p) {
   return static_cast<int32_t>(v);
 }
 
+// Three bytes, as the lookup table stores a record's offset.
+inline int32_t DecodeU24(const unsigned char* p) {
+  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                              (static_cast<uint32_t>(p[2]) << 16));
+}
+
+inline void EncodeU24(unsigned char* p, int32_t v) {
+  const uint32_t u = static_cast<uint32_t>(v);
+  p[0] = static_cast<unsigned char>(u & 0xFF);
+  p[1] = static_cast<unsigned char>((u >> 8) & 0xFF);
+  p[2] = static_cast<unsigned char>((u >> 16) & 0xFF);
+}
+
 inline void EncodeU16(unsigned char* p, uint16_t v) {
   p[0] = static_cast<unsigned char>(v & 0xFF);
   p[1] = static_cast<unsigned char>(v >> 8);

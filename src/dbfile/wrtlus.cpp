@@ -7,10 +7,6 @@
 
 namespace {
 
-void WriteHeaderOut(const RecordHeader& rh) {
-  if (fwrite_RHDR(&rh, kSizeRHDR, 1, files.fpout) != 1) Fatal("Failed write file.\n");
-}
-
 int CountNodes(PSINF p) {
   int n = 0;
   for (; p; p = p->pnext_sinf) ++n;
@@ -20,37 +16,34 @@ int CountNodes(PSINF p) {
 }  // namespace
 
 int WriteLookUpSeek(SeekInfoLists* pSeekInfo) {
+  using namespace layout::lookup;
   const RecordHeader view{TYPE_VIEWPTTABLE, STATUS_MODIFIED, kSizeRHDR, 0};
-  AddSeekInfo(pSeekInfo, &view, OutPos());
-  WriteHeaderOut(view);
+  WriteRecordHeader(pSeekInfo, view);
 
   state.lLast = OutPos();
   const int iNum = static_cast<int>(pSeekInfo->nodes.size());
-  const RecordHeader table{TYPE_LOOKUPTABLE, STATUS_MODIFIED, static_cast<int16_t>(8 * iNum + 6), 0};
-  WriteHeaderOut(table);
+  const RecordHeader table{TYPE_LOOKUPTABLE, STATUS_MODIFIED, static_cast<int16_t>(kEntrySize * iNum + kSizeRHDR), 0};
+  WriteRecordHeader(nullptr, table);
 
   std::vector<unsigned char> entries;
-  entries.reserve(static_cast<std::size_t>(iNum) * 8 + 64);
+  entries.reserve(static_cast<std::size_t>(iNum) * kEntrySize + kSeekInfoTypes * kIndexEntrySize);
   for (PSINF head : pSeekInfo->heads) {
     for (PSINF p = head; p; p = p->pnext_sinf) {
-      unsigned char e[8];
-      EncodeI16(e, p->iSize);
-      e[2] = 0xFF;
-      e[3] = 0xFF;
-      e[4] = p->lSeekPt == 0 ? 0xC0 : 0x00;
-      e[5] = static_cast<unsigned char>(p->lSeekPt & 0xFF);
-      e[6] = static_cast<unsigned char>((p->lSeekPt >> 8) & 0xFF);
-      e[7] = static_cast<unsigned char>((p->lSeekPt >> 16) & 0xFF);
-      entries.insert(entries.end(), e, e + 8);
+      unsigned char e[kEntrySize];
+      EncodeI16(e + kSize, p->iSize);
+      EncodeU16(e + kUnused, 0xFFFF);
+      e[kFlags] = p->lSeekPt == 0 ? kFlagsFirst : 0x00;
+      EncodeU24(e + kOffset, p->lSeekPt);
+      entries.insert(entries.end(), e, e + kEntrySize);
     }
   }
 
   int iSum = 0;
   for (PSINF head : pSeekInfo->heads) {
     if (opt.iDebugG) std::printf("iSum = %d\n", iSum);
-    unsigned char w[2];
+    unsigned char w[kIndexEntrySize];
     EncodeI16(w, static_cast<int16_t>(iSum));
-    entries.insert(entries.end(), w, w + 2);
+    entries.insert(entries.end(), w, w + kIndexEntrySize);
     iSum += CountNodes(head);
   }
   WriteOut(entries.data(), entries.size());

@@ -21,18 +21,6 @@ namespace {
 
 bool IsOptionStart(const char* arg) { return arg[0] == '-' || arg[0] == '/'; }
 
-// Leading blanks, an optional sign, then digits; no digits gives 0. The value
-// is cut to 16 bits (modulo 65536) from its exact value.
-int16_t NumericValue(const char* s) {
-  while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\v' || *s == '\f' || *s == '\r') ++s;
-  bool negative = false;
-  if (*s == '+' || *s == '-') negative = (*s++ == '-');
-  uint32_t v = 0;
-  for (; *s >= '0' && *s <= '9'; ++s) v = (v * 10u + static_cast<uint32_t>(*s - '0')) & 0xFFFFu;
-  if (negative) v = (0x10000u - v) & 0xFFFFu;
-  return static_cast<int16_t>(static_cast<uint16_t>(v));
-}
-
 // A decimal number (fraction and exponent allowed) truncated toward zero to
 // 32 bits; not a number gives 0, and values beyond 32 bits saturate.
 int32_t DateNumber(const char* s) {
@@ -265,7 +253,7 @@ int ReadOption(int iArg, char** ppArg) {
     const char cLetter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[1])));
     const char* value = arg[1] ? arg + 2 : arg + 1;
     const bool bHasValue = *value != '\0';
-    const int16_t v = NumericValue(value);
+    const int16_t v = LeadingNumber(value);
     if (std::string("cbhnr").find(cLetter) != std::string::npos && cLetter && szLegacyOnly.empty()) {
       szLegacyOnly = arg;
     }

@@ -15,12 +15,13 @@ inline int16_t BodyI16(const RecordBody& body, long lOffset) { return static_cas
 // Repeat type, lengths and offsets, and the note link. The chain links are
 // not read: they are made afresh whenever a database is written.
 inline void ReadLinks(const RecordBody& body, NonRepeaAppt* pnra) {
-  pnra->cRepeatType = static_cast<int8_t>(BodyU8(body, 26));
-  pnra->iLength = BodyI16(body, 0);
-  pnra->iOsCategory = BodyI16(body, 2);
-  pnra->iOsLocation = BodyI16(body, 4);
-  pnra->iOsRepeat = BodyI16(body, 6);
-  pnra->iNoteRecNum = BodyI16(body, 8);
+  using namespace layout::nra;
+  pnra->cRepeatType = static_cast<int8_t>(BodyU8(body, kRepeatType));
+  pnra->iLength = BodyI16(body, kLength);
+  pnra->iOsCategory = BodyI16(body, kOsCategory);
+  pnra->iOsLocation = BodyI16(body, kOsLocation);
+  pnra->iOsRepeat = BodyI16(body, kOsRepeat);
+  pnra->iNoteRecNum = BodyI16(body, kNoteRecNum);
   pnra->iPrevRecNum = -1;
   pnra->iNextRecNum = -1;
 }
@@ -36,14 +37,19 @@ inline void PrintLinks(const NonRepeaAppt& nra) {
   std::printf(" Repeat Status : %d\n", nra.cRepeatType);
 }
 
-// Bytes 15 to 21: date, start time (or priority) and iEndDate.
+// Date, start time (or priority), iEndDate and the three bytes after it
+// (end time and alarm lead, or the completion date of a ToDo item).
 inline void ReadDateAndTime(const RecordBody& body, NonRepeaAppt* pnra) {
-  pnra->cYear = BodyU8(body, 15);
-  pnra->cMonth = BodyU8(body, 16);
-  pnra->cDay = BodyU8(body, 17);
-  pnra->cStartTimePri1 = BodyU8(body, 18);
-  pnra->cStartTimePri2 = BodyU8(body, 19);
-  pnra->iEndDate = BodyU16(body, 20);
+  using namespace layout::nra;
+  pnra->cYear = BodyU8(body, kYear);
+  pnra->cMonth = BodyU8(body, kMonth);
+  pnra->cDay = BodyU8(body, kDay);
+  pnra->cStartTimePri1 = BodyU8(body, kStartTimePri1);
+  pnra->cStartTimePri2 = BodyU8(body, kStartTimePri2);
+  pnra->iEndDate = BodyU16(body, kEndDate);
+  pnra->cEndTimeYear = BodyU8(body, kEndTimeYear);
+  pnra->cEndTimeMonth = BodyU8(body, kEndTimeMonth);
+  pnra->cLeadTimeDay = BodyU8(body, kLeadTimeDay);
 }
 
 // The note kept twice: as stored (copies and the modern formats) and shaped
@@ -73,24 +79,12 @@ inline bool ReadRepeat(const RecordBody& body, CSVData* pcsvd) {
   const long lAt = nra.iOsRepeat;
   CheckBody(body, lAt, kSizeRIA);
   RepeatInformationAppt& r = *pcsvd->pria;
-  const unsigned char* p = body.bytes.data() + lAt;
-  r.cFreq = static_cast<int8_t>(p[0]);
-  r.Days = p[1];
-  r.Weeks = p[2];
-  r.Month1 = p[3];
-  r.Month2 = p[4];
-  r.cStartYear = p[5];
-  r.cStartMonth = p[6];
-  r.cStartDay = p[7];
-  r.cEndYear = p[8];
-  r.cEndMonth = p[9];
-  r.cEndDay = p[10];
-  r.cDelete = static_cast<int8_t>(p[11]);
+  DecodeRIA(body.bytes.data() + lAt, &r);
   pcsvd->pszDelRepeat.clear();
   if (r.cDelete == 0) return true;
   // A negative count gives a negative width, which no body holds.
   const long lDelAt = lAt + kSizeRIA;
-  const long lDelSize = 4L * r.cDelete;
+  const long lDelSize = static_cast<long>(layout::ria::kDeletedEntrySize) * r.cDelete;
   CheckBody(body, lDelAt, lDelSize);
   const auto first = body.bytes.begin() + lDelAt;
   pcsvd->pszDelRepeat.assign(first, first + lDelSize);

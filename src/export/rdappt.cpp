@@ -12,12 +12,9 @@ void ReadAppt(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, u
   nra.cFlags = nKindOrig;
 
   apptrec::ReadDateAndTime(szBuffer, &nra);
-  nra.cEndTimeYear = BodyU8(szBuffer, 22);
-  nra.cEndTimeMonth = BodyU8(szBuffer, 23);
-  nra.cLeadTimeDay = BodyU8(szBuffer, 24);
-  nra.cLeadTime = BodyU8(szBuffer, 25);
+  nra.cLeadTime = BodyU8(szBuffer, layout::nra::kLeadTime);
 
-  curr_csvd->pszDescription = GetString(BodyText(szBuffer, 27));
+  curr_csvd->pszDescription = GetString(BodyText(szBuffer, layout::nra::kDescription));
   curr_csvd->pszLocation = GetString(BodyText(szBuffer, nra.iOsLocation));
   curr_csvd->pszCategory = apptrec::ReadCategory(szBuffer, nra);
 

@@ -4,12 +4,6 @@
 
 #include "kalvert.h"
 
-namespace {
-
-constexpr const char* kWeekdays[7] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
-
-}  // namespace
-
 std::string ReadRepeatDay(int16_t iDay) {
   if (iDay <= 128) return std::to_string(iDay);
 
@@ -21,7 +15,7 @@ std::string ReadRepeatDay(int16_t iDay) {
     for (unsigned i = 0; i < 7; ++i) {
       if (!(cDay & (1u << i))) continue;
       if (!szNames.empty()) szNames += ':';
-      szNames += kWeekdays[i];
+      szNames += kWeekdayNames[i];
     }
   }
   if (cWeek == 0) return szNames;

@@ -6,11 +6,6 @@
 
 namespace {
 
-// Bit 2 of the high byte is December and bit 3 November; the import's table
-// keeps the same order, so a rule survives export and import unchanged.
-constexpr const char* kLowMonths[8] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG"};
-constexpr const char* kHighMonths[4] = {"SEP", "OCT", "DEC", "NOV"};
-
 void AppendSetBits(int iPart, const char* const* names, unsigned count, std::string* psz) {
   // The parts of a negative rule are negative; their bits are those of the
   // two's-complement form.
@@ -28,7 +23,7 @@ std::string ReadRepeatMonth(int16_t iMonth) {
   if (iMonth == 0) return "0";
   const int iWide = iMonth;
   std::string szText;
-  AppendSetBits(iWide % 256, kLowMonths, 8, &szText);
-  AppendSetBits(iWide / 256, kHighMonths, 4, &szText);
+  AppendSetBits(iWide % 256, kMonthRuleNames, 8, &szText);
+  AppendSetBits(iWide / 256, kMonthRuleNames + 8, 4, &szText);
   return szText;
 }

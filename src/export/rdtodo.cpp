@@ -15,12 +15,9 @@ void ReadTodo(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, u
   apptrec::ReadItemNote(curr_csvd);
 
   apptrec::ReadDateAndTime(szBuffer, &nra);
-  nra.cEndTimeYear = BodyU8(szBuffer, 22);
-  nra.cEndTimeMonth = BodyU8(szBuffer, 23);
-  nra.cLeadTimeDay = BodyU8(szBuffer, 24);
   nra.cLeadTime = 0;
 
-  curr_csvd->pszDescription = GetString(BodyText(szBuffer, 27));
+  curr_csvd->pszDescription = GetString(BodyText(szBuffer, layout::nra::kDescription));
   curr_csvd->pszLocation.clear();
   curr_csvd->pszCategory.clear();
 

@@ -1,6 +1,5 @@
 // csvvalue: how the import reads the number, date and time columns of a CSV
-// line. Numbers wider than their field are kept modulo 2^16 from their exact
-// value, so any digit string is read without overflow.
+// line (numbers by LeadingNumber, kept modulo 2^16).
 #pragma once
 
 #include <cstdint>
@@ -10,23 +9,7 @@
 
 namespace csvvalue {
 
-inline bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// The leading decimal number of s from index i: blanks, an optional sign, then
-// digits up to the first other byte; no digits give 0. Returns the value
-// modulo 2^16 as a 16-bit two's-complement number.
-inline int16_t LeadingNumber(const std::string& s, std::size_t i = 0) {
-  while (i < s.size() && IsBlank(static_cast<unsigned char>(s[i]))) ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-    negative = s[i] == '-';
-    ++i;
-  }
-  uint32_t v = 0;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = (v * 10u + static_cast<uint32_t>(s[i] - '0')) & 0xFFFFu;
-  if (negative) v = (0x10000u - v) & 0xFFFFu;
-  return CutTo16(static_cast<long>(v));
-}
+using ::LeadingNumber;
 
 struct Date3 {
   uint8_t year = 0xFF, month = 0xFF, day = 0xFF;

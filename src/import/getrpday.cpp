@@ -4,11 +4,10 @@
 
 int16_t GetRepeatDay(const std::string& pszDay) {
   if (pszDay.size() <= 2) return csvvalue::LeadingNumber(pszDay);
-  static constexpr const char* kDays[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
   long sum = 128;
   if (pszDay.find("th") != std::string::npos) sum += 256L * csvvalue::LeadingNumber(pszDay);
   long bit = 1;
-  for (const char* name : kDays) {
+  for (const char* name : kWeekdayNames) {
     if (pszDay.find(name) != std::string::npos) sum += bit;
     bit <<= 1;
   }

@@ -4,11 +4,9 @@
 
 int16_t GetRepeatMonth(const std::string& pszMonth) {
   if (pszMonth.size() <= 1) return csvvalue::LeadingNumber(pszMonth);
-  static constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                            "JUL", "AUG", "SEP", "OCT", "DEC", "NOV"};
   long sum = 0;
   long bit = 1;
-  for (const char* name : kMonths) {
+  for (const char* name : kMonthRuleNames) {
     if (pszMonth.find(name) != std::string::npos) sum += bit;
     bit <<= 1;
   }

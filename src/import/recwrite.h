@@ -18,9 +18,7 @@ inline void CheckLength(long lLength) {
 
 inline void PutHeader(SeekInfoLists* pSeekInfo, uint8_t cType, uint8_t cStatus, long lLength, int16_t iRecord) {
   CheckLength(lLength);
-  const RecordHeader rh{cType, cStatus, static_cast<int16_t>(lLength), iRecord};
-  AddSeekInfo(pSeekInfo, &rh, OutPos());
-  if (fwrite_RHDR(&rh, kSizeRHDR, 1, files.fpout) == -1) Fatal("Failed write file.\n");
+  WriteRecordHeader(pSeekInfo, RecordHeader{cType, cStatus, static_cast<int16_t>(lLength), iRecord});
 }
 
 inline void PutText(const std::string& s) { WriteOut(s.data(), s.size()); }

@@ -23,14 +23,11 @@ struct DBLine {
   bool groupFlag = false;
 
   void PutU16(long v) {
-    const uint16_t u = static_cast<uint16_t>(CutTo16(v));
-    slots.push_back(static_cast<unsigned char>(u & 0xFF));
-    slots.push_back(static_cast<unsigned char>(u >> 8));
+    unsigned char b[2];
+    EncodeI16(b, CutTo16(v));
+    slots.insert(slots.end(), b, b + 2);
   }
 };
-
-// Types 11 (group start), 12, 14 and 16 to 255 have no column.
-bool UsesColumn(uint8_t type) { return type <= 10 || type == 13 || type == 15; }
 
 void PutTime(DBLine* rec, const std::string& text) {
   rec->PutU16(csvvalue::IsNoTime(text) ? 0x8000 : csvvalue::ParseMinutes(text));
@@ -111,7 +108,7 @@ void BuildRecord(PFDC start_fdc, const std::string& szBuffer, DBLine* rec) {
       rec->groupFlag = false;
       continue;
     }
-    if (!UsesColumn(type)) continue;  // no slot, no column, group flag kept
+    if (!FieldMakesColumn(type)) continue;  // no slot, no column, group flag kept
     if (type != 9) rec->groupFlag = false;
     PutField(rec, *fdc, column, csvitem::Field(fields, CutTo16(column)));
     ++column;

@@ -8,8 +8,7 @@
 
 namespace {
 
-constexpr int kUserType14_0Size = 23;
-constexpr int kEntrySize = 5;
+using namespace layout::user14;
 
 // Links each item to the next one of its chain and writes it.
 void WriteChain(PCSVD first, SeekInfoLists* pSeekInfo) {
@@ -25,12 +24,12 @@ void WriteChain(PCSVD first, SeekInfoLists* pSeekInfo) {
 // Record 0: the bytes of the input's record 0 (0 where it had none), with
 // the first item of the flat chain and the number of dates.
 void WriteRecord0(SeekInfoLists* pSeekInfo, int16_t iStartNum, int16_t iDates) {
-  std::array<unsigned char, kUserType14_0Size> body{};
+  std::array<unsigned char, kRecord0Size> body{};
   const std::size_t have = std::min(body.size(), state.szUserType14_0.size());
   std::copy(state.szUserType14_0.begin(), state.szUserType14_0.begin() + static_cast<long>(have), body.begin());
-  EncodeI16(&body[17], iStartNum < 0 ? int16_t{-1} : iStartNum);
-  EncodeI16(&body[19], iDates);
-  recwrite::PutHeader(pSeekInfo, TYPE_USER14, STATUS_MODIFIED, kSizeRHDR + kUserType14_0Size, 0);
+  EncodeI16(&body[kRecord0FirstItem], iStartNum < 0 ? int16_t{-1} : iStartNum);
+  EncodeI16(&body[kRecord0Dates], iDates);
+  recwrite::PutHeader(pSeekInfo, TYPE_USER14, STATUS_MODIFIED, kSizeRHDR + kRecord0Size, 0);
   WriteOut(body.data(), body.size());
 }
 
@@ -40,12 +39,14 @@ void WriteRecord1(SeekInfoLists* pSeekInfo, PCSVD start_csvd, long lDates) {
   std::vector<unsigned char> body;
   body.reserve(static_cast<std::size_t>(lDates + 1) * kEntrySize);
   for (PCSVD head = start_csvd; head; head = head->pnext_csvd) {
-    unsigned char entry[kEntrySize] = {head->pnra->cYear, head->pnra->cMonth, head->pnra->cDay, 0, 0};
-    EncodeI16(&entry[3], head->iFirstRecord);
+    unsigned char entry[kEntrySize];
+    entry[kYear] = head->pnra->cYear;
+    entry[kMonth] = head->pnra->cMonth;
+    entry[kDay] = head->pnra->cDay;
+    EncodeI16(&entry[kFirstRecord], head->iFirstRecord);
     body.insert(body.end(), entry, entry + kEntrySize);
   }
-  static constexpr unsigned char kEnd[kEntrySize] = {0x5A, 0x00, 0x00, 0xFF, 0xFF};
-  body.insert(body.end(), kEnd, kEnd + kEntrySize);
+  body.insert(body.end(), kEndEntry, kEndEntry + kEntrySize);
   recwrite::PutHeader(pSeekInfo, TYPE_USER14, STATUS_MODIFIED, static_cast<long>(body.size()) + kSizeRHDR, 1);
   recwrite::PutBytes(body);
 }

@@ -15,11 +15,6 @@ int CompareDate(const NonRepeaAppt& a, const NonRepeaAppt& b) {
   return 0;
 }
 
-// A missing start time (0xFF 0xFF) is -1 and sorts first.
-int16_t StartTime(const NonRepeaAppt& n) {
-  return static_cast<int16_t>(static_cast<uint16_t>(n.cStartTimePri2 << 8 | n.cStartTimePri1));
-}
-
 void CountFiled(int16_t iFlag, bool bNewDate) {
   state.iDataNum = CutTo16(state.iDataNum + 1L);
   if (iFlag == 0 && bNewDate) state.iUserType14 = CutTo16(state.iUserType14 + 1L);

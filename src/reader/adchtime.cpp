@@ -2,19 +2,11 @@
 // start-time order; items of equal start time keep their filing order.
 #include "kalvert.h"
 
-namespace {
-
-int16_t StartTime(const CSVData& c) {
-  return static_cast<int16_t>(static_cast<uint16_t>(c.pnra->cStartTimePri2 << 8 | c.pnra->cStartTimePri1));
-}
-
-}  // namespace
-
 PCSVD AddChainForTime(PCSVD start_csvd, PCSVD curr_csvd) {
-  const int16_t iStartTimeCurr = StartTime(*curr_csvd);
+  const int16_t iStartTimeCurr = StartTime(*curr_csvd->pnra);
   PCSVD prev = nullptr;
   PCSVD work = start_csvd;
-  while (work && StartTime(*work) <= iStartTimeCurr) {
+  while (work && StartTime(*work->pnra) <= iStartTimeCurr) {
     prev = work;
     work = work->pnext_csvd;
   }

@@ -28,7 +28,8 @@ Role TodoRole(uint8_t t, const std::string& szName) {
   return t == 10 ? Role::kLast : Role::kNone;
 }
 
-bool IsGeneralColumn(uint8_t t) { return t <= 10 || t == 13 || t == 15 || t == 23; }
+// Type-23 fields have a name in the heading but no column in the lines.
+bool IsGeneralColumn(uint8_t t) { return FieldMakesColumn(t) || t == 23; }
 
 // The general heading ends at its last name. Type-23 fields show a name but
 // have no column in the data lines, so the count of data columns

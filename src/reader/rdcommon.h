@@ -57,21 +57,10 @@ inline void SkipBody(const RecordHeader& rh) {
   }
 }
 
-// Writes a record header to the output database, low byte first.
-inline void WriteHeaderOut(const RecordHeader& rh) {
-  unsigned char b[kSizeRHDR];
-  b[0] = rh.cType;
-  b[1] = rh.cStatus;
-  EncodeI16(b + 2, rh.iLength);
-  EncodeI16(b + 4, rh.iRecord);
-  WriteOut(b, sizeof b);
-}
-
 // Registers a record at the output's current position, then writes it.
 inline void CopyRecordOut(SeekInfoLists* pSeekInfo, const RecordHeader& rh, const unsigned char* pBody,
                           std::size_t nBody) {
-  AddSeekInfo(pSeekInfo, &rh, OutPos());
-  WriteHeaderOut(rh);
+  WriteRecordHeader(pSeekInfo, rh);
   WriteOut(pBody, nBody);
 }
 

@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr long kKindByte = 14;
-constexpr long kRepeatTypeByte = 26;
+constexpr long kKindByte = layout::nra::kFlags;  // the kind bits are the high bits of cFlags
+constexpr long kRepeatTypeByte = layout::nra::kRepeatType;
 
 bool Merging() { return opt.iMerge != 0 && opt.iOutAppt != 0; }
 
@@ -48,10 +48,8 @@ void ReadGeneralRecord(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordHeader rh
   if (opt.iDebugG2) DumpBody(body);
   if (opt.iOutAppt && !opt.iMerge) {
     rh.iRecord = state.iDataNum;
-    AddSeekInfo(pSeekInfo, &rh, OutPos());
     state.iDataNum = CutTo16(state.iDataNum + 1L);
-    reader::WriteHeaderOut(rh);
-    WriteOut(body.bytes.data(), static_cast<std::size_t>(body.Length()));
+    reader::CopyRecordOut(pSeekInfo, rh, body.bytes.data(), static_cast<std::size_t>(body.Length()));
   }
 }
 

@@ -12,7 +12,6 @@ constexpr uint8_t kFlagIndirect = 0x20;
 constexpr uint16_t kNoNote = 0xFFFF;
 
 // Types that make a column of the line.
-bool IsPrinted(uint8_t cFieldType) { return cFieldType <= 10 || cFieldType == 13 || cFieldType == 15; }
 
 std::string TimeText(const RecordBody& body, long lPos) {
   const uint16_t v = BodyU16(body, lPos);
@@ -57,7 +56,7 @@ void ReadDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordBody& szBuffer, std:
   int iField = 1;
   for (PFDC fdc = start_fdc; fdc; fdc = fdc->pnext_fdc) {
     const FieldDefine& fd = *fdc->pfd;
-    if (!IsPrinted(fd.cFieldType)) continue;
+    if (!FieldMakesColumn(fd.cFieldType)) continue;
     long lPos = fd.iDataOffset;
     if (fd.cFlags & kFlagIndirect) lPos = static_cast<int16_t>(BodyU16(szBuffer, lPos));
     const int nFlag = iField == state.iFileDefNum ? 0 : 1;

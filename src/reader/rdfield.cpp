@@ -16,44 +16,18 @@ struct FieldCount {
   bool bGroup = false;  // a radio-button group has just begun
 };
 
-// Adds one field definition to iFileDefNum and iOffsetLength.
+// Adds one field definition to iFileDefNum and iOffsetLength: a date has a
+// 3-byte slot, a radio-button group one 2-byte slot (counted at its first
+// button), every other field with a column a 2-byte slot.
 void CountField(uint8_t cFieldType, FieldCount* pCount) {
-  int iFields = 0;
-  int iBytes = 0;
-  switch (cFieldType) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case 7:
-    case 10:
-    case 13:
-    case 15:
-      iFields = 1;
-      iBytes = 2;
-      pCount->bGroup = false;
-      break;
-    case 8:
-      iFields = 1;
-      iBytes = 3;
-      pCount->bGroup = false;
-      break;
-    case 9:
-      // A group has one 2-byte slot, counted at its first button.
-      iFields = 1;
-      iBytes = pCount->bGroup ? 2 : 0;
-      pCount->bGroup = false;
-      break;
-    case kTypeGroupStart:
-      pCount->bGroup = true;
-      break;
-    default:
-      break;  // 12, 14, 16 and above leave everything as it is
+  if (cFieldType == kTypeGroupStart) {
+    pCount->bGroup = true;
+    return;
   }
-  state.iFileDefNum = CutTo16(state.iFileDefNum + static_cast<long>(iFields));
+  if (!FieldMakesColumn(cFieldType)) return;
+  const int iBytes = cFieldType == 8 ? 3 : cFieldType == 9 ? (pCount->bGroup ? 2 : 0) : 2;
+  pCount->bGroup = false;
+  state.iFileDefNum = CutTo16(state.iFileDefNum + 1L);
   state.iOffsetLength = CutTo16(state.iOffsetLength + static_cast<long>(iBytes));
 }
 
@@ -73,14 +47,8 @@ PFDC ReadFieldDef(const RecordHeader& rh, SeekInfoLists* pSeekInfo, FieldCount* 
 
   if (opt.iOutAppt) {
     unsigned char def[kSizeFDEF];
-    def[0] = pfd->cFieldType;
-    def[1] = pfd->cFieldID;
-    EncodeI16(def + 2, pfd->iDataOffset);
-    def[4] = pfd->cFlags;
-    def[5] = pfd->cReserved1;
-    def[6] = pfd->cReserved2;
-    AddSeekInfo(pSeekInfo, &rh, OutPos());
-    reader::WriteHeaderOut(rh);
+    EncodeFDEF(*pfd, def);
+    WriteRecordHeader(pSeekInfo, rh);
     WriteOut(def, sizeof def);
     WriteOut(name.data(), name.size());
   }
@@ -151,15 +119,68 @@ void PrintRecordDebug(const RecordHeader& rh) {
   std::printf("  Index Current : %ld\n\n", std::ftell(files.fp));
 }
 
+// The progress bar of the definitions pass: its scale and head, then one
+// mark per 2 percent read, closed when the pass ends.
+void StartBar() {
+  std::fprintf(stderr, "       0%%|----+----+----+----+----|----+----+----+----+----|100%%\n");
+  std::fputs(" Pass-1  |", stderr);
+}
+
+void EndBar(int16_t iPerMark) {
+  if (iPerMark <= 97) std::fputc('o', stderr);
+  std::fputs("|\n", stderr);
+}
+
+// Which records an output database receives from this pass: categories and
+// type-15 records always, every other record but the field definitions (they
+// are written as they are read), the type-14 chain records, the view point
+// table, data and notes, unless it is marked as garbage (status bit 0).
+bool CopiedAsRead(const RecordHeader& rh) {
+  if (rh.cType == TYPE_CATEGORY || rh.cType == TYPE_USER15) return true;
+  return rh.cType != TYPE_USER14 && (rh.cStatus & STATUS_GARBAGE) == 0;
+}
+
+// The type-14 record 0 is kept (with a NUL after it) for the chain records an
+// output database gets; the records themselves are written anew.
+void KeepUserType14(const RecordHeader& rh, const std::vector<unsigned char>& body) {
+  if (rh.iRecord != 0) return;
+  state.szUserType14_0 = body;
+  state.szUserType14_0.push_back(0);
+}
+
+void AppendField(PFDC node, PFDC* start_fdc, PFDC* tail) {
+  if (*tail) {
+    (*tail)->pnext_fdc = node;
+  } else {
+    *start_fdc = node;
+  }
+  *tail = node;
+}
+
+// A record other than the lookup table, data and notes, and field
+// definitions: read whole, dumped with -d, kept or copied.
+void ReadOtherRecord(const RecordHeader& rh, SeekInfoLists* pSeekInfo, std::vector<unsigned char>* pBody) {
+  if (rh.cType == TYPE_VIEWPTTABLE) {
+    if (!opt.iDebugG2) {
+      reader::SkipBody(rh);
+      return;
+    }
+    ReadBodyOrFail(pBody, rh, "3. Failed read TYPE_DEFFIELD in file.\n");
+    DumpViewPointTable(rh, *pBody);
+    return;
+  }
+  ReadBodyOrFail(pBody, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
+  if (opt.iDebugG && (rh.cType == TYPE_USER14 || rh.cType == TYPE_USER15)) DumpUserBody(*pBody);
+  if (rh.cType == TYPE_USER14) KeepUserType14(rh, *pBody);
+  if (opt.iOutAppt && CopiedAsRead(rh)) reader::CopyRecordOut(pSeekInfo, rh, pBody->data(), pBody->size());
+}
+
 }  // namespace
 
 PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
   const bool bBar = opt.iSilent <= 1;
   int16_t iPerMark = 0;
-  if (bBar) {
-    std::fprintf(stderr, "       0%%|----+----+----+----+----|----+----+----+----+----|100%%\n");
-    std::fputs(" Pass-1  |", stderr);
-  }
+  if (bBar) StartBar();
   PFDC tail = start_fdc;
   while (tail && tail->pnext_fdc) tail = tail->pnext_fdc;
   FieldCount count;
@@ -170,63 +191,20 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
     RecordHeader rh{};
     if (!ReadRecordHeader(&rh, files.fp)) break;
     if (opt.iDebugG) PrintRecordDebug(rh);
-
     if (rh.cType == TYPE_LOOKUPTABLE) {
       if (opt.iDebugG) DumpLookUpTable();
       break;
     }
-    switch (rh.cType) {
-      case TYPE_DATA:
-      case TYPE_NOTE:
-        reader::SkipBody(rh);
-        break;
-      case TYPE_VIEWPTTABLE:
-        if (!opt.iDebugG2) {
-          reader::SkipBody(rh);
-          break;
-        }
-        ReadBodyOrFail(&body, rh, "3. Failed read TYPE_DEFFIELD in file.\n");
-        DumpViewPointTable(rh, body);
-        break;
-      case TYPE_FIELDDEF: {
-        const PFDC node = ReadFieldDef(rh, pSeekInfo, &count);
-        if (tail) {
-          tail->pnext_fdc = node;
-        } else {
-          start_fdc = node;
-        }
-        tail = node;
-        break;
-      }
-      case TYPE_USER14:
-        ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
-        if (opt.iDebugG) DumpUserBody(body);
-        if (rh.iRecord == 0) {
-          state.szUserType14_0 = body;
-          state.szUserType14_0.push_back(0);
-        }
-        break;
-      case TYPE_USER15:
-        ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
-        if (opt.iDebugG) DumpUserBody(body);
-        if (opt.iOutAppt) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
-        break;
-      case TYPE_CATEGORY:
-        ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
-        if (opt.iOutAppt) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
-        break;
-      default:
-        // A record marked as garbage (status bit 0) is left behind.
-        ReadBodyOrFail(&body, rh, "4. Failed read TYPE_DEFFIELD in file.\n");
-        if (opt.iOutAppt && (rh.cStatus & 1) == 0) reader::CopyRecordOut(pSeekInfo, rh, body.data(), body.size());
-        break;
+    if (rh.cType == TYPE_DATA || rh.cType == TYPE_NOTE) {
+      reader::SkipBody(rh);
+    } else if (rh.cType == TYPE_FIELDDEF) {
+      AppendField(ReadFieldDef(rh, pSeekInfo, &count), &start_fdc, &tail);
+    } else {
+      ReadOtherRecord(rh, pSeekInfo, &body);
     }
   }
 
-  if (bBar) {
-    if (iPerMark <= 97) std::fputc('o', stderr);
-    std::fputs("|\n", stderr);
-  }
+  if (bBar) EndBar(iPerMark);
   if (state.iFileType == 1) {
     std::fputs("\n", stderr);
     PrintHeader(start_fdc);
