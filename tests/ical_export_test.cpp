@@ -7,6 +7,7 @@
 #include <regex>
 #include <set>
 
+#include "../src/icalendar/icalendar.h"
 #include "dbbuilder.h"
 #include "kalvert.h"
 #include "runner.h"
@@ -193,6 +194,25 @@ TEST(IcalExport, UidsAreUniqueAndSurviveACopy) {
   EXPECT_EQ(Components(fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"})), comps);
   ASSERT_EQ(fixture::RunKalvert(dir, {"-xbook.dat", "-s3", "-ocopy.dat"}).status, 0);
   EXPECT_EQ(Components(fixture::RunKalvert(dir, {"-xcopy.dat", "--format=ics", "-s1"})), comps);
+}
+
+// UIDs are name-based UUIDs of SHA-1: its standard test vectors, one block
+// and two.
+TEST(IcalExport, Sha1OfTheStandardVectors) {
+  const struct {
+    std::string text, digest;
+  } cases[] = {
+      {"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "84983e441c3bd26ebaae4aa1f95129e5e54670f1"}};
+  for (const auto& c : cases) {
+    std::string hex;
+    for (const uint8_t b : ical::Sha1(c.text)) {
+      char sz[3];
+      std::snprintf(sz, sizeof sz, "%02x", b);
+      hex += sz;
+    }
+    EXPECT_EQ(hex, c.digest);
+  }
 }
 
 }  // namespace

@@ -13,22 +13,26 @@ void Block(const unsigned char* p, uint32_t (&h)[5]) {
            static_cast<uint32_t>(p[4 * i + 2]) << 8 | p[4 * i + 3];
   }
   for (int i = 16; i < 80; ++i) w[i] = Rotl(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
-  uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
+  uint32_t v[5] = {h[0], h[1], h[2], h[3], h[4]};  // a, b, c, d, e
   for (int i = 0; i < 80; ++i) {
-    uint32_t f, k;
+    const uint32_t b = v[1], c = v[2], d = v[3];
+    uint32_t f = b ^ c ^ d;
+    uint32_t k = i < 40 ? 0x6ED9EBA1u : 0xCA62C1D6u;
     if (i < 20) {
-      f = (b & c) | (~b & d), k = 0x5A827999u;
-    } else if (i < 40) {
-      f = b ^ c ^ d, k = 0x6ED9EBA1u;
-    } else if (i < 60) {
-      f = (b & c) | (b & d) | (c & d), k = 0x8F1BBCDCu;
-    } else {
-      f = b ^ c ^ d, k = 0xCA62C1D6u;
+      f = (b & c) | (~b & d);
+      k = 0x5A827999u;
+    } else if (i >= 40 && i < 60) {
+      f = (b & c) | (b & d) | (c & d);
+      k = 0x8F1BBCDCu;
     }
-    const uint32_t t = Rotl(a, 5) + f + e + k + w[i];
-    e = d, d = c, c = Rotl(b, 30), b = a, a = t;
+    const uint32_t t = Rotl(v[0], 5) + f + v[4] + k + w[i];
+    v[4] = d;
+    v[3] = c;
+    v[2] = Rotl(b, 30);
+    v[1] = v[0];
+    v[0] = t;
   }
-  h[0] += a, h[1] += b, h[2] += c, h[3] += d, h[4] += e;
+  for (int i = 0; i < 5; ++i) h[i] += v[i];
 }
 
 }  // namespace

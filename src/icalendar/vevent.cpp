@@ -11,9 +11,6 @@ namespace {
 
 constexpr int kDayMinutes = 1440;
 
-// A time's minutes after midnight; a negative value is no time.
-int Minutes(uint8_t cLow, uint8_t cHigh) { return CutTo16(cHigh * 256L + cLow); }
-
 std::string TimeSuffix(int iMinutes) {
   char sz[16];
   std::snprintf(sz, sizeof sz, "T%02d%02d00", iMinutes / 60, iMinutes % 60);
@@ -27,8 +24,9 @@ void Warn(const CSVData& csvd, const char* szWhat) {
 // DTSTART and DTEND of an appointment; returns the start's time suffix.
 std::string AppointmentTimes(const CSVData& csvd, const CalDate& day, std::vector<std::string>* pProps) {
   const NonRepeaAppt& nra = *csvd.pnra;
-  int iStart = Minutes(nra.cStartTimePri1, nra.cStartTimePri2);
-  const int iEnd = Minutes(nra.cEndTimeYear, nra.cEndTimeMonth);
+  int iStart = StartTime(nra);
+  // Minutes after midnight, low byte first; a negative value is no time.
+  const int iEnd = CutTo16(nra.cEndTimeMonth * 256L + nra.cEndTimeYear);
   if (iStart >= kDayMinutes) {
     Warn(csvd, "its start time is not a time of the day; written for its whole day");
     iStart = -1;
