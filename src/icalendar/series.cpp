@@ -28,6 +28,19 @@ bool Takes(const Rule& rule, const CalDate& day) {
   return (iWeek < 4 && (rule.weeks >> iWeek & 1)) || (bLast && (rule.weeks & kLastWeek));
 }
 
+// Whether the series has an occurrence on the day: its pattern takes it, and
+// the interval counts whole days, weeks (from Monday), months or years from
+// the first occurrence.
+bool InSeries(const Series& series, const CalDate& day) {
+  if (day < series.start || (series.bUntil && series.until < day) || !Takes(series.rule, day)) return false;
+  const CalDate& first = series.start;
+  long lSteps = DayNumber(day) - DayNumber(first);
+  if (series.rule.freq == Freq::kWeekly) lSteps = (lSteps - Weekday(day) + Weekday(first)) / 7;
+  if (series.rule.freq == Freq::kMonthly) lSteps = (day.y - first.y) * 12L + day.m - first.m;
+  if (series.rule.freq == Freq::kYearly) lSteps = day.y - first.y;
+  return lSteps % series.rule.interval == 0;
+}
+
 void Warn(const CSVData& csvd, const std::string& szWhat) {
   std::fprintf(stderr, "%s: %s.\n", ItemLabel(csvd).c_str(), szWhat.c_str());
 }
@@ -48,7 +61,11 @@ void ReadDeleted(const CSVData& csvd, Series* pSeries) {
     }
     const unsigned cStatus = v[i + 3];
     if (cStatus == 1 && csvd.cKind == KIND_TODO) {
-      pSeries->completed.push_back(date);
+      if (InSeries(*pSeries, date)) {
+        pSeries->completed.push_back(date);
+      } else {
+        Warn(csvd, "the occurrence of " + DateLabel(date) + " checked off is none of its rule's; left out");
+      }
       continue;
     }
     if (cStatus != 0) {
