@@ -16,6 +16,9 @@
 # File names are attached to their options (-x/path): a separate name that
 # begins with '/' is not taken as a name.
 #
+# iCalendar: the largest book with --format=ics --encoding=EUC-JP -s1 (every
+# kind, texts converted to UTF-8); its time is compared with the export's.
+#
 # Import: -i CSV -o OUT -s1 into a book that holds only its definition
 # records; half of the lines carry a note (2680 lines with notes on every
 # line would overflow the lookup table). One more row imports 2000 lines that
@@ -73,6 +76,7 @@ OUT=$(mktemp)
 for n in $SIZES; do
   row export "$n" "$K" -x"$WORK/book$n.db" -t -e -a -s1 | tee -a "$OUT"
 done
+row ics 2680 "$K" -x"$WORK/book2680.db" --format=ics --encoding=EUC-JP -s1 | tee -a "$OUT"
 for n in $SIZES; do
   row import "$n" "$K" -x"$WORK/defs.db" -i"$WORK/lines$n.csv" -o"$WORK/out$n.db" -s1 | tee -a "$OUT"
 done
@@ -82,4 +86,6 @@ for task in export import; do
   awk -v t="$task" '$1 == t { if (!first) first = $3; last = $3 }
     END { printf "%s: time of 2680 items / time of 335 items = %.1f\n", t, last / first }' "$OUT"
 done
+awk '$1 == "export" && $2 == 2680 { e = $3 } $1 == "ics" { i = $3 }
+  END { printf "ics: time of 2680 items / legacy export time of 2680 items = %.1f\n", i / e }' "$OUT"
 rm -f "$OUT"

@@ -61,11 +61,13 @@ inline int Weekday(const CalDate& date) {
 
 inline bool operator<(const CalDate& a, const CalDate& b) { return DayNumber(a) < DayNumber(b); }
 
-// The DATE form: YYYYMMDD.
+// The DATE form: YYYYMMDD (years 1900 to 2155).
 inline std::string DateValue(const CalDate& date) {
-  char sz[16];
-  std::snprintf(sz, sizeof sz, "%04d%02d%02d", date.y, date.m, date.d);
-  return sz;
+  const int v[8] = {date.y / 1000, date.y / 100 % 10, date.y / 10 % 10, date.y % 10,
+                    date.m / 10,   date.m % 10,       date.d / 10,      date.d % 10};
+  std::string s(8, '0');
+  for (int i = 0; i < 8; ++i) s[static_cast<std::size_t>(i)] = static_cast<char>('0' + v[i]);
+  return s;
 }
 
 // The legacy text's form, used in messages.

@@ -6,20 +6,16 @@
 namespace ical {
 
 void AppendFolded(std::string* pOut, const std::string& line) {
-  constexpr std::size_t kMaxOctets = 75;
-  std::size_t iUsed = 0;
-  for (std::size_t i = 0; i < line.size();) {
-    std::size_t n = Utf8SequenceLength(static_cast<unsigned char>(line[i]));
-    if (n > line.size() - i) n = line.size() - i;
-    if (iUsed + n > kMaxOctets) {
-      pOut->append("\r\n ");
-      iUsed = 1;
-    }
-    pOut->append(line, i, n);
-    iUsed += n;
-    i += n;
+  std::size_t i = 0;
+  std::size_t iRoom = 75;  // a continuation line's space takes one octet
+  while (line.size() - i > iRoom) {
+    std::size_t iCut = i + iRoom;
+    while (iCut > i + 1 && (static_cast<unsigned char>(line[iCut]) & 0xC0) == 0x80) --iCut;
+    pOut->append(line, i, iCut - i).append("\r\n ");
+    i = iCut;
+    iRoom = 74;
   }
-  pOut->append("\r\n");
+  pOut->append(line, i, std::string::npos).append("\r\n");
 }
 
 }  // namespace ical

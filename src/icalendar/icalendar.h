@@ -57,14 +57,18 @@ bool PlanSeries(const CSVData& csvd, Series* pSeries);
 // The item's texts as iCalendar wants them, counting what could not be kept.
 struct TextContext {
   TextCodec codec;
-  long lControls = 0;  // control characters written as U+FFFD
-  explicit TextContext(const std::string& szEncoding) : codec(szEncoding) {}
+  bool bAsciiKept = true;  // the code page's bytes 1 to 0x7F are ASCII: such texts need no conversion
+  long lControls = 0;      // control characters written as U+FFFD
+  explicit TextContext(const std::string& szEncoding);
 };
 
-// An organiser text as an escaped TEXT value in UTF-8. Without an encoding a
-// byte above 0x7F ends the run, since iCalendar is UTF-8 and the code page is
-// not known.
+// An organiser text as an escaped TEXT value in UTF-8.
 std::string TextValue(TextContext& ctx, const CSVData& csvd, const std::string& bytes);
+// Without an encoding a byte above 0x7F ends the run: iCalendar is UTF-8 and
+// the code page is not known.
+void RequireAscii(const CSVData& csvd, const std::string& bytes);
+// The note as stored, up to its first NUL.
+inline std::string NoteOf(const CSVData& csvd) { return csvd.pszStoredNote.substr(0, csvd.pszStoredNote.find('\0')); }
 // Appends one content line, folded at 75 octets, with CRLF.
 void AppendFolded(std::string* pOut, const std::string& line);
 std::array<uint8_t, 20> Sha1(const std::string& data);
@@ -77,22 +81,24 @@ std::string ItemLabel(const CSVData& csvd);
 // Components (vevent, vtodo, valarm, priority)
 // ---------------------------------------------------------------------------
 
-// One component's properties, without its BEGIN/END, UID and DTSTAMP.
+// One component: its content lines after UID and DTSTAMP, folded, each
+// ending in CRLF.
 struct Component {
   const char* szKind;
-  std::vector<std::string> props;
+  std::string text;
+  void Add(const std::string& line) { AppendFolded(&text, line); }
 };
 
 void EventComponents(TextContext& ctx, const CSVData& csvd, const Series& series, std::vector<Component>* pComps);
 void TodoComponents(TextContext& ctx, const CSVData& csvd, const Series& series, std::vector<Component>* pComps);
 // The VALARM lines of an alarm lead minutes before the start.
-void AppendAlarm(const std::string& szSummary, unsigned uLead, std::vector<std::string>* pProps);
+void AppendAlarm(const std::string& szSummary, unsigned uLead, Component* pComp);
 // The iCalendar priority (1 highest to 9 lowest) of a ToDo priority; 0 when
 // the characters are not a priority of the table.
 int PriorityLevel(uint8_t c1, uint8_t c2);
 
 // The repeat properties shared by both kinds: RRULE and EXDATE, each date
 // followed by szTime (empty, or "THHMMSS").
-void AppendRepeat(const Series& series, const std::string& szTime, std::vector<std::string>* pProps);
+void AppendRepeat(const Series& series, const std::string& szTime, Component* pComp);
 
 }  // namespace ical

@@ -4,13 +4,13 @@
 
 namespace ical {
 
-void AppendRepeat(const Series& series, const std::string& szTime, std::vector<std::string>* pProps) {
+void AppendRepeat(const Series& series, const std::string& szTime, Component* pComp) {
   if (!series.bRepeats) return;
   std::string szRule = "RRULE:" + RuleText(series.rule);
   if (series.bUntil) szRule += ";UNTIL=" + DateValue(series.until) + szTime;
-  pProps->push_back(szRule);
+  pComp->Add(szRule);
   const std::string szExdate = szTime.empty() ? "EXDATE;VALUE=DATE:" : "EXDATE:";
-  for (const CalDate& date : series.exdates) pProps->push_back(szExdate + DateValue(date) + szTime);
+  for (const CalDate& date : series.exdates) pComp->Add(szExdate + DateValue(date) + szTime);
 }
 
 }  // namespace ical

@@ -96,6 +96,7 @@ bool PlanRepeat(const CSVData& csvd, Series* pSeries) {
   for (long n = DayNumber(first); n <= lEnd; ++n) {
     if (!Takes(pSeries->rule, DateOfDay(n))) continue;
     pSeries->start = DateOfDay(n);
+    pSeries->bRepeats = true;
     ReadDeleted(csvd, pSeries);
     return true;
   }
@@ -114,12 +115,9 @@ bool PlanSeries(const CSVData& csvd, Series* pSeries) {
   }
   if (nra.cRepeatType <= 1 || !csvd.pria) return true;
   const CalDate own = pSeries->start;
-  pSeries->bRepeats = PlanRepeat(csvd, pSeries);
-  if (!pSeries->bRepeats) {
-    const CalDate start = own;
-    *pSeries = Series{};
-    pSeries->start = start;
-  }
+  if (PlanRepeat(csvd, pSeries)) return true;
+  *pSeries = Series{};
+  pSeries->start = own;
   return true;
 }
 

@@ -5,7 +5,7 @@
 
 namespace ical {
 
-void AppendAlarm(const std::string& szSummary, unsigned uLead, std::vector<std::string>* pProps) {
+void AppendAlarm(const std::string& szSummary, unsigned uLead, Component* pComp) {
   const unsigned uDays = uLead / 1440, uHours = uLead % 1440 / 60, uMinutes = uLead % 60;
   std::string szTrigger = "PT0M";
   if (uLead != 0) {
@@ -15,8 +15,10 @@ void AppendAlarm(const std::string& szSummary, unsigned uLead, std::vector<std::
     if (uHours != 0) szTrigger += std::to_string(uHours) + "H";
     if (uMinutes != 0) szTrigger += std::to_string(uMinutes) + "M";
   }
-  pProps->insert(pProps->end(),
-                 {"BEGIN:VALARM", "ACTION:DISPLAY", "DESCRIPTION:" + szSummary, "TRIGGER:" + szTrigger, "END:VALARM"});
+  for (const std::string& line : {std::string("BEGIN:VALARM"), std::string("ACTION:DISPLAY"),
+                                  "DESCRIPTION:" + szSummary, "TRIGGER:" + szTrigger, std::string("END:VALARM")}) {
+    pComp->Add(line);
+  }
 }
 
 }  // namespace ical

@@ -1,5 +1,6 @@
-// wrtical: WriteICalendar, the whole VCALENDAR of the chosen items, built in
-// memory and written at once, so that a run that fails writes nothing.
+// wrtical: WriteICalendar, the VCALENDAR of the chosen items. A first walk
+// chooses the items, refuses texts that can't be written and gives each item
+// its UID; the second writes each item as it is made.
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -9,12 +10,6 @@
 
 namespace ical {
 namespace {
-
-// One item's components and what its UID is made of.
-struct Entry {
-  std::string szName;
-  std::vector<Component> comps;
-};
 
 // The UID's name: the item's kind, date, start time (appointments) and
 // description, as stored, so that it does not change with --encoding.
@@ -30,57 +25,68 @@ std::string UidName(const CSVData& csvd) {
   return std::string(key, sizeof key) + csvd.pszDescription;
 }
 
-void AddItem(TextContext& ctx, const CSVData& csvd, std::vector<Entry>* pEntries) {
-  Series series;
-  if (!PlanSeries(csvd, &series)) return;
-  Entry entry{UidName(csvd), {}};
-  if (csvd.cKind == KIND_TODO) {
-    TodoComponents(ctx, csvd, series, &entry.comps);
-  } else {
-    EventComponents(ctx, csvd, series, &entry.comps);
+// Everything of the item but what a copy renumbers or packs anew (its links
+// and offsets), to order the items of one name.
+std::string ContentKey(const CSVData& csvd) {
+  NonRepeaAppt nra = *csvd.pnra;
+  nra.iLength = nra.iOsCategory = nra.iOsLocation = nra.iOsRepeat = 0;
+  nra.iNoteRecNum = nra.iPrevRecNum = nra.iNextRecNum = 0;
+  unsigned char fixed[layout::nra::kSize + layout::ria::kSize] = {};
+  EncodeNRA(nra, fixed);
+  if (csvd.pria) EncodeRIA(*csvd.pria, fixed + layout::nra::kSize);
+  std::string key(reinterpret_cast<const char*>(fixed), sizeof fixed);
+  for (const std::string* text : {&csvd.pszDescription, &csvd.pszLocation, &csvd.pszCategory, &csvd.pszStoredNote}) {
+    key.append(*text).append(1, '\0');
   }
-  pEntries->push_back(std::move(entry));
+  return key.append(csvd.pszDelRepeat.begin(), csvd.pszDelRepeat.end());
 }
 
 // The items the legacy walk would write, in its order.
-std::vector<Entry> Collect(TextContext& ctx, PSCSV start_scsv) {
-  std::vector<Entry> entries;
+std::vector<PCSVD> Chosen(PSCSV start_scsv) {
+  std::vector<PCSVD> items;
   for (PCSVD p = start_scsv->other_csvd; p; p = p->pnext_csvd) {
-    if (WantsItem(*p)) AddItem(ctx, *p, &entries);
+    if (WantsItem(*p)) items.push_back(p);
   }
   // The items of a down chain share their date head's date.
   for (PCSVD head = start_scsv->start_csvd; head; head = head->pnext_csvd) {
-    if (WantsItem(*head)) AddItem(ctx, *head, &entries);
+    if (WantsItem(*head)) items.push_back(head);
     for (PCSVD p = head->pdown_csvd; p; p = p->pnext_csvd) {
-      if (WantsItem(*p)) AddItem(ctx, *p, &entries);
+      if (WantsItem(*p)) items.push_back(p);
     }
   }
-  return entries;
+  return items;
 }
 
-std::string Body(const Entry& entry) {
-  std::string s;
-  for (const Component& comp : entry.comps) {
-    for (const std::string& prop : comp.props) s += prop + '\n';
-  }
-  return s;
-}
-
-// Items with the same name are told apart by a counter, given in the order
-// of their whole content, so that the order of the file does not matter.
-std::vector<std::string> Uids(const std::vector<Entry>& entries) {
+// Items of one name are told apart by a counter, given in the order of their
+// content, so that the order of the file does not matter.
+std::vector<std::string> Uids(const std::vector<PCSVD>& items) {
   std::map<std::string, std::vector<std::size_t>> byName;
-  for (std::size_t i = 0; i < entries.size(); ++i) byName[entries[i].szName].push_back(i);
-  std::vector<std::string> uids(entries.size());
+  for (std::size_t i = 0; i < items.size(); ++i) byName[UidName(*items[i])].push_back(i);
+  std::vector<std::string> uids(items.size());
   for (auto& group : byName) {
     std::vector<std::size_t>& v = group.second;
-    std::stable_sort(v.begin(), v.end(),
-                     [&entries](std::size_t a, std::size_t b) { return Body(entries[a]) < Body(entries[b]); });
+    if (v.size() > 1) {
+      std::stable_sort(v.begin(), v.end(), [&items](std::size_t a, std::size_t b) {
+        return ContentKey(*items[a]) < ContentKey(*items[b]);
+      });
+    }
     for (std::size_t n = 0; n < v.size(); ++n) {
       uids[v[n]] = NameUuid(group.first + (n == 0 ? std::string() : "\n" + std::to_string(n)));
     }
   }
   return uids;
+}
+
+// Without --encoding every text must be ASCII; refused before anything is
+// written.
+void RequireAsciiTexts(const CSVData& csvd) {
+  const NonRepeaAppt& nra = *csvd.pnra;
+  for (const std::string& text : {csvd.pszDescription, csvd.pszLocation, csvd.pszCategory, NoteOf(csvd)}) {
+    RequireAscii(csvd, text);
+  }
+  if (csvd.cKind == KIND_TODO) {
+    RequireAscii(csvd, std::string{static_cast<char>(nra.cStartTimePri1), static_cast<char>(nra.cStartTimePri2)});
+  }
 }
 
 std::string UtcStamp() {
@@ -92,31 +98,44 @@ std::string UtcStamp() {
   return sz;
 }
 
+void Write(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
 }  // namespace
 }  // namespace ical
 
 void WriteICalendar(PSCSV start_scsv) {
   using namespace ical;
   TextContext ctx(opt.szEncoding);
-  const std::vector<Entry> entries = Collect(ctx, start_scsv);
-  const std::vector<std::string> uids = Uids(entries);
-  const std::string szStamp = "DTSTAMP:" + UtcStamp();
+  const std::vector<PCSVD> items = Chosen(start_scsv);
+  if (ctx.codec.PassThrough()) {
+    for (const PCSVD p : items) RequireAsciiTexts(*p);
+  }
+  const std::vector<std::string> uids = Uids(items);
+  const std::string szStamp = "DTSTAMP:" + UtcStamp() + "\r\n";
   std::string out;
   AppendFolded(&out, "BEGIN:VCALENDAR");
   AppendFolded(&out, "VERSION:2.0");
   AppendFolded(&out, std::string("PRODID:-//") + kProgramName + "//" + kProgramName + " " + kProgramVersion + "//EN");
   AppendFolded(&out, "CALSCALE:GREGORIAN");
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    for (const Component& comp : entries[i].comps) {
-      AppendFolded(&out, std::string("BEGIN:") + comp.szKind);
-      AppendFolded(&out, "UID:" + uids[i]);
-      AppendFolded(&out, szStamp);
-      for (const std::string& prop : comp.props) AppendFolded(&out, prop);
-      AppendFolded(&out, std::string("END:") + comp.szKind);
+  Write(out);
+  std::vector<Component> comps;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    Series series;
+    if (!PlanSeries(*items[i], &series)) continue;
+    comps.clear();
+    if (items[i]->cKind == KIND_TODO) {
+      TodoComponents(ctx, *items[i], series, &comps);
+    } else {
+      EventComponents(ctx, *items[i], series, &comps);
     }
+    out.clear();
+    for (const Component& comp : comps) {
+      out.append("BEGIN:").append(comp.szKind).append("\r\nUID:").append(uids[i]).append("\r\n").append(szStamp);
+      out.append(comp.text).append("END:").append(comp.szKind).append("\r\n");
+    }
+    Write(out);
   }
-  AppendFolded(&out, "END:VCALENDAR");
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  Write("END:VCALENDAR\r\n");
   ctx.codec.ReportReplacements();
   if (ctx.lControls != 0) {
     std::fprintf(stderr, "Warning: %ld control character(s) in texts were written as U+FFFD.\n", ctx.lControls);
