@@ -1,12 +1,12 @@
-# The two everyday commands: `make run` exports the bundled example
-# appointment book, `make test` builds and runs every test (also under
+# The two everyday commands: `make run` shows the bundled example
+# appointment book as UTF-8 CSV, `make test` builds and runs every test (also under
 # AddressSanitizer and UndefinedBehaviorSanitizer).
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= 2
 CMAKE_FLAGS ?= -DKALVERT_WERROR=ON
 
-.PHONY: all build run test test-deps test-plain test-asan clean
+.PHONY: all build deps run test test-plain test-asan clean
 
 all: build
 
@@ -15,20 +15,22 @@ build:
 	cmake --build $(BUILD) -j$(JOBS)
 
 run: build
-	./$(BUILD)/kalvert -xexamples/book.dat
+	./$(BUILD)/kalvert -xexamples/book.dat --format=csv --encoding=EUC-JP -s1
 
 test: test-plain test-asan
 
-# The packages the tests read the iCalendar export with, installed when
-# missing (as .ci/run installs the build's).
-test-deps:
+# What the tests need beyond the build, installed when missing (as .ci/run
+# does): the system Python (its csv module reads the CSV export), libical and
+# Python's icalendar with recurring_ical_events (they read the iCalendar
+# export).
+deps:
 	@need=$$(tools/test-packages.sh); if [ -n "$$need" ]; then \
 		apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$need; fi
 
-test-plain: test-deps build
+test-plain: deps build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
-test-asan: test-deps
+test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DKALVERT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

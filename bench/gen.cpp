@@ -4,6 +4,12 @@
 //   kalvert_gen book    N SEED FILE   appointment book of N items (half with
 //                                     notes, a third repeating with deleted
 //                                     occurrences)
+//   kalvert_gen varied  N SEED FILE   appointment book of N items with every
+//                                     kind, repeat rule and flag, categories,
+//                                     long alarm leads, two-character
+//                                     priorities, checked-off occurrences and
+//                                     notes full of quotes, commas, &, #,
+//                                     CR LF and lone LF
 //   kalvert_gen defs          FILE    appointment book holding only its
 //                                     definition records (import target)
 //   kalvert_gen csv     N SEED FILE [all|half|none] [appt|todo]
@@ -17,6 +23,7 @@
 // Mersenne twister's raw output is used, never a library distribution.
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -34,6 +41,7 @@ class Rng {
   explicit Rng(unsigned long seed) : mt_(static_cast<std::mt19937::result_type>(seed)) {}
   // 0 .. n-1 (n small: the modulo bias does not matter here).
   int Below(int n) { return static_cast<int>(mt_() % static_cast<unsigned long>(n)); }
+  int Pick(std::initializer_list<int> values) { return values.begin()[Below(static_cast<int>(values.size()))]; }
   template <std::size_t K>
   const char* Pick(const char* const (&words)[K]) {
     return words[Below(static_cast<int>(K))];
@@ -93,8 +101,11 @@ struct Item {
   Date date{};
   int start = -1, end = -1;  // minutes; -1 none
   int endDate = 0;
-  std::string description, location, note;
+  std::string description, location, note, category;
   char priority = '1';
+  char priority2 = 0;
+  int lead = 5;        // appointments and events: alarm lead in minutes
+  int doneStatus = 0;  // status byte of the deleted occurrences
   bool completed = false;
   Date done{};
   // Repeat rule (repeatType 1: none).
@@ -156,6 +167,42 @@ Item MakeItem(Rng& rng, long index, int notesEvery) {
   return it;
 }
 
+const char* const kOddNotes[] = {"Say \"hi\", Tom\r\nTanaka & Sons #2", "one\ntwo, lone LF", "a\r\nb\nc \"q\"",
+                                 "Agenda:\r\n1. Budget\r\n2. Rota"};
+const char* const kCategories[] = {"", "Work", "Home & garden", "\"VIP\", #1"};
+
+// Every repeat kind (custom too), every flag bit of each kind, weeks of the
+// month as bits (the last week included), leads of hours and days.
+Item MakeVariedItem(Rng& rng, long index) {
+  Item it = MakeItem(rng, index, 0);
+  it.note = index % 4 == 3 ? std::string() : rng.Pick(kOddNotes);
+  it.category = rng.Pick(kCategories);
+  if (index % 5 == 0) it.description += ", \"quoted\"";
+  const unsigned bits = static_cast<unsigned>(rng.Below(8));
+  switch (it.kind) {
+    case Item::kAppt:
+      it.lead = rng.Pick({5, 90, 2880});
+      if (rng.Below(4) == 0) it.end = -1;
+      break;
+    case Item::kEvent:
+      it.flags = 0x20u + bits;
+      it.lead = rng.Pick({0, 5, 600});
+      break;
+    case Item::kTodo:
+      it.flags = 0x10u + bits;
+      it.completed = (bits & 2) != 0;
+      if (rng.Below(2)) it.priority2 = 'A';
+      it.doneStatus = index % 2;
+      break;
+  }
+  if (it.repeatType == 8) it.days = 0x80 | ((1 << rng.Below(5)) << 8) | (1 << rng.Below(7));
+  if (it.repeatType == 16 && index % 2 == 0) {
+    it.repeatType = 32;  // custom: every year in the months of its rule
+    it.freq = 0;
+  }
+  return it;
+}
+
 std::vector<Item> MakeItems(long n, unsigned long seed, int notesEvery) {
   Rng rng(seed);
   std::vector<Item> items;
@@ -177,9 +224,10 @@ Appt Encode(const Item& it, int noteNum) {
   a.description = it.description;
   a.note = noteNum;
   a.iEndDate = it.endDate;
+  a.category = it.category;
   if (it.kind == Item::kTodo) {
     a.t1 = static_cast<unsigned char>(it.priority);
-    a.t2 = 0;
+    a.t2 = static_cast<unsigned char>(it.priority2);
     if (it.completed) {
       SetDate(a.e1, a.e2, a.lead, it.done);
     } else {
@@ -188,8 +236,10 @@ Appt Encode(const Item& it, int noteNum) {
     a.leadTime = 0xFF;
   } else {
     a.location = it.location;
+    a.lead = static_cast<unsigned>(it.lead & 0xFF);
+    a.leadTime = static_cast<unsigned>(it.lead >> 8);
     if (it.start >= 0) {
-      a.start(it.start).end(it.end);
+      a.start(it.start).end(it.end >= 0 ? it.end : 0x8000);
     } else {
       a.t1 = a.e1 = 0x00;  // 0x8000: the organiser's "no time"
       a.t2 = a.e2 = 0x80;
@@ -215,7 +265,7 @@ Appt Encode(const Item& it, int noteNum) {
       a.deleted.u8(static_cast<unsigned>(it.first.year - 1900))
           .u8(static_cast<unsigned>(it.first.month - 1))
           .u8(static_cast<unsigned>(i * 7))
-          .u8(0);
+          .u8(static_cast<unsigned>(it.doneStatus));
     }
   }
   return a;
@@ -245,12 +295,12 @@ void AddChainRecords(DbFile& db) {
   db.Add(14, 0, 1, Bytes().u8('Z').u8(0).u8(0).u8(0xFF).u8(0xFF));
 }
 
-std::vector<unsigned char> Book(long n, unsigned long seed) {
+std::vector<unsigned char> Book(const std::vector<Item>& items) {
   DbFile db('2');
   AddBookDefinitions(db);
   int noteNum = 0;
   int dataNum = 0;
-  for (const Item& it : MakeItems(n, seed, 2)) {
+  for (const Item& it : items) {
     const bool hasNote = !it.note.empty();
     db.Add(11, 0, dataNum++, Encode(it, hasNote ? noteNum : -1).Encode());
     if (hasNote) db.Add(9, 0, noteNum++, Bytes().str(it.note));
@@ -472,7 +522,8 @@ bool WriteFile(const char* path, const void* data, std::size_t size) {
 
 int Usage() {
   std::fputs(
-      "usage: kalvert_gen book N SEED FILE | defs FILE | csv N SEED FILE [all|half|none] [appt|todo]\n"
+      "usage: kalvert_gen book N SEED FILE | varied N SEED FILE | defs FILE | csv N SEED FILE [all|half|none] "
+      "[appt|todo]\n"
       "                   | general N SEED FILE | gcsv N SEED FILE\n",
       stderr);
   return 2;
@@ -492,8 +543,15 @@ int main(int argc, char** argv) {
   const unsigned long seed = std::strtoul(argv[3], nullptr, 10);
   const char* path = argv[4];
   if (n < 0) return Usage();
+  if (what == "varied") {
+    Rng rng(seed);
+    std::vector<Item> items;
+    for (long i = 0; i < n; ++i) items.push_back(MakeVariedItem(rng, i));
+    const auto bytes = Book(items);
+    return WriteFile(path, bytes.data(), bytes.size()) ? 0 : 1;
+  }
   if (what == "book" || what == "general") {
-    const auto bytes = what == "book" ? Book(n, seed) : General(n, seed);
+    const auto bytes = what == "book" ? Book(MakeItems(n, seed, 2)) : General(n, seed);
     return WriteFile(path, bytes.data(), bytes.size()) ? 0 : 1;
   }
   if (what == "csv" || what == "gcsv") {

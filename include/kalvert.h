@@ -7,14 +7,17 @@
 // All state shared between modules is global and lives in module kalvert.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "layout.h"
@@ -24,13 +27,36 @@
 // Database file layer (frw, chktype, chkstat); the layouts are in layout.h
 // ---------------------------------------------------------------------------
 
+// The input database, read whole into memory when the run starts (a file
+// the lookup table can describe is at most 16 MiB), and read from there with
+// the moves a stream allows: a read gives what is left up to the end, and
+// the position may be put anywhere, past the end included.
+struct InputImage {
+  std::vector<unsigned char> bytes;
+  long lPos = 0;
+
+  std::size_t Read(void* p, std::size_t n) {
+    if (lPos < 0 || static_cast<std::size_t>(lPos) >= bytes.size()) return 0;
+    const std::size_t have = std::min(n, bytes.size() - static_cast<std::size_t>(lPos));
+    std::memcpy(p, bytes.data() + lPos, have);
+    lPos += static_cast<long>(have);
+    return have;
+  }
+  long Tell() const { return lPos; }
+  void Seek(long lAt) { lPos = lAt; }
+};
+
+// rdimage: reads the whole input database into memory. A file larger than
+// the lookup table can describe, or one that cannot be read, ends the run.
+void LoadInputImage(std::FILE* f, InputImage* pImage);
+
 // frw: readers and writers of whole structures. n * m must equal the size on disk;
 // the result is m, or -1 when a field was not transferred in full.
-int fread_RHDR(RecordHeader* p, int n, int m, std::FILE* f);
+int fread_RHDR(RecordHeader* p, int n, int m, InputImage& f);
 int fwrite_RHDR(const RecordHeader* p, int n, int m, std::FILE* f);
-int fread_DBHDR(DBHeader* p, int n, int m, std::FILE* f);
+int fread_DBHDR(DBHeader* p, int n, int m, InputImage& f);
 int fwrite_DBHDR(const DBHeader* p, int n, int m, std::FILE* f);
-int fread_FDEF(FieldDefine* p, int n, int m, std::FILE* f);
+int fread_FDEF(FieldDefine* p, int n, int m, InputImage& f);
 int fwrite_NRA(const NonRepeaAppt* p, int n, int m, std::FILE* f);
 int fwrite_RIA(const RepeatInformationAppt* p, int n, int m, std::FILE* f);
 [[noreturn]] void fwerr(const char* s, int r, int e);
@@ -159,7 +185,7 @@ std::string BodyText(const RecordBody& body, long lOffset);
 // rdrec: reads the next record header; false at end of file or on a short
 // header. A header whose iLength is below 6 ends the run:
 // "Broken record at offset %ld.\n".
-bool ReadRecordHeader(RecordHeader* prh, std::FILE* f);
+bool ReadRecordHeader(RecordHeader* prh, InputImage& f);
 
 PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo);
 void ReadData(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
@@ -307,9 +333,11 @@ void ReadStdCsv(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 // The files of the run. The output database is written to szTempOUT and
 // renamed to szFilenameOUT when the run succeeds.
 struct RunFiles {
-  std::FILE* fp = nullptr;     // input database (-x), binary read
+  std::FILE* fp = nullptr;     // input database (-x), binary read; closed once loaded into `in`
+  InputImage in;               // the input database's bytes
   std::FILE* fpin = nullptr;   // CSV input (-i), text read
   std::FILE* fpout = nullptr;  // output database (-o): a temporary file until the run succeeds
+  std::string szFilenameIN;    // the CSV file (-i), named in the messages of the --format=csv import
   std::string szFilenameOUT;
   std::string szTempOUT;
 };
@@ -347,6 +375,9 @@ struct PassState {
   std::vector<unsigned char> szUserType14_0;  // body of type-14 record 0; empty when none was read
   std::deque<FieldDefineChain> fdcNodes;      // owns every field definition node
   NoteIndex notes;
+  // Records that the --format=csv import added to a general database, each
+  // with its note text, for the export that follows.
+  std::vector<std::pair<RecordBody, std::string>> importedCards;
 };
 
 extern const Options& opt;

@@ -66,11 +66,11 @@ TEST_F(FileLayer, ReadsStayInsideRecordsAndBodies) {
   for (const auto& b : {std::pair<long, long>{8, 0}, {-1, 0}, {6, 2}, {-2, 2}, {0, 8}}) {
     EXPECT_EQ(Capture([&] { CheckBody(body, b.first, b.second); }).err, "Broken TYPE_DATA record 42.\n");
   }
-  files.fp = inproc::TempFile(Bytes().zeros(10).u8(11).u8(2).le16(5).le16(0).v, 10);
+  files.in = inproc::Image(Bytes().zeros(10).u8(11).u8(2).le16(5).le16(0).v, 10);
   RecordHeader rh{};
-  EXPECT_EQ(Capture([&] { ReadRecordHeader(&rh, files.fp); }).err, "Broken record at offset 10.\n");
-  std::fseek(files.fp, 12, SEEK_SET);
-  EXPECT_FALSE(ReadRecordHeader(&rh, files.fp));  // a short header is the end, not a failure
+  EXPECT_EQ(Capture([&] { ReadRecordHeader(&rh, files.in); }).err, "Broken record at offset 10.\n");
+  files.in.Seek(12);
+  EXPECT_FALSE(ReadRecordHeader(&rh, files.in));  // a short header is the end, not a failure
 }
 
 }  // namespace

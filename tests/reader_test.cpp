@@ -21,7 +21,7 @@ class Reader : public inproc::Test {
     OpenDatabase(file);
     return Capture([&] {
       PFDC fdc = ReadField(nullptr, &seek);
-      std::fseek(files.fp, state.lFirst, SEEK_SET);
+      files.in.Seek(state.lFirst);
       if (data) ReadData(fdc, &scsv, &seek);
     });
   }
@@ -175,7 +175,7 @@ TEST_F(Reader, ProgressBarMarks) {
     Bytes raw = Bytes().zeros(c.steps[0]);
     for (std::size_t i = 1; i < c.steps.size(); ++i)
       raw.bytes(Record(TYPE_DATA, 0, 0, Bytes().zeros(c.steps[i] - c.steps[i - 1] - 6)));
-    files.fp = inproc::TempFile(raw.bytes(Record(TYPE_LOOKUPTABLE, 2, 0, Bytes())).v, c.steps[0]);
+    files.in = inproc::Image(raw.bytes(Record(TYPE_LOOKUPTABLE, 2, 0, Bytes())).v, c.steps[0]);
     state.lFileLast = static_cast<int32_t>(c.last);
     EXPECT_EQ(Capture([] { ReadField(nullptr, nullptr); }).err,
               "       0%|----+----+----+----+----|----+----+----+----+----|100%\n Pass-1  |" +
@@ -208,11 +208,11 @@ TEST_F(Reader, NoteLookups) {
         OpenDatabase(file);
       }
       MutableOptions().iNote = c.note;
-      std::fseek(files.fp, 40, SEEK_SET);
+      files.in.Seek(40);
       std::string text;
       text += Capture([&] { text = ReadNote(c.word, 2); }).err;  // the text, or the warning
       EXPECT_EQ(text, c.text) << fresh << " " << c.note << " " << c.word;
-      EXPECT_EQ(std::ftell(files.fp), 40);  // the input position is kept
+      EXPECT_EQ(files.in.Tell(), 40);  // the input position is kept
     }
   }
 }

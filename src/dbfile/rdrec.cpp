@@ -5,9 +5,9 @@
 
 #include "kalvert.h"
 
-bool ReadRecordHeader(RecordHeader* prh, std::FILE* f) {
+bool ReadRecordHeader(RecordHeader* prh, InputImage& f) {
   if (fread_RHDR(prh, 1, kSizeRHDR, f) != kSizeRHDR) return false;
   // The header's offset is asked only when it is needed for the message.
-  if (prh->iLength < kSizeRHDR) Fatal("Broken record at offset %ld.\n", std::ftell(f) - kSizeRHDR);
+  if (prh->iLength < kSizeRHDR) Fatal("Broken record at offset %ld.\n", f.Tell() - kSizeRHDR);
   return true;
 }

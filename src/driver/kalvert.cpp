@@ -93,9 +93,9 @@ void PrintClosingDump(PFDC start_fdc, const SeekInfoLists& seekInfo) {
 }
 
 void CheckSignatureAndHeader(unsigned char (&szSignature)[4], DBHeader* dh) {
-  if (std::fread(szSignature, 1, 4, files.fp) != 4) Fatal("Failed read file.\n");
+  if (files.in.Read(szSignature, 4) != 4) Fatal("Failed read file.\n");
   if (std::memcmp(szSignature, kSignature, 4) != 0) Fatal("Not a valid database.\n");
-  if (fread_DBHDR(dh, 1, kSizeDBHDR, files.fp) != kSizeDBHDR) Fatal("Failed read file.\n");
+  if (fread_DBHDR(dh, 1, kSizeDBHDR, files.in) != kSizeDBHDR) Fatal("Failed read file.\n");
 }
 
 void MapFileType(uint8_t cFileType) {
@@ -137,6 +137,8 @@ void Run() {
   StartCSV start_scsv;
   PFDC start_fdc = nullptr;
 
+  LoadInputImage(files.fp, &files.in);
+  CloseStream(files.fp);
   CheckSignatureAndHeader(szSignature, &dh);
   state.iAllRecNum = dh.iNumRecords;
   MapFileType(dh.cFileType);
@@ -150,11 +152,11 @@ void Run() {
   }
   if (opt.iDebugG) PrintHeaderDump(dh);
 
-  state.lFirst = static_cast<int32_t>(std::ftell(files.fp));
+  state.lFirst = static_cast<int32_t>(files.in.Tell());
   state.lFileLast = dh.iLookUpSeek;
 
   start_fdc = ReadField(start_fdc, &seekInfo);
-  if (std::fseek(files.fp, state.lFirst, SEEK_SET) != 0) Fatal("Failed read file.\n");
+  files.in.Seek(state.lFirst);
   ReadData(start_fdc, &start_scsv, &seekInfo);
   ImportAndExport(start_fdc, &start_scsv, &seekInfo);
 

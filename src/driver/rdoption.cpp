@@ -344,5 +344,6 @@ int ReadOption(int iArg, char** ppArg) {
     }
   }
   if (!CheckFormatOptions(o, szLegacyOnly, bKindGiven)) return 0;
+  files.szFilenameIN = szFilenameIN;
   return OpenFiles(o, szFilename, szFilenameIN) ? 1 : 0;
 }

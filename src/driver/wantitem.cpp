@@ -1,17 +1,16 @@
 // wantitem: the choice of items shared by the text output and the modern
 // formats: the date key of the -g/-f range, and the kinds a modern format
 // exports.
-#include <cstdio>
-
 #include "kalvert.h"
 
-// Month or day bytes of 99 or more give three-digit parts; a text above the
+// The text "%4d%02d%02d" of year, month and day read as a number: month or
+// day bytes of 99 or more give three-digit parts, and a text above the
 // 32-bit range is the lowest 32-bit value.
 int32_t DateKey(const NonRepeaAppt& nra) {
-  char sz[32];
-  std::snprintf(sz, sizeof sz, "%4d%02d%02d", nra.cYear + 1900, nra.cMonth + 1, nra.cDay + 1);
-  long long llKey = 0;
-  for (const char* p = sz; *p >= '0' && *p <= '9'; ++p) llKey = llKey * 10 + (*p - '0');
+  auto shift = [](int v) { return v >= 100 ? 1000LL : 100LL; };
+  const int month = nra.cMonth + 1;
+  const int day = nra.cDay + 1;
+  const long long llKey = ((nra.cYear + 1900LL) * shift(month) + month) * shift(day) + day;
   if (llKey > 2147483647LL) return INT32_MIN;
   return static_cast<int32_t>(llKey);
 }

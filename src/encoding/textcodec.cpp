@@ -39,7 +39,22 @@ TextCodec::TextCodec(const std::string& szEncoding) : szEncoding_(szEncoding) {
   if (PassThrough()) return;
   toUtf8_ = Open(kUtf8, szEncoding.c_str(), szEncoding);
   fromUtf8_ = Open(szEncoding.c_str(), kUtf8, szEncoding);
+  std::string ascii;
+  for (char c = 1; c < 0x7F; ++c) ascii += c;
+  bAsciiSame_ = ToUtf8(ascii) == ascii && lReplaced_ == 0;
+  lReplaced_ = 0;
 }
+
+namespace {
+
+bool IsAscii(const std::string& s) {
+  for (const char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 TextCodec::~TextCodec() {
   if (toUtf8_) iconv_close(static_cast<iconv_t>(toUtf8_));
@@ -47,7 +62,8 @@ TextCodec::~TextCodec() {
 }
 
 std::string TextCodec::ToUtf8(const std::string& bytes) {
-  if (PassThrough()) return bytes;
+  // Most texts are plain ASCII: they need no conversion.
+  if (PassThrough() || (bAsciiSame_ && IsAscii(bytes))) return bytes;
   const iconv_t cd = static_cast<iconv_t>(toUtf8_);
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string out;

@@ -35,6 +35,7 @@ class TextCodec {
   void* toUtf8_ = nullptr;    // iconv_t, code page -> UTF-8
   void* fromUtf8_ = nullptr;  // iconv_t, UTF-8 -> code page
   long lReplaced_ = 0;
+  bool bAsciiSame_ = false;  // the code page writes ASCII as ASCII
 };
 
 // The length of the UTF-8 sequence that starts with byte c (1 for a byte that

@@ -70,6 +70,12 @@ inline std::string ReadCategory(const RecordBody& body, const NonRepeaAppt& nra)
   return BodyText(body, nra.iOsCategory);
 }
 
+// The location text at iOsLocation, on the same terms as the category.
+inline std::string ReadLocation(const RecordBody& body, const NonRepeaAppt& nra) {
+  if (nra.iOsLocation < 0 || nra.iOsLocation >= body.Length()) return std::string();
+  return BodyText(body, nra.iOsLocation);
+}
+
 // The repeat block at iOsRepeat and the cDelete * 4 bytes after it. Returns
 // false when the item does not repeat. A block or deleted list that does not
 // lie wholly inside the body ends the run.

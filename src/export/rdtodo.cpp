@@ -20,6 +20,13 @@ void ReadTodo(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, u
   curr_csvd->pszDescription = GetString(BodyText(szBuffer, layout::nra::kDescription));
   curr_csvd->pszLocation.clear();
   curr_csvd->pszCategory.clear();
+  // The modern formats keep every byte of the record; the legacy text and
+  // its copies never did.
+  if (opt.format != OutputFormat::kLegacy) {
+    nra.cLeadTime = BodyU8(szBuffer, 25);
+    curr_csvd->pszLocation = apptrec::ReadLocation(szBuffer, nra);
+    curr_csvd->pszCategory = apptrec::ReadCategory(szBuffer, nra);
+  }
 
   if (apptrec::ReadRepeat(szBuffer, curr_csvd) && opt.iDebugG) apptrec::PrintRepeat(*curr_csvd, true);
 }

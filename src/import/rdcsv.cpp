@@ -22,9 +22,12 @@ bool ReadLine(std::FILE* f, std::string* line) {
   return true;
 }
 
+// A date byte of 0xFF: no export shows the item.
+bool HasNoDate(const NonRepeaAppt& nra) { return nra.cYear == 0xFF || nra.cMonth == 0xFF || nra.cDay == 0xFF; }
+
 // One line of an appointment book: its kind comes from the options, ToDo over
-// event over appointment.
-void ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& line) {
+// event over appointment. Returns false when no date could be read.
+bool ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& line) {
   std::unique_ptr<CSVData> item = MakeCSVD(1);
   int16_t nKind = 0;
   if (opt.iAppt != 0) {
@@ -44,18 +47,27 @@ void ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& l
   } else {
     CSVToNRAAppt(item.get(), line, nKind);
   }
+  const bool bDated = !HasNoDate(*item->pnra);
   AddUserType14(start_scsv, std::move(item), pSeekInfo);
+  return bDated;
 }
 
 }  // namespace
 
 void ReadCSV(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
   std::string line;
+  long lLine = 0;
+  long lUndated = 0;
   while (ReadLine(files.fpin, &line)) {
+    ++lLine;
     if (state.iFileType == 2) {
-      ImportItem(start_scsv, pSeekInfo, line);
+      if (ImportItem(start_scsv, pSeekInfo, line)) continue;
+      std::fprintf(
+          stderr, "Warning: no date can be read from line %ld of the CSV file; no export will show its item.\n", lLine);
+      ++lUndated;
     } else if (state.iFileType == 1) {
       WriteDB(start_fdc, pSeekInfo, line);
     }
   }
+  if (lUndated > 0) std::fprintf(stderr, "Warning: %ld item(s) stored without a date.\n", lUndated);
 }

@@ -17,7 +17,7 @@ namespace reader {
 // read since the marks already drawn. iPerMark is the percentage drawn so far.
 inline void ProgressStep(int16_t* iPerMark) {
   if (state.lFileLast == 0) return;
-  const long lPos = std::ftell(files.fp);
+  const long lPos = files.in.Tell();
   const double dPer = static_cast<double>(lPos) / static_cast<double>(state.lFileLast) * 100.0;
   if (!std::isfinite(dPer) || dPer <= -32769.0 || dPer >= 32768.0) return;
   const int16_t iPer = static_cast<int16_t>(std::trunc(dPer));
@@ -37,25 +37,13 @@ inline long BodySize(const RecordHeader& rh) { return static_cast<long>(rh.iLeng
 inline bool ReadBytes(std::vector<unsigned char>* pBuf, long lSize) {
   pBuf->assign(static_cast<std::size_t>(lSize), 0);
   if (lSize == 0) return true;
-  return std::fread(pBuf->data(), 1, pBuf->size(), files.fp) == pBuf->size();
+  return files.in.Read(pBuf->data(), pBuf->size()) == pBuf->size();
 }
 
-// Passes over a body by reading it (a seek costs a system call, a read from
-// the stream's buffer does not). A body that runs past the end of the file
-// is no failure here: the position goes where the body would end, as a seek
-// would put it, and the next header read finds the end.
-inline void SkipBody(const RecordHeader& rh) {
-  char scratch[4096];
-  for (long lLeft = BodySize(rh); lLeft > 0;) {
-    const std::size_t n =
-        std::fread(scratch, 1, static_cast<std::size_t>(std::min<long>(lLeft, sizeof scratch)), files.fp);
-    if (n == 0) {
-      if (std::fseek(files.fp, lLeft, SEEK_CUR) != 0) Fatal("Failed read file.\n");
-      return;
-    }
-    lLeft -= static_cast<long>(n);
-  }
-}
+// Passes over a body. A body that runs past the end of the file is no
+// failure here: the position goes where the body would end, and the next
+// header read finds the end.
+inline void SkipBody(const RecordHeader& rh) { files.in.Seek(files.in.Tell() + BodySize(rh)); }
 
 // Registers a record at the output's current position, then writes it.
 inline void CopyRecordOut(SeekInfoLists* pSeekInfo, const RecordHeader& rh, const unsigned char* pBody,

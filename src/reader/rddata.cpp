@@ -63,7 +63,7 @@ void ReadData(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
   for (;;) {
     if (bBar) reader::ProgressStep(&iPerMark);
     RecordHeader rh{};
-    if (!ReadRecordHeader(&rh, files.fp)) break;
+    if (!ReadRecordHeader(&rh, files.in)) break;
     if (rh.cType == TYPE_LOOKUPTABLE) break;
     if (rh.cType != TYPE_DATA) {
       reader::SkipBody(rh);

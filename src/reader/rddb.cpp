@@ -41,7 +41,9 @@ void NoteField(SeekInfoLists* pSeekInfo, RecordBody& body, long lPos, std::strin
   }
   std::string szNote = ReadNote(static_cast<int16_t>(iLink), 1);
   PrintString(szNote, szOut, nFlag);
-  szNote = ChangeString(std::move(szNote));
+  // The modern formats copy the note as stored.
+  szNote = opt.format == OutputFormat::kLegacy ? ChangeString(std::move(szNote))
+                                               : ReadStoredNote(static_cast<int16_t>(iLink));
   if (!opt.iOutAppt || opt.iMerge) return;
   // A note body is at most 32761 bytes, so its record length fits.
   RecordHeader rh{TYPE_NOTE, /*cStatus*/ 1, CutTo16(static_cast<long>(szNote.size()) + kSizeRHDR), state.iNoteNum};

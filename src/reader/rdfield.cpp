@@ -38,7 +38,7 @@ void ReadBodyOrFail(std::vector<unsigned char>* pBody, const RecordHeader& rh, c
 // A TYPE_FIELDDEF record: the field definition and its name.
 PFDC ReadFieldDef(const RecordHeader& rh, SeekInfoLists* pSeekInfo, FieldCount* pCount) {
   auto pfd = std::make_unique<FieldDefine>();
-  if (reader::BodySize(rh) < kSizeFDEF || fread_FDEF(pfd.get(), 1, kSizeFDEF, files.fp) != kSizeFDEF) {
+  if (reader::BodySize(rh) < kSizeFDEF || fread_FDEF(pfd.get(), 1, kSizeFDEF, files.in) != kSizeFDEF) {
     Fatal("2. Failed read TYPE_DEFFIELD in file.\n");
   }
   std::vector<unsigned char> name;
@@ -87,7 +87,7 @@ void DumpViewPointTable(const RecordHeader& rh, const std::vector<unsigned char>
 // Reads n bytes of the table for the dump; a short read is reported and ends
 // that part of the dump (the pass itself goes on).
 bool ReadForDump(unsigned char* p, std::size_t n) {
-  if (std::fread(p, 1, n, files.fp) == n) return true;
+  if (files.in.Read(p, n) == n) return true;
   std::fflush(stdout);
   std::fputs("TEST!! Failed read TYPE_DEFFIELD in file.\n", stderr);
   return false;
@@ -102,13 +102,13 @@ void DumpLookUpTable() {
     std::printf("Index 3 = %x\n", e[4]);
     std::printf("Index 4 = %ld\n\n", e[5] + 256L * e[6] + 65536L * e[7]);
   }
-  std::printf("Index Current = %ld\n\n", std::ftell(files.fp));
+  std::printf("Index Current = %ld\n\n", files.in.Tell());
   for (int i = 0; i < kSeekInfoTypes; ++i) {
     unsigned char w[2];
     if (!ReadForDump(w, sizeof w)) break;
     std::printf("%d:iWork = %d\n\n", i, DecodeI16(w));
   }
-  std::printf(" Index Current = %ld\n\n", std::ftell(files.fp));
+  std::printf(" Index Current = %ld\n\n", files.in.Tell());
 }
 
 void PrintRecordDebug(const RecordHeader& rh) {
@@ -116,7 +116,7 @@ void PrintRecordDebug(const RecordHeader& rh) {
   CheckRecordStatus(static_cast<char>(rh.cStatus));
   std::printf("  Record Length : %d\n", rh.iLength);
   std::printf("  Record Number : %d\n\n", rh.iRecord);
-  std::printf("  Index Current : %ld\n\n", std::ftell(files.fp));
+  std::printf("  Index Current : %ld\n\n", files.in.Tell());
 }
 
 // The progress bar of the definitions pass: its scale and head, then one
@@ -189,7 +189,7 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
   for (;;) {
     if (bBar) reader::ProgressStep(&iPerMark);
     RecordHeader rh{};
-    if (!ReadRecordHeader(&rh, files.fp)) break;
+    if (!ReadRecordHeader(&rh, files.in)) break;
     if (opt.iDebugG) PrintRecordDebug(rh);
     if (rh.cType == TYPE_LOOKUPTABLE) {
       if (opt.iDebugG) DumpLookUpTable();

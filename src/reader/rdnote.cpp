@@ -20,12 +20,12 @@ namespace {
 // Reads the records from lFirst on, as far as a plain search for a note could
 // ever get, keeping the notes; the input position is put back afterwards.
 void BuildIndex(NoteIndex* idx) {
-  const long lSaved = std::ftell(files.fp);
-  if (std::fseek(files.fp, state.lFirst, SEEK_SET) != 0) Fatal("1. Failed read TYPE_NOTE in file.\n");
+  const long lSaved = files.in.Tell();
+  files.in.Seek(state.lFirst);
   long lAt = state.lFirst;
   for (;;) {
     RecordHeader rh{};
-    if (fread_RHDR(&rh, 1, kSizeRHDR, files.fp) != kSizeRHDR) {
+    if (fread_RHDR(&rh, 1, kSizeRHDR, files.in) != kSizeRHDR) {
       idx->end = NoteScanEnd::kEndOfFile;
       break;
     }
@@ -47,7 +47,7 @@ void BuildIndex(NoteIndex* idx) {
     note.bWhole = reader::ReadBytes(&note.bytes, reader::BodySize(rh));
   }
   idx->bBuilt = true;
-  if (std::fseek(files.fp, lSaved, SEEK_SET) != 0) Fatal("Failed read file.\n");
+  files.in.Seek(lSaved);
 }
 
 }  // namespace

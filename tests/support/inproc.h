@@ -35,6 +35,8 @@ Outcome Capture(F&& f) {
   return o;
 }
 
+inline InputImage Image(const std::vector<unsigned char>& bytes, long lAt = 0) { return InputImage{bytes, lAt}; }
+
 inline std::FILE* TempFile(const std::vector<unsigned char>& bytes, long lAt = 0) {
   std::FILE* f = std::tmpfile();
   if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
@@ -56,7 +58,7 @@ class Test : public ::testing::Test {
   static void Reset() { ResetGlobals(); }
   // A whole database as input, on its first record, lFirst and lFileLast set.
   static void OpenDatabase(const std::vector<unsigned char>& file) {
-    files.fp = TempFile(file, fixture::DbFile::kFirst);
+    files.in = Image(file, fixture::DbFile::kFirst);
     state.lFirst = fixture::DbFile::kFirst;
     state.lFileLast = DecodeI32(file.data() + 18);
   }

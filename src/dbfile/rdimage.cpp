@@ -1,0 +1,33 @@
+// rdimage: LoadInputImage, the input database read whole, once. Every later
+// read of the run is a copy from memory, so a read error can only happen here.
+#include <sys/stat.h>
+
+#include "kalvert.h"
+
+namespace {
+
+// The lookup table keeps three offset bytes: no record of a valid database
+// starts beyond them, and a larger file is no database this program can use.
+constexpr long kMaxInputSize = kMaxLookUpOffset + 65536L;
+
+}  // namespace
+
+void LoadInputImage(std::FILE* f, InputImage* pImage) {
+  struct stat st {};
+  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > kMaxInputSize) {
+    Fatal("Database file too large (more than 16 MiB).\n");
+  }
+  std::vector<unsigned char>& v = pImage->bytes;
+  v.clear();
+  v.reserve(S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0);
+  unsigned char chunk[65536];
+  for (;;) {
+    const std::size_t n = std::fread(chunk, 1, sizeof chunk, f);
+    v.insert(v.end(), chunk, chunk + n);
+    if (v.size() > static_cast<std::size_t>(kMaxInputSize)) Fatal("Database file too large (more than 16 MiB).\n");
+    if (n < sizeof chunk) break;
+  }
+  // A read error is never taken for the end of the file.
+  if (std::ferror(f)) Fatal("Failed read file.\n");
+  pImage->lPos = 0;
+}
