@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <regex>
 #include <set>
+#include <tuple>
 
 #include "../src/icalendar/icalendar.h"
 #include "dbbuilder.h"
@@ -23,12 +24,8 @@ Appt Item(const std::string& name, unsigned flags, int start = -1, int end = -1,
   Appt a;
   a.description = name;
   a.cFlags = flags;
-  a.cYear = 124;
-  a.cMonth = 2;
-  a.cDay = 4;
+  std::tie(a.cYear, a.cMonth, a.cDay, a.lead, a.leadTime) = std::make_tuple(124, 2, 4, lead & 0xFF, lead >> 8);
   a.start(start).end(end);
-  a.lead = lead & 0xFF;
-  a.leadTime = lead >> 8;
   a.iEndDate = days;
   return a;
 }
@@ -50,20 +47,17 @@ std::vector<Row> Rows() {
   meeting.location = "Room 2, east";
   meeting.category = "Work";
   meeting.note = 0;
-  Appt holiday = Item("Holiday", 0x26);
-  holiday.cMonth = 3;
   return {
       {meeting,
        {"DTSTART:20240305T093000", "DTEND:20240305T103000", "LOCATION:Room 2\\, east", "CATEGORIES:Work",
         "DESCRIPTION:Bring: tea\\; cups\\\\mugs\\n1. Budget\\n2. Rota", "TRIGGER:-PT15M"}},
-      {Item("Call", 0x81, 600, -1, 0x0201), {"DTSTART:20240305T100000", "!DTEND", "TRIGGER:-PT8H33M"}},
-      {Item("All day", 0x81, -1, -1, 120), {"DTSTART;VALUE=DATE:20240305", "!DTEND", "TRIGGER:-PT2H"}},
-      {Item("Two days ahead", 0x81, 480, 540, 2880), {"TRIGGER:-P2D"}},
+      {Item("Call", 0x81, 600, -1, 0x0258), {"DTSTART:20240305T100000", "!DTEND", "TRIGGER:-PT10H"}},
+      {Item("All day", 0x81, -1, -1, 2880), {"DTSTART;VALUE=DATE:20240305", "!DTEND", "TRIGGER:-P2D"}},
       {Item("A day and more ahead", 0x81, 480, 540, 1530), {"TRIGGER:-P1DT1H30M"}},
       {Repeating(Item("No weekday", 0x80, 600), 4, {1, 0x80, 0, 0, 0, 124, 2, 4, 124, 11, 30, 0}),
        {"DTSTART:20240305T100000", "!RRULE", "!BEGIN:VALARM"}},
       {Item("Trip", 0x26, -1, -1, 0, 3), {"DTSTART;VALUE=DATE:20240305", "DTEND;VALUE=DATE:20240308"}},
-      {holiday, {"DTSTART;VALUE=DATE:20240405", "DTEND;VALUE=DATE:20240406"}},
+      {Item("Holiday", 0x26), {"DTEND;VALUE=DATE:20240306"}},
       {Item("File taxes", 0x10, 'B'),
        {"DTSTART;VALUE=DATE:20240305", "!DUE", "PRIORITY:1", "X-KALVERT-PRIORITY:B", "!STATUS", "!X-KALVERT-CARRY"}},
       {Item("Due that day", 0x14, '7', -1, 0, 1),
@@ -84,12 +78,6 @@ std::vector<unsigned char> Book(const std::vector<Row>& rows) {
   return db.Finish();
 }
 
-int Count(const std::string& s, const std::string& what) {
-  int n = 0;
-  for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
-  return n;
-}
-
 TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
   fixture::ScratchDir dir;
   const std::vector<Row> rows = Rows();
@@ -100,7 +88,7 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
       r.out.rfind("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//kalvert//kalvert " + std::string(kProgramVersion), 0),
       0u);
   EXPECT_EQ(r.out.substr(r.out.size() - 15), "END:VCALENDAR\r\n");
-  EXPECT_EQ(Count(r.out, "\n"), Count(r.out, "\r\n"));
+  EXPECT_FALSE(std::regex_search(r.out, std::regex("[^\r]\n")));
   for (const Row& row : rows) {
     const std::size_t at = r.out.find("\r\nSUMMARY:" + row.item.description + "\r\n");
     ASSERT_NE(at, std::string::npos) << row.item.description;
@@ -112,36 +100,23 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
           << line << " in " << comp;
     }
   }
-  EXPECT_NE(r.err.find("The appointment of 2024/03/05 (data record 5): its repeat rule can't be written in iCalendar "
-                       "(a weekly rule with no weekday); written as one occurrence on its date.\n"),
-            std::string::npos)
-      << r.err;
+  EXPECT_NE(
+      r.err.find("(data record 4): its repeat rule can't be written in iCalendar (a weekly rule with no weekday)"),
+      std::string::npos);
 }
 
-TEST(IcalExport, KindOptionsAddUpAndTheDateRangeApplies) {
-  const struct {
-    std::vector<std::string> args;
-    int events, todos;
-  } cases[] = {{{}, 8, 4}, {{"-e"}, 2, 0}, {{"-t", "-e"}, 2, 4}, {{"-g20240401"}, 1, 0}, {{"-a", "-f20240304"}, 0, 0}};
-  fixture::ScratchDir dir;
-  dir.Write("book.dat", Book(Rows()));
-  for (auto c : cases) {
-    c.args.insert(c.args.end(), {"-xbook.dat", "--format=ics", "-s1"});
-    const fixture::RunResult r = fixture::RunKalvert(dir, c.args);
-    EXPECT_EQ(std::make_tuple(r.status, Count(r.out, "BEGIN:VEVENT"), Count(r.out, "BEGIN:VTODO")),
-              std::make_tuple(0, c.events, c.todos))
-        << c.args[0];
-  }
-}
-
-TEST(IcalExport, RefusalsAndTextsUnderAnEncoding) {
+// One appointment of 2024-03-05 per row; out and err are parts of standard
+// output and standard error ("!": out does not hold it).
+TEST(IcalExport, ChoiceRefusalsAndTextsUnderAnEncoding) {
   const std::string longName(66, 'a');
   const struct {
     unsigned char fileType;
     std::string description, option;
     int status;
-    std::string out, err;  // parts of standard output and standard error
+    std::string out, err;
   } cases[] = {
+      {'2', "a", "-t", 0, "!SUMMARY", ""},
+      {'2', "a", "-g20240306", 0, "!SUMMARY", ""},
       {'2', "Caf\x82", "-s1", 1, "", "Name the organiser's encoding with --encoding=NAME"},
       {'2', "Caf\x82", "--encoding=CP437", 0, "\r\nSUMMARY:Caf\xC3\xA9\r\n", ""},
       {'2', longName + "\x82", "--encoding=CP437", 0, "\r\nSUMMARY:" + longName + "\r\n \xC3\xA9\r\n", ""},
@@ -157,21 +132,19 @@ TEST(IcalExport, RefusalsAndTextsUnderAnEncoding) {
     db.Add(11, 0, 0, Item(c.description, 0x80).Encode());
     dir.Write("book.dat", db.Finish());
     const fixture::RunResult r = fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", c.option});
-    EXPECT_EQ(r.status, c.status) << c.option << r.err;
-    EXPECT_NE(r.out.find(c.out), std::string::npos) << c.option << r.out;
-    EXPECT_NE(r.err.find(c.err), std::string::npos) << c.option << r.err;
-    EXPECT_TRUE(c.status == 0 || r.out.empty()) << c.option;
+    const bool bOut = r.out.find(c.out.substr(c.out[0] == '!')) != std::string::npos;
+    EXPECT_EQ(std::make_tuple(r.status, bOut, r.err.find(c.err) != std::string::npos, c.status == 0 || r.out.empty()),
+              std::make_tuple(c.status, c.out[0] != '!', true, true))
+        << c.option << r.out << r.err;
   }
 }
 
-// Each component as its UID and its lines after DTSTAMP, sorted.
+// Each component from its UID on, DTSTAMP left out, sorted.
 std::vector<std::string> Components(const fixture::RunResult& r) {
+  const std::string out = std::regex_replace(r.out, std::regex("DTSTAMP:.*\r\n"), "");
   std::vector<std::string> comps;
-  const std::regex comp(
-      "UID:([0-9a-f]{8}-[0-9a-f]{4}-5[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12})\r\nDTSTAMP:\\S+"
-      "(\r\n[^]*?)\r\nEND:");
-  for (std::sregex_iterator it(r.out.begin(), r.out.end(), comp), end; it != end; ++it) {
-    comps.push_back((*it)[1].str() + (*it)[2].str());
+  for (std::size_t at = out.find("UID:"); at != std::string::npos; at = out.find("UID:", at + 1)) {
+    comps.push_back(out.substr(at, out.find("END:V", at) - at));
   }
   std::sort(comps.begin(), comps.end());
   return comps;
@@ -189,29 +162,24 @@ TEST(IcalExport, UidsAreUniqueAndSurviveACopy) {
   dir.Write("book.dat", Book(rows));
   const std::vector<std::string> comps = Components(fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"}));
   std::set<std::string> uids;
-  for (const std::string& c : comps) uids.insert(c.substr(0, 36));
+  for (const std::string& c : comps) uids.insert(c.substr(0, c.find('\r')));
   EXPECT_EQ(uids.size(), rows.size());
+  EXPECT_TRUE(std::regex_match(*uids.begin(),
+                               std::regex("UID:[0-9a-f]{8}-[0-9a-f]{4}-5[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}")));
   EXPECT_EQ(Components(fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"})), comps);
   ASSERT_EQ(fixture::RunKalvert(dir, {"-xbook.dat", "-s3", "-ocopy.dat"}).status, 0);
   EXPECT_EQ(Components(fixture::RunKalvert(dir, {"-xcopy.dat", "--format=ics", "-s1"})), comps);
 }
 
-// UIDs are name-based UUIDs of SHA-1: its standard test vectors, one block
-// and two.
+// UIDs are name-based UUIDs of SHA-1: its standard test vectors, of one
+// block and of two.
 TEST(IcalExport, Sha1OfTheStandardVectors) {
-  const struct {
-    std::string text, digest;
-  } cases[] = {
-      {"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
-      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "84983e441c3bd26ebaae4aa1f95129e5e54670f1"}};
-  for (const auto& c : cases) {
+  for (const auto& c : {std::make_pair("abc", "a9993e364706816aba3e25717850c26c9cd0d89d"),
+                        std::make_pair("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+                                       "84983e441c3bd26ebaae4aa1f95129e5e54670f1")}) {
     std::string hex;
-    for (const uint8_t b : ical::Sha1(c.text)) {
-      char sz[3];
-      std::snprintf(sz, sizeof sz, "%02x", b);
-      hex += sz;
-    }
-    EXPECT_EQ(hex, c.digest);
+    for (const uint8_t b : ical::Sha1(c.first)) hex += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
+    EXPECT_EQ(hex, c.second);
   }
 }
 
