@@ -1,4 +1,4 @@
-// fold: AppendFolded. A content line longer than 75 octets goes on over
+// fold: AppendFolded and Component::Add. A content line longer than 75 octets goes on over
 // lines that begin with a space; a break never falls inside a UTF-8
 // character.
 #include "icalendar.h"
@@ -16,6 +16,20 @@ void AppendFolded(std::string* pOut, const std::string& line) {
     iRoom = 74;
   }
   pOut->append(line, i, std::string::npos).append("\r\n");
+}
+
+void Component::Add(std::initializer_list<std::string_view> parts) {
+  std::size_t n = 0;
+  for (const std::string_view part : parts) n += part.size();
+  // Most lines need no folding and are put together in place.
+  if (n <= 75) {
+    for (const std::string_view part : parts) text.append(part);
+    text.append("\r\n");
+    return;
+  }
+  std::string line;
+  for (const std::string_view part : parts) line.append(part);
+  AppendFolded(&text, line);
 }
 
 }  // namespace ical

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../encoding/textcodec.h"
@@ -86,7 +88,8 @@ std::string ItemLabel(const CSVData& csvd);
 struct Component {
   const char* szKind;
   std::string text;
-  void Add(const std::string& line) { AppendFolded(&text, line); }
+  // Appends the content line made of the parts.
+  void Add(std::initializer_list<std::string_view> parts);
 };
 
 void EventComponents(TextContext& ctx, const CSVData& csvd, const Series& series, std::vector<Component>* pComps);

@@ -6,11 +6,10 @@ namespace ical {
 
 void AppendRepeat(const Series& series, const std::string& szTime, Component* pComp) {
   if (!series.bRepeats) return;
-  std::string szRule = "RRULE:" + RuleText(series.rule);
-  if (series.bUntil) szRule += ";UNTIL=" + DateValue(series.until) + szTime;
-  pComp->Add(szRule);
-  const std::string szExdate = szTime.empty() ? "EXDATE;VALUE=DATE:" : "EXDATE:";
-  for (const CalDate& date : series.exdates) pComp->Add(szExdate + DateValue(date) + szTime);
+  const std::string szUntil = series.bUntil ? ";UNTIL=" + DateValue(series.until) + szTime : std::string();
+  pComp->Add({"RRULE:", RuleText(series.rule), szUntil});
+  const char* szExdate = szTime.empty() ? "EXDATE;VALUE=DATE:" : "EXDATE:";
+  for (const CalDate& date : series.exdates) pComp->Add({szExdate, DateValue(date), szTime});
 }
 
 }  // namespace ical

@@ -15,10 +15,11 @@ void AppendAlarm(const std::string& szSummary, unsigned uLead, Component* pComp)
     if (uHours != 0) szTrigger += std::to_string(uHours) + "H";
     if (uMinutes != 0) szTrigger += std::to_string(uMinutes) + "M";
   }
-  for (const std::string& line : {std::string("BEGIN:VALARM"), std::string("ACTION:DISPLAY"),
-                                  "DESCRIPTION:" + szSummary, "TRIGGER:" + szTrigger, std::string("END:VALARM")}) {
-    pComp->Add(line);
-  }
+  pComp->Add({"BEGIN:VALARM"});
+  pComp->Add({"ACTION:DISPLAY"});
+  pComp->Add({"DESCRIPTION:", szSummary});
+  pComp->Add({"TRIGGER:", szTrigger});
+  pComp->Add({"END:VALARM"});
 }
 
 }  // namespace ical

@@ -40,18 +40,18 @@ std::string AppointmentTimes(const CSVData& csvd, const CalDate& day, Component*
     iStart = -1;
   }
   if (iStart < 0) {
-    pComp->Add("DTSTART;VALUE=DATE:" + DateValue(day));
+    pComp->Add({"DTSTART;VALUE=DATE:", DateValue(day)});
     if (iEnd >= 0) Warn(csvd, "its end time without a start time is left out");
     return std::string();
   }
   const std::string szTime = TimeSuffix(iStart);
-  pComp->Add("DTSTART:" + DateValue(day) + szTime);
+  pComp->Add({"DTSTART:", DateValue(day), szTime});
   if (iEnd > kDayMinutes || (iEnd >= 0 && iEnd < iStart)) {
     Warn(csvd, "its end time is not a time after its start on the same day; left out");
   } else if (iEnd == kDayMinutes) {
-    pComp->Add("DTEND:" + DateValue(AddDays(day, 1)) + TimeSuffix(0));
+    pComp->Add({"DTEND:", DateValue(AddDays(day, 1)), TimeSuffix(0)});
   } else if (iEnd > iStart) {
-    pComp->Add("DTEND:" + DateValue(day) + TimeSuffix(iEnd));
+    pComp->Add({"DTEND:", DateValue(day), TimeSuffix(iEnd)});
   }
   return szTime;
 }
@@ -67,18 +67,18 @@ void EventComponents(TextContext& ctx, const CSVData& csvd, const Series& series
   } else {
     // 0 and 1 are both one day.
     const long lDays = nra.iEndDate > 1 ? nra.iEndDate : 1;
-    comp.Add("DTSTART;VALUE=DATE:" + DateValue(series.start));
-    comp.Add("DTEND;VALUE=DATE:" + DateValue(AddDays(series.start, lDays)));
+    comp.Add({"DTSTART;VALUE=DATE:", DateValue(series.start)});
+    comp.Add({"DTEND;VALUE=DATE:", DateValue(AddDays(series.start, lDays))});
   }
   AppendRepeat(series, szTime, &comp);
   const std::string szSummary = TextValue(ctx, csvd, csvd.pszDescription);
-  comp.Add("SUMMARY:" + szSummary);
-  if (!csvd.pszLocation.empty()) comp.Add("LOCATION:" + TextValue(ctx, csvd, csvd.pszLocation));
-  if (!csvd.pszCategory.empty()) comp.Add("CATEGORIES:" + TextValue(ctx, csvd, csvd.pszCategory));
+  comp.Add({"SUMMARY:", szSummary});
+  if (!csvd.pszLocation.empty()) comp.Add({"LOCATION:", TextValue(ctx, csvd, csvd.pszLocation)});
+  if (!csvd.pszCategory.empty()) comp.Add({"CATEGORIES:", TextValue(ctx, csvd, csvd.pszCategory)});
   const std::string note = NoteOf(csvd);
-  if (!note.empty()) comp.Add("DESCRIPTION:" + TextValue(ctx, csvd, note));
+  if (!note.empty()) comp.Add({"DESCRIPTION:", TextValue(ctx, csvd, note)});
   // An appointment's day count has no known meaning; kept as it is.
-  if (csvd.cKind == KIND_APPT && nra.iEndDate != 0) comp.Add("X-KALVERT-END-DATE:" + std::to_string(nra.iEndDate));
+  if (csvd.cKind == KIND_APPT && nra.iEndDate != 0) comp.Add({"X-KALVERT-END-DATE:", std::to_string(nra.iEndDate)});
   // Bytes 24 and 25: the lead in minutes, low byte first.
   if (nra.cFlags & 1) AppendAlarm(szSummary, nra.cLeadTime * 256u + nra.cLeadTimeDay, &comp);
   pComps->push_back(std::move(comp));
