@@ -78,6 +78,8 @@ std::array<uint8_t, 20> Sha1(const std::string& data);
 std::string NameUuid(const std::string& name);
 // "the appointment of 1999/04/05 (data record 3)", for messages.
 std::string ItemLabel(const CSVData& csvd);
+// "<label>: <what>." on standard error; the run goes on.
+void Warn(const CSVData& csvd, const std::string& szWhat);
 
 // ---------------------------------------------------------------------------
 // Components (vevent, vtodo, valarm, priority)

@@ -1,5 +1,6 @@
 // label: ItemLabel, how messages name an item: its kind, its date as stored
-// and its data record (counted from 0 in file order).
+// and its data record (counted from 0 in file order); and Warn, a warning
+// about an item.
 #include <cstdio>
 
 #include "icalendar.h"
@@ -13,6 +14,10 @@ std::string ItemLabel(const CSVData& csvd) {
   std::snprintf(sz, sizeof sz, "The %s of %04d/%02d/%02d (data record %d)", szKind, nra.cYear + 1900, nra.cMonth + 1,
                 nra.cDay + 1, csvd.iRecordNum);
   return sz;
+}
+
+void Warn(const CSVData& csvd, const std::string& szWhat) {
+  std::fprintf(stderr, "%s: %s.\n", ItemLabel(csvd).c_str(), szWhat.c_str());
 }
 
 }  // namespace ical

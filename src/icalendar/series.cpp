@@ -2,8 +2,6 @@
 // its repeat rule from the first occurrence on or after the repeat block's
 // first date through its last date, with the deleted and checked-off
 // occurrences.
-#include <cstdio>
-
 #include "icalendar.h"
 
 namespace ical {
@@ -39,10 +37,6 @@ bool InSeries(const Series& series, const CalDate& day) {
   if (series.rule.freq == Freq::kMonthly) lSteps = (day.y - first.y) * 12L + day.m - first.m;
   if (series.rule.freq == Freq::kYearly) lSteps = day.y - first.y;
   return lSteps % series.rule.interval == 0;
-}
-
-void Warn(const CSVData& csvd, const std::string& szWhat) {
-  std::fprintf(stderr, "%s: %s.\n", ItemLabel(csvd).c_str(), szWhat.c_str());
 }
 
 bool WarnSingle(const CSVData& csvd, const std::string& szWhy) {

@@ -2,8 +2,6 @@
 // when it has one, its end time, in floating local time (the organiser keeps
 // no time zone); without a start time it takes its whole day. An event takes
 // whole days: DTEND is the day after its last day.
-#include <cstdio>
-
 #include "icalendar.h"
 
 namespace ical {
@@ -23,10 +21,6 @@ std::string TimeSuffix(int iMinutes) {
                       '0',
                       '\0'};
   return sz;
-}
-
-void Warn(const CSVData& csvd, const char* szWhat) {
-  std::fprintf(stderr, "%s: %s.\n", ItemLabel(csvd).c_str(), szWhat);
 }
 
 // DTSTART and DTEND of an appointment; returns the start's time suffix.
