@@ -375,6 +375,7 @@ struct PassState {
   std::vector<unsigned char> szUserType14_0;  // body of type-14 record 0; empty when none was read
   std::deque<FieldDefineChain> fdcNodes;      // owns every field definition node
   NoteIndex notes;
+  std::string szLine;  // the export line being built; its buffer is kept from line to line
   // Records that the --format=csv import added to a general database, each
   // with its note text, for the export that follows.
   std::vector<std::pair<RecordBody, std::string>> importedCards;

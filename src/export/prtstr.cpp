@@ -9,9 +9,14 @@ void PrintString(const std::string& szWord, std::string& szOut, int nFlag) {
   if (bQuote) szOut += '"';
   // "&" marks a menu letter in field names and "#" is dropped with it; every
   // other byte goes out unchanged.
-  for (const char c : szWord) {
-    if (c != '&' && c != '#') szOut += c;
+  const char* run = szWord.data();
+  const char* const end = run + szWord.size();
+  for (const char* p = run; p != end; ++p) {
+    if (*p != '&' && *p != '#') continue;
+    szOut.append(run, static_cast<std::size_t>(p - run));
+    run = p + 1;
   }
+  szOut.append(run, static_cast<std::size_t>(end - run));
   if (bQuote) szOut += '"';
 
   if (nFlag != 0) {

@@ -1,6 +1,5 @@
 // wrtcsv: WriteCSV, which builds the output line of one item, in the
 // appointment layout or the ToDo layout, and writes it to standard output.
-#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -8,45 +7,31 @@
 
 namespace {
 
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* fmt, ...) {
-  // One formatting pass into a small buffer covers every number written
-  // here; a longer result is formatted again at its full size.
-  char buf[64];
-  va_list args;
-  va_start(args, fmt);
-  va_list copy;
-  va_copy(copy, args);
-  const int n = std::vsnprintf(buf, sizeof buf, fmt, copy);
-  va_end(copy);
-  std::string s;
-  if (n > 0 && static_cast<std::size_t>(n) < sizeof buf) {
-    s.assign(buf, static_cast<std::size_t>(n));
-  } else if (n > 0) {
-    s.assign(static_cast<std::size_t>(n), '\0');
-    std::vsnprintf(&s[0], s.size() + 1, fmt, args);
-  }
-  va_end(args);
-  return s;
-}
-
 // A number of 0 or more in decimal, padded with zeros to at least iWidth
 // digits (the "%0Nd" form for values that cannot be negative).
 void AppendPadded(std::string& s, unsigned long uValue, std::size_t iWidth) {
   char digits[24];
-  std::size_t n = 0;
+  char* p = digits + sizeof digits;
   do {
-    digits[n++] = static_cast<char>('0' + uValue % 10);
+    *--p = static_cast<char>('0' + uValue % 10);
     uValue /= 10;
   } while (uValue != 0);
+  const std::size_t n = static_cast<std::size_t>(digits + sizeof digits - p);
   if (n < iWidth) s.append(iWidth - n, '0');
-  while (n > 0) s += digits[--n];
+  s.append(p, n);
 }
 
-// Year, month and day bytes as a date; 0xFF in any of them means no date.
-std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
-  if (cYear == 0xFF || cMonth == 0xFF || cDay == 0xFF) return std::string();
+// A signed number in decimal (the "%d" form).
+std::string Number(long lValue) {
+  std::string s;
+  if (lValue < 0) s += '-';
+  AppendPadded(s, lValue < 0 ? 0UL - static_cast<unsigned long>(lValue) : static_cast<unsigned long>(lValue), 1);
+  return s;
+}
+
+// A repetition date, written whatever the bytes hold (each part is at least
+// 1, the year at least 1900, so the "%4d/%02d/%02d" form needs no spaces).
+std::string RepeatDate(uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
   std::string s;
   AppendPadded(s, cYear + 1900UL, 4);
   s += '/';
@@ -54,6 +39,12 @@ std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
   s += '/';
   AppendPadded(s, cDay + 1UL, 2);
   return s;
+}
+
+// Year, month and day bytes as a date; 0xFF in any of them means no date.
+std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
+  if (cYear == 0xFF || cMonth == 0xFF || cDay == 0xFF) return std::string();
+  return RepeatDate(cYear, cMonth, cDay);
 }
 
 // Minutes after midnight as a signed 16-bit number; every negative value
@@ -96,13 +87,13 @@ std::string NoteText(const std::string& szNote) {
 void AppendRepeat(const RepeatInformationAppt& r, std::string& szOut) {
   const int16_t iDays = CutTo16(r.Weeks * 256L + r.Days);
   const int16_t iMonth = CutTo16(r.Month2 * 256L + r.Month1);
-  PrintString(Format("%d", r.cFreq), szOut, 1);
+  PrintString(Number(r.cFreq), szOut, 1);
   PrintString(ReadRepeatDay(iDays), szOut, 1);
   PrintString(ReadRepeatMonth(iMonth), szOut, 1);
   // The repetition dates are written whatever the bytes hold.
-  PrintString(Format("%4d/%02d/%02d", r.cStartYear + 1900, r.cStartMonth + 1, r.cStartDay + 1), szOut, 1);
-  PrintString(Format("%4d/%02d/%02d", r.cEndYear + 1900, r.cEndMonth + 1, r.cEndDay + 1), szOut, 1);
-  PrintString(Format("%d", r.cDelete), szOut, 0);
+  PrintString(RepeatDate(r.cStartYear, r.cStartMonth, r.cStartDay), szOut, 1);
+  PrintString(RepeatDate(r.cEndYear, r.cEndMonth, r.cEndDay), szOut, 1);
+  PrintString(Number(r.cDelete), szOut, 0);
 }
 
 // The note column, last of the line unless the repeat columns follow.
@@ -123,7 +114,7 @@ void AppendAppt(const CSVData& csvd, std::string& szOut) {
   PrintString(TimeText(nra.cStartTimePri1, nra.cStartTimePri2), szOut, 1);
   PrintString(TimeText(nra.cEndTimeYear, nra.cEndTimeMonth), szOut, 1);
   PrintString(csvd.pszLocation, szOut, 1);
-  PrintString(Format("%d", nra.iEndDate), szOut, 1);
+  PrintString(Number(nra.iEndDate), szOut, 1);
   AppendNoteAndRepeat(csvd, szOut);
 }
 
@@ -135,7 +126,7 @@ void AppendTodo(const CSVData& csvd, std::string& szOut) {
   if (opt.iToDo == 4) {
     for (int i = 0; i < 3; ++i) PrintString(std::string(), szOut, 1);
   }
-  PrintString(Format("%d", nra.iEndDate), szOut, 1);
+  PrintString(Number(nra.iEndDate), szOut, 1);
   if (opt.iToDo != 4) {
     PrintString(DateText(nra.cEndTimeYear, nra.cEndTimeMonth, nra.cLeadTimeDay), szOut, 1);
     PrintString(PriorityText(nra.cStartTimePri1, nra.cStartTimePri2), szOut, 1);
@@ -147,8 +138,10 @@ void AppendTodo(const CSVData& csvd, std::string& szOut) {
 
 void WriteCSV(PCSVD curr_csvd) {
   if (state.iFileType != 2) return;
-  // The line is built whole, without a length limit, and written as bytes.
-  std::string szOut;
+  // The line is built whole, without a length limit, and written as bytes;
+  // its buffer is kept from line to line.
+  std::string& szOut = state.szLine;
+  szOut.clear();
   if (opt.iAppt != 0 || opt.iEvent != 0) {
     AppendAppt(*curr_csvd, szOut);
   } else if (opt.iToDo != 0) {
