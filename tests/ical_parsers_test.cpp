@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -111,13 +110,12 @@ TEST(IcalParsers, LibicalParsesWithoutErrorAndYieldsTheHandWorkedDates) {
 
 TEST(IcalParsers, PythonIcalendarAgrees) {
   fixture::ScratchDir dir;
-  std::map<std::string, std::string> expected;
+  std::map<std::string, std::string> expected, got;
   ExportBook(dir, &expected);
   const std::string cmd = "/usr/bin/python3 '" KALVERT_SOURCE_DIR "/tests/ical_occurrences.py' '" +
                           dir.Path("book.ics") + "' >'" + dir.Path("dates.txt") + "'";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   std::ifstream in(dir.Path("dates.txt"));
-  std::map<std::string, std::string> got;
   for (std::string line; std::getline(in, line);) got[line.substr(0, line.find(':'))] = line;
   EXPECT_EQ(got, expected);
 }
