@@ -88,6 +88,7 @@ void Warn(const CSVData& csvd, const std::string& szWhat);
 // One component: its content lines after UID and DTSTAMP, folded, each
 // ending in CRLF.
 struct Component {
+  explicit Component(const char* kind) : szKind(kind) { text.reserve(512); }
   const char* szKind;
   std::string text;
   // Appends the content line made of the parts.

@@ -54,7 +54,7 @@ std::string AppointmentTimes(const CSVData& csvd, const CalDate& day, Component*
 
 void EventComponents(TextContext& ctx, const CSVData& csvd, const Series& series, std::vector<Component>* pComps) {
   const NonRepeaAppt& nra = *csvd.pnra;
-  Component comp{"VEVENT", {}};
+  Component comp("VEVENT");
   std::string szTime;
   if (csvd.cKind == KIND_APPT) {
     szTime = AppointmentTimes(csvd, series.start, &comp);

@@ -25,7 +25,7 @@ void Dates(const CSVData& csvd, const Series& series, const CalDate& day, Compon
 
 void TodoComponents(TextContext& ctx, const CSVData& csvd, const Series& series, std::vector<Component>* pComps) {
   const NonRepeaAppt& nra = *csvd.pnra;
-  Component texts{"", {}};
+  Component texts("");
   texts.Add({"SUMMARY:", TextValue(ctx, csvd, csvd.pszDescription)});
   const std::string note = NoteOf(csvd);
   if (!note.empty()) texts.Add({"DESCRIPTION:", TextValue(ctx, csvd, note)});
@@ -38,7 +38,7 @@ void TodoComponents(TextContext& ctx, const CSVData& csvd, const Series& series,
   if (nra.iEndDate != 0) texts.Add({"X-KALVERT-DUE-DAYS:", std::to_string(nra.iEndDate)});
   if (nra.cFlags & kCarry) texts.Add({"X-KALVERT-CARRY-FORWARD:TRUE"});
 
-  Component comp{"VTODO", {}};
+  Component comp("VTODO");
   Dates(csvd, series, series.start, &comp);
   AppendRepeat(series, std::string(), &comp);
   comp.text += texts.text;
@@ -54,7 +54,7 @@ void TodoComponents(TextContext& ctx, const CSVData& csvd, const Series& series,
   pComps->push_back(std::move(comp));
 
   for (const CalDate& day : series.completed) {
-    Component done{"VTODO", {}};
+    Component done("VTODO");
     done.Add({"RECURRENCE-ID;VALUE=DATE:", DateValue(day)});
     Dates(csvd, series, day, &done);
     done.text += texts.text;

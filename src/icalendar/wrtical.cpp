@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <map>
 
 #include "icalendar.h"
 
@@ -60,19 +59,18 @@ std::vector<PCSVD> Chosen(PSCSV start_scsv) {
 // Items of one name are told apart by a counter, given in the order of their
 // content, so that the order of the file does not matter.
 std::vector<std::string> Uids(const std::vector<PCSVD>& items) {
-  std::map<std::string, std::vector<std::size_t>> byName;
-  for (std::size_t i = 0; i < items.size(); ++i) byName[UidName(*items[i])].push_back(i);
+  std::vector<std::pair<std::string, std::size_t>> named;
+  named.reserve(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) named.emplace_back(UidName(*items[i]), i);
+  std::sort(named.begin(), named.end(), [&items](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return std::make_pair(ContentKey(*items[a.second]), a.second) <
+           std::make_pair(ContentKey(*items[b.second]), b.second);
+  });
   std::vector<std::string> uids(items.size());
-  for (auto& group : byName) {
-    std::vector<std::size_t>& v = group.second;
-    if (v.size() > 1) {
-      std::stable_sort(v.begin(), v.end(), [&items](std::size_t a, std::size_t b) {
-        return ContentKey(*items[a]) < ContentKey(*items[b]);
-      });
-    }
-    for (std::size_t n = 0; n < v.size(); ++n) {
-      uids[v[n]] = NameUuid(group.first + (n == 0 ? std::string() : "\n" + std::to_string(n)));
-    }
+  for (std::size_t k = 0, n = 0; k < named.size(); ++k) {
+    n = k > 0 && named[k].first == named[k - 1].first ? n + 1 : 0;
+    uids[named[k].second] = NameUuid(named[k].first + (n == 0 ? std::string() : "\n" + std::to_string(n)));
   }
   return uids;
 }
