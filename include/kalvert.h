@@ -125,6 +125,7 @@ struct CSVData {
   int16_t iStartTimeFlag = 0;
   int16_t iEndTimeFlag = 0;
   uint8_t cKind = 0;
+  bool bFromInput = false;             // read from the input database: a copy writes its note as stored
   std::unique_ptr<NonRepeaAppt> pnra;  // never null
   std::unique_ptr<RepeatInformationAppt> pria;
   CSVData* pdown_csvd = nullptr;
@@ -312,6 +313,19 @@ struct Options {
   int16_t iWantToDo = 0;
 };
 
+// What tells one state of a file from another: a file replaced or written
+// since has another stamp.
+struct FileStamp {
+  bool bExists = false;
+  uint64_t dev = 0, ino = 0;
+  int64_t size = 0, mtimeNs = 0, ctimeNs = 0;
+  bool operator==(const FileStamp& o) const {
+    return bExists == o.bExists && dev == o.dev && ino == o.ino && size == o.size && mtimeNs == o.mtimeNs &&
+           ctimeNs == o.ctimeNs;
+  }
+  bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+
 constexpr char kProgramName[] = "kalvert";
 constexpr char kProgramVersion[] = "0.86b";
 
@@ -331,15 +345,20 @@ void CheckICalendarRun();
 void ReadStdCsv(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 
 // The files of the run. The output database is written to szTempOUT and
-// renamed to szFilenameOUT when the run succeeds.
+// renamed to szTarget when the run succeeds.
 struct RunFiles {
   std::FILE* fp = nullptr;     // input database (-x), binary read; closed once loaded into `in`
   InputImage in;               // the input database's bytes
   std::FILE* fpin = nullptr;   // CSV input (-i), text read
   std::FILE* fpout = nullptr;  // output database (-o): a temporary file until the run succeeds
-  std::string szFilenameIN;    // the CSV file (-i), named in the messages of the --format=csv import
+  std::string szFilename;      // the names as given, for messages
+  std::string szFilenameIN;    // the CSV file (-i), also named in the messages of the --format=csv import
   std::string szFilenameOUT;
+  std::string szTarget;  // the file the output replaces: szFilenameOUT with its links followed
   std::string szTempOUT;
+  int iLockFd = -1;  // the target, open and locked for the whole run; -1 while it does not exist
+  int iOutErr = 0;   // why the output can't be written, found before the input was opened
+  FileStamp stamp;   // the target as it was when locked
 };
 
 // How the one reading of the notes ended (module rdnote).
@@ -404,6 +423,23 @@ struct KalvertExit {
 [[noreturn]] void Exit(int status);
 // Prints the formatted message on standard error and exits with status 1.
 [[noreturn]] void Fatal(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// "File can't open.\n", then the file's name and the system's reason.
+void ReportCantOpen(const std::string& szName, int iErr);
+
+// outfile: the output database's way to its destination.
+// Follows the destination's links and locks it (waiting for another run that
+// holds it); a failure is kept for OpenOutput, so that the input's are told first.
+void PrepareOutput();
+// Reports what PrepareOutput found, or creates the temporary file (mode 0600).
+bool OpenOutput();
+// Syncs the temporary file, gives it the destination's mode, owner and
+// extended attributes, renames it over the destination and syncs the folder.
+void CommitOutput();
+// Closes and removes the temporary file, and releases the lock.
+void DiscardOutput();
+// SIGINT, SIGTERM and SIGHUP remove the temporary file before they end the run.
+void InstallSignalCleanup();
 
 // Writes bytes to the output database; a short write ends the run with
 // "Failed write file.\n".

@@ -85,11 +85,11 @@ TEST(Options, RefusedCommandLines) {
     bool help;
   } cases[] = {
       {{"-x"}, "Please, input filename!\n", false},
-      {{"-x", "/dev/null"}, "Please, input filename!\n", false},  // a separate name may not start with '/'
+      {{"-x", "-book"}, "Please, input filename!\n", false},  // a separate name may not start with '-'
       {{"-x/dev/null", "-i"}, "Please, input CSV filename!\n", false},
       {{"-z", "-x"}, "Bad option -z\n", true},
       {{"/?"}, "", true},
-      {{"-x/nonexistent/book"}, "File can't open.\n", false},
+      {{"-x/nonexistent/book"}, "File can't open.\n  /nonexistent/book: No such file or directory\n", false},
   };
   for (const auto& c : cases) {
     inproc::Outcome o;

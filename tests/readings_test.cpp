@@ -101,18 +101,26 @@ TEST(Readings, MissingNoteStillGetsAnEmptyNoteRecord) {
   EXPECT_EQ(std::vector<unsigned char>(out.begin() + 66, out.begin() + 72), Bytes().u8(9).u8(2).le16(6).le16(0).v);
 }
 
-TEST(Readings, SeveralNoteColumnsGiveTheLastNote) {
+TEST(Readings, SeveralNoteColumnsGiveANoteEach) {
   ScratchDir dir;
   DbFile db('D');
   db.Add(6, 0, 0, fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "Name"));
   db.Add(6, 0, 1, fixture::FieldDefBody(10, 2, 2, 0, 0, 0, "Note 1"));
   db.Add(6, 0, 2, fixture::FieldDefBody(10, 3, 4, 0, 0, 0, "Note 2"));
   dir.Write("in.dat", db.Finish());
-  dir.Write("in.csv", "\"a\",\"n1\",\"n2\"\n");
+  dir.Write("in.csv", "\"a\",\"n1\",\"n2\"\n\"b\",\"n3\",\"\"\n");
   ASSERT_EQ(RunKalvert(dir, {"-xin.dat", "-iin.csv", "-oout.dat", "-s2"}).status, 0);
-  // Both links hold the new note's number; the note is the last column's.
-  const Bytes record = Bytes().u8(11).u8(1).le16(15).le16(0).le16(7).le16(0).le16(0).u8(0).cstr("a");
-  EXPECT_TRUE(Contains(dir.Read("out.dat"), Bytes().bytes(record).u8(9).u8(1).le16(8).le16(0).str("n2")));
+  // Each link holds the number of its own note (an empty column: none); the
+  // notes follow their record in link order.
+  const auto record = [](int num, int link1, int link2, const char* text) {
+    return Bytes().u8(11).u8(1).le16(15).le16(num).le16(7).le16(link1).le16(link2).u8(0).cstr(text);
+  };
+  const auto note = [](int num, const char* text) { return Bytes().u8(9).u8(1).le16(8).le16(num).str(text); };
+  EXPECT_TRUE(Contains(dir.Read("out.dat"), record(0, 0, 1, "a")
+                                                .bytes(note(0, "n1"))
+                                                .bytes(note(1, "n2"))
+                                                .bytes(record(1, 2, 0xFFFF, "b"))
+                                                .bytes(note(2, "n3"))));
 }
 
 TEST(Readings, FoldersAreNoDatabaseFiles) {
@@ -123,7 +131,7 @@ TEST(Readings, FoldersAreNoDatabaseFiles) {
   EXPECT_TRUE(EndsWith(in.err, "Failed read file.\n")) << in.err;
   const auto out = RunKalvert(dir, {"-xin.dat", "-o."});
   EXPECT_EQ(out.status, 1);
-  EXPECT_TRUE(EndsWith(out.err, "File can't open.\n")) << out.err;
+  EXPECT_TRUE(EndsWith(out.err, "File can't open.\n  .: Is a directory\n")) << out.err;
 }
 
 }  // namespace

@@ -35,29 +35,10 @@ void CloseStream(std::FILE*& f) {
   f = nullptr;
 }
 
-// Drops a partly written output database: the destination stays as it was.
-void DiscardOutput() {
-  CloseStream(files.fpout);
-  if (!files.szTempOUT.empty()) std::remove(files.szTempOUT.c_str());
-  files.szTempOUT.clear();
-}
-
 void CloseFiles() {
   CloseStream(files.fp);
   CloseStream(files.fpin);
   DiscardOutput();
-}
-
-// Flushes and closes the output database and moves it over the destination.
-void CommitOutput() {
-  if (!files.fpout) return;
-  const bool flushed = std::fflush(files.fpout) == 0 && !std::ferror(files.fpout);
-  const bool closed = std::fclose(files.fpout) == 0;
-  files.fpout = nullptr;
-  if (!flushed || !closed || std::rename(files.szTempOUT.c_str(), files.szFilenameOUT.c_str()) != 0) {
-    Fatal("Failed write file.\n");
-  }
-  files.szTempOUT.clear();
 }
 
 void PrintHeaderDump(const DBHeader& dh) {
@@ -203,6 +184,11 @@ void usage() { std::fwrite(kHelpText, 1, kHelpTextSize, stdout); }
   std::vfprintf(stderr, fmt, ap);
   va_end(ap);
   Exit(1);
+}
+
+void ReportCantOpen(const std::string& szName, int iErr) {
+  std::fprintf(stderr, "File can't open.\n  %s: %s\n", szName.empty() ? "(no name)" : szName.c_str(),
+               std::strerror(iErr));
 }
 
 void WriteOut(const void* data, std::size_t size) {

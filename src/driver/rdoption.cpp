@@ -3,15 +3,12 @@
 //
 // The output database is not written in place: it goes to a new temporary
 // file in the destination's folder, which replaces the destination only when
-// the run succeeds (so a failed run, or -o naming the -x file, never damages
-// an existing database).
+// the run succeeds (module outfile).
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <random>
 #include <string>
 
 #include "../encoding/textcodec.h"
@@ -47,13 +44,14 @@ int32_t CutDate(const char* value, int32_t lDefault, const char* szCheckMessage)
 }
 
 // A file option's name: the attached text, else the next argument unless that
-// begins an option. False after printing the option's missing-name message.
+// begins with '-' (a separate name may begin with '/': shells complete names
+// so). False after printing the option's missing-name message.
 bool TakeFileName(int iArg, char** ppArg, int* i, const char* value, const char* szMissing, std::string* name) {
   if (*value) {
     *name = value;
     return true;
   }
-  if (*i + 1 >= iArg || IsOptionStart(ppArg[*i + 1])) {
+  if (*i + 1 >= iArg || ppArg[*i + 1][0] == '-') {
     std::fputs(szMissing, stderr);
     return false;
   }
@@ -70,32 +68,11 @@ void SetKind(Options& o, int16_t* iKind, int16_t v, int16_t iMax) {
   if (v < 0 || v > iMax) *iKind = 1;
 }
 
-// Creates the temporary output file next to the destination, with the mode
-// an ordinary new file gets.
-std::FILE* OpenOutput(const std::string& szName) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path dest(szName);
-  if (fs::is_directory(dest, ec)) return nullptr;
-  if (fs::exists(dest, ec)) {
-    // An existing destination must be writable, as it would have to be for
-    // writing it directly.
-    std::FILE* probe = std::fopen(szName.c_str(), "r+b");
-    if (!probe) return nullptr;
-    std::fclose(probe);
-  }
-  const fs::path folder = dest.has_parent_path() ? dest.parent_path() : fs::path(".");
-  std::random_device rd;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = (folder / (".kalvert-" + std::to_string(rd()) + ".tmp")).string();
-    std::FILE* f = std::fopen(name.c_str(), "wbx");
-    if (f) {
-      files.szTempOUT = name;
-      return f;
-    }
-    if (errno != EEXIST) return nullptr;
-  }
-  return nullptr;
+// Opens one input; on failure prints why.
+std::FILE* OpenInput(const std::string& szName, const char* mode) {
+  std::FILE* f = std::fopen(szName.c_str(), mode);
+  if (!f) ReportCantOpen(szName, errno);
+  return f;
 }
 
 // The English usage of the modern command line (--help).
@@ -211,26 +188,17 @@ bool CheckFormatOptions(Options& o, const std::string& szLegacyOnly, bool bKindG
 }
 
 bool OpenFiles(const Options& o, const std::string& szFilename, const std::string& szFilenameIN) {
-  files.fp = std::fopen(szFilename.c_str(), "rb");
-  if (!files.fp) {
-    std::fputs("File can't open.\n", stderr);
-    return false;
-  }
+  files.szFilename = szFilename;
+  // The destination is locked before the input is read: a run waiting for
+  // another on the same file reads what that one wrote.
+  if (o.iOutAppt) PrepareOutput();
+  files.fp = OpenInput(szFilename, "rb");
+  if (!files.fp) return false;
   if (o.iInCSV) {
-    files.fpin = std::fopen(szFilenameIN.c_str(), "r");
-    if (!files.fpin) {
-      std::fputs("File can't open.\n", stderr);
-      return false;
-    }
+    files.fpin = OpenInput(szFilenameIN, "r");
+    if (!files.fpin) return false;
   }
-  if (o.iOutAppt) {
-    files.fpout = OpenOutput(files.szFilenameOUT);
-    if (!files.fpout) {
-      std::fputs("File can't open.\n", stderr);
-      return false;
-    }
-  }
-  return true;
+  return !o.iOutAppt || OpenOutput();
 }
 
 }  // namespace

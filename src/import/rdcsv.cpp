@@ -1,19 +1,25 @@
 // rdcsv: ReadCSV, the import's line loop. Each line of the CSV file becomes
 // an item of the appointment book, or a new record of a general database.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "kalvert.h"
 
 namespace {
 
-// Reads one line whole, its line feed included. False at end of file (or on
-// a read error) when nothing was read.
+// Reads one line whole, its line feed included. False at end of file when
+// nothing was read; a read error ends the run.
 bool ReadLine(std::FILE* f, std::string* line) {
   line->clear();
   int c;
   while ((c = std::getc(f)) != EOF) {
     line->push_back(static_cast<char>(c));
     if (c == '\n') break;
+  }
+  if (c == EOF && std::ferror(f)) {
+    const int err = errno;
+    Fatal("Failed read file.\n  %s: %s\n", files.szFilenameIN.c_str(), std::strerror(err));
   }
   if (line->empty()) return false;
   // A NUL byte ends the line.

@@ -46,13 +46,13 @@ void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo) {
   const long lRepeLength = repeats ? kSizeRIA + lDelRLength : 0;
   const long lBody = kFixedLength + lDescLength + lCateLength + lLocaLength + lRepeLength;
   const bool hasNote = nra.iNoteRecNum != -1;
-  // The modern formats write the note as stored; the legacy copies write it
-  // as shaped for the legacy text.
-  const std::string& szNote = opt.format == OutputFormat::kLegacy ? pcsvd->pszNote : pcsvd->pszStoredNote;
+  // A copied item keeps its note as stored, whatever -n made of it for the
+  // text; an imported item's note is its CSV column with its line breaks.
+  const std::string& note = pcsvd->bFromInput ? pcsvd->pszStoredNote : pcsvd->pszNote;
 
   // Refuse before anything of the item is written.
   recwrite::CheckLength(lBody + kSizeRHDR);
-  if (hasNote) recwrite::CheckLength(static_cast<long>(szNote.size()) + kSizeRHDR);
+  if (hasNote) recwrite::CheckLength(static_cast<long>(note.size()) + kSizeRHDR);
 
   nra.iLength = CutTo16(lBody);
   nra.iOsCategory = CutTo16(kFixedLength + lDescLength);
@@ -77,8 +77,8 @@ void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo) {
   }
 
   if (hasNote) {
-    recwrite::PutHeader(pSeekInfo, TYPE_NOTE, STATUS_MODIFIED, static_cast<long>(szNote.size()) + kSizeRHDR, iSum);
-    recwrite::PutText(szNote);
+    recwrite::PutHeader(pSeekInfo, TYPE_NOTE, STATUS_MODIFIED, static_cast<long>(note.size()) + kSizeRHDR, iSum);
+    recwrite::PutText(note);
   }
   if (opt.iDebugG) DebugDump(*pcsvd);
 }

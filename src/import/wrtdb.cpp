@@ -17,8 +17,8 @@ constexpr uint8_t kDBStatus = 1;
 struct DBLine {
   std::vector<unsigned char> slots;  // fixed area, from offset 0, in definition order
   std::string texts;                 // text area: each non-empty text and its NUL
-  long lNoteOffset = -1;             // slot of the last note link
-  std::string note;                  // the last non-empty note column
+  std::vector<long> noteSlots;       // slot of each non-empty note link, in definition order
+  std::vector<std::string> notes;    // and its column
   int16_t iRadio = 1;                // value of the current radio-button group
   bool groupFlag = false;
 
@@ -49,14 +49,14 @@ void PutRadio(DBLine* rec, const FieldDefineChain& fdc, const std::string& text)
   if (last) rec->PutU16(rec->iRadio);
 }
 
+// Each non-empty note link gets a note of its own; its number is set when
+// the notes are written.
 void PutNoteLink(DBLine* rec, const std::string& text) {
-  rec->lNoteOffset = static_cast<long>(rec->slots.size());
-  if (text.empty()) {
-    rec->PutU16(0xFFFF);
-    return;
+  if (!text.empty()) {
+    rec->noteSlots.push_back(static_cast<long>(rec->slots.size()));
+    rec->notes.push_back(text);
   }
-  rec->note = text;
-  rec->PutU16(state.iNoteNum);
+  rec->PutU16(0xFFFF);
 }
 
 void PutText(DBLine* rec, long column, const std::string& text) {
@@ -121,22 +121,26 @@ void WriteRecord(SeekInfoLists* pSeekInfo, DBLine* rec) {
   const std::size_t fixed = state.iOffsetLength > 0 ? static_cast<std::size_t>(state.iOffsetLength) : 0;
   rec->slots.resize(std::max(fixed, rec->slots.size()), 0);
   const long lLength = static_cast<long>(fixed) + static_cast<long>(rec->texts.size()) + 7;
-  const bool hasNote =
-      rec->lNoteOffset >= 0 && DecodeU16(&rec->slots[static_cast<std::size_t>(rec->lNoteOffset)]) != 0xFFFF;
   recwrite::CheckLength(lLength);
-  if (hasNote) recwrite::CheckLength(static_cast<long>(rec->note.size()) + kSizeRHDR);
+  // Each link points at the note written for it, numbered in link order.
+  std::vector<std::string> notes;
+  for (std::size_t i = 0; i < rec->notes.size(); ++i) {
+    const auto slot = static_cast<std::size_t>(rec->noteSlots[i]);
+    EncodeU16(&rec->slots[slot], static_cast<uint16_t>(CutTo16(state.iNoteNum + static_cast<long>(i))));
+    notes.push_back(ChangeString(rec->notes[i]));
+    recwrite::CheckLength(static_cast<long>(notes.back().size()) + kSizeRHDR);
+  }
 
   recwrite::PutHeader(pSeekInfo, TYPE_DATA, kDBStatus, lLength, state.iDataNum);
   WriteOut(rec->slots.data(), fixed);
   WriteOut("", 1);
   recwrite::PutText(rec->texts);
   state.iDataNum = CutTo16(state.iDataNum + 1L);
-  if (!hasNote) return;
-
-  const std::string note = ChangeString(rec->note);
-  recwrite::PutHeader(pSeekInfo, TYPE_NOTE, kDBStatus, static_cast<long>(note.size()) + kSizeRHDR, state.iNoteNum);
-  recwrite::PutText(note);
-  state.iNoteNum = CutTo16(state.iNoteNum + 1L);
+  for (const std::string& note : notes) {
+    recwrite::PutHeader(pSeekInfo, TYPE_NOTE, kDBStatus, static_cast<long>(note.size()) + kSizeRHDR, state.iNoteNum);
+    recwrite::PutText(note);
+    state.iNoteNum = CutTo16(state.iNoteNum + 1L);
+  }
 }
 
 }  // namespace

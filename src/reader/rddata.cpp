@@ -22,6 +22,7 @@ void ReadAppointmentRecord(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSee
   }
   const int8_t cRepeatType = static_cast<int8_t>(BodyU8(body, kRepeatTypeByte));
   std::unique_ptr<CSVData> item = MakeCSVD(static_cast<int8_t>(CutTo8(cRepeatType - 1L)));
+  item->bFromInput = true;
   if (cKind >= KIND_EVENT) {
     ReadAppt(start_fdc, item.get(), body, cKind);
   } else if (cKind >= KIND_TODO) {

@@ -39,11 +39,9 @@ void NoteField(SeekInfoLists* pSeekInfo, RecordBody& body, long lPos, std::strin
     PrintString(std::string(), szOut, nFlag);
     return;
   }
-  std::string szNote = ReadNote(static_cast<int16_t>(iLink), 1);
-  PrintString(szNote, szOut, nFlag);
-  // The modern formats copy the note as stored.
-  szNote = opt.format == OutputFormat::kLegacy ? ChangeString(std::move(szNote))
-                                               : ReadStoredNote(static_cast<int16_t>(iLink));
+  // The copy keeps the note as stored, whatever -n made of it for the text.
+  const std::string szNote = ReadStoredNote(static_cast<int16_t>(iLink));
+  PrintString(ShapeNote(szNote), szOut, nFlag);
   if (!opt.iOutAppt || opt.iMerge) return;
   // A note body is at most 32761 bytes, so its record length fits.
   RecordHeader rh{TYPE_NOTE, /*cStatus*/ 1, CutTo16(static_cast<long>(szNote.size()) + kSizeRHDR), state.iNoteNum};

@@ -111,6 +111,13 @@ void DumpLookUpTable() {
   std::printf(" Index Current = %ld\n\n", files.in.Tell());
 }
 
+// A file cut short loses its last records without a failed read: say so, and
+// how many records were read (the run goes on: a cut file is worth saving).
+void WarnIfCut(int iRecords, bool bTable) {
+  if (bTable && state.lFileLast < static_cast<long>(files.in.bytes.size())) return;
+  std::fprintf(stderr, "%s ends early; %d records read.\n", files.szFilename.c_str(), iRecords);
+}
+
 void PrintRecordDebug(const RecordHeader& rh) {
   CheckRecordType(static_cast<char>(rh.cType));
   CheckRecordStatus(static_cast<char>(rh.cStatus));
@@ -185,6 +192,8 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
   while (tail && tail->pnext_fdc) tail = tail->pnext_fdc;
   FieldCount count;
   std::vector<unsigned char> body;
+  int iRecords = 0;
+  bool bTable = false;
 
   for (;;) {
     if (bBar) reader::ProgressStep(&iPerMark);
@@ -192,9 +201,11 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
     if (!ReadRecordHeader(&rh, files.in)) break;
     if (opt.iDebugG) PrintRecordDebug(rh);
     if (rh.cType == TYPE_LOOKUPTABLE) {
+      bTable = true;
       if (opt.iDebugG) DumpLookUpTable();
       break;
     }
+    ++iRecords;
     if (rh.cType == TYPE_DATA || rh.cType == TYPE_NOTE) {
       reader::SkipBody(rh);
     } else if (rh.cType == TYPE_FIELDDEF) {
@@ -205,6 +216,7 @@ PFDC ReadField(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
   }
 
   if (bBar) EndBar(iPerMark);
+  WarnIfCut(iRecords, bTable);
   if (state.iFileType == 1) {
     std::fputs("\n", stderr);
     PrintHeader(start_fdc);

@@ -1,0 +1,82 @@
+// Fault injection for the tests, preloaded (LD_PRELOAD) into the built
+// program, as the environment variable FAULT says:
+//   fread@<byte>: a read that reaches that byte of its stream fails with
+//     EIO, as on a bad spot of a disk;
+//   fwrite:<n>:fail, fsync:<n>:fail: the n-th call fails (ENOSPC, EIO);
+//   <function>:<n>:<ms>: the n-th call waits that many milliseconds first.
+// A failed stream gets its error flag, as on a real failure.
+#include <dlfcn.h>
+#include <stdio.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+struct Rule {
+  char func[16] = "";
+  char kind = 0;  // '@' a byte of the stream, ':' a call
+  long n = 0;
+  char action[16] = "";
+};
+
+const Rule& TheRule() {
+  static const Rule rule = [] {
+    Rule r;
+    const char* s = std::getenv("FAULT");
+    if (s) std::sscanf(s, "%15[^:@]%c%ld:%15s", r.func, &r.kind, &r.n, r.action);
+    return r;
+  }();
+  return rule;
+}
+
+// True when this call of `func`, reading `size` bytes of f, is to fail.
+bool Strike(const char* func, FILE* f = nullptr, long size = 0) {
+  const Rule& rule = TheRule();
+  if (std::strcmp(rule.func, func) != 0) return false;
+  if (rule.kind == '@') {
+    const long at = std::ftell(f);
+    return at <= rule.n && rule.n < at + size;
+  }
+  static long calls = 0;
+  if (++calls != rule.n) return false;
+  if (std::strcmp(rule.action, "fail") == 0) return true;
+  const long ms = std::atol(rule.action);
+  const timespec pause{ms / 1000, (ms % 1000) * 1000000};
+  nanosleep(&pause, nullptr);
+  return false;
+}
+
+int Failed(FILE* f, int err) {
+  if (f) f->_flags |= _IO_ERR_SEEN;
+  errno = err;
+  return 0;
+}
+
+template <typename F>
+F Next(const char* name) {
+  return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" {
+
+size_t fread(void* p, size_t size, size_t n, FILE* f) {
+  static const auto real = Next<size_t (*)(void*, size_t, size_t, FILE*)>("fread");
+  return Strike("fread", f, static_cast<long>(size * n)) ? static_cast<size_t>(Failed(f, EIO)) : real(p, size, n, f);
+}
+
+size_t fwrite(const void* p, size_t size, size_t n, FILE* f) {
+  static const auto real = Next<size_t (*)(const void*, size_t, size_t, FILE*)>("fwrite");
+  return Strike("fwrite") ? static_cast<size_t>(Failed(f, ENOSPC)) : real(p, size, n, f);
+}
+
+int fsync(int fd) {
+  static const auto real = Next<int (*)(int)>("fsync");
+  return Strike("fsync") ? Failed(nullptr, EIO) - 1 : real(fd);
+}
+}

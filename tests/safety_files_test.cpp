@@ -1,0 +1,231 @@
+// What happens to the files of a run when things go wrong, through the built
+// program: injected read, write and sync failures, closed standard
+// descriptors, a closed pipe, concurrent runs, signals, modes, owners, links,
+// files that are not regular, and names that can't be used.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/xattr.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "dbbuilder.h"
+#include "launch.h"
+
+namespace {
+
+using Blob = std::vector<unsigned char>;
+using fixture::Launch;
+using fixture::ScratchDir;
+
+// A book of n appointments (n up to 336), one a day from 2000/01/01, days 1
+// to 28; *middle is where the header of the record n / 2 begins.
+Blob Book(int n, long* middle = nullptr) {
+  fixture::DbFile db('2');
+  for (int i = 0; i < n; ++i) {
+    fixture::Appt a;
+    a.description = "Item " + std::to_string(i);
+    a.cMonth = static_cast<unsigned>(i / 28);
+    a.cDay = static_cast<unsigned>(i % 28);
+    const long at = db.Add(11, 0, i, a.Encode());
+    if (middle && i == n / 2) *middle = at;
+  }
+  return db.Finish();
+}
+
+// A CSV line of an appointment; also the export line of the item imported from it.
+std::string Line(const std::string& description) {
+  return "\"" + description + "\",\"2000/01/03\",\"12:00\",\"13:00\",\"\",\"0\",\"\"\n";
+}
+
+std::string Export(const ScratchDir& dir, const std::string& name) {
+  return fixture::RunKalvert(dir, {"-x" + name, "-s1"}).out;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The temporary file in dir, waiting up to 5 s for a running child to make it.
+std::string Temporary(const ScratchDir& dir, int waitMs = 0) {
+  for (int ms = 0;; ms += 10) {
+    for (const std::string& name : dir.List()) {
+      if (name.rfind(".kalvert-", 0) == 0) return name;
+    }
+    if (ms >= waitMs) return "";
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+mode_t Mode(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
+  return st.st_mode;
+}
+
+// A run on book.dat: its status and last message; the book keeps its bytes,
+// or with `items` the copy written holds them. No temporary file is left.
+void Expect(const ScratchDir& dir, const fixture::RunResult& r, int status, const std::string& message,
+            const Blob& book, const std::string& items) {
+  EXPECT_EQ(r.status, status);
+  EXPECT_TRUE(EndsWith(r.err, message)) << r.err;
+  if (items.empty()) {
+    EXPECT_EQ(dir.Read("book.dat"), book);
+  } else {
+    EXPECT_EQ(Export(dir, "book.dat"), items);
+  }
+  EXPECT_EQ(Temporary(dir), "");
+}
+
+TEST(SafetyFaults, FailuresKeepTheDestination) {
+  int pipeOut[2];
+  ASSERT_EQ(pipe(pipeOut), 0);
+  close(pipeOut[0]);  // a pipe nobody reads
+  long middle = 0;
+  const Blob book = Book(200, &middle);
+  // An update in place; the export text goes to standard output only where
+  // a closed descriptor or pipe is tried.
+  const struct {
+    std::string fault;
+    std::string message;
+    bool replaced = false;  // the book holds the copy
+    bool closeStdio = false;
+    bool brokenPipe = false;
+  } cases[] = {
+      {"fread@" + std::to_string(middle), "Failed read file.\n"},  // a bad spot on a record header
+      {"fsync:1:fail", "Failed write file.\n"},
+      {"fsync:2:fail", "book.dat is written, but its folder can't be synced: Input/output error.\n", true},
+      {"", "", true, true},
+      {"", "Failed write standard output.\n", false, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault + (c.closeStdio ? " closed" : "") + (c.brokenPipe ? " pipe" : ""));
+    ScratchDir dir;
+    dir.Write("book.dat", book);
+    const std::string items = c.replaced ? Export(dir, "book.dat") : "";
+    Launch l{{"-xbook.dat", "-obook.dat"}, c.fault};
+    if (!c.closeStdio && !c.brokenPipe) l.args.push_back("-s2");
+    l.closeStdio = c.closeStdio;
+    l.out = c.brokenPipe ? pipeOut[1] : -1;
+    Expect(dir, fixture::Run(dir, l), c.message.empty() ? 0 : 1, c.message, book, items);
+  }
+  close(pipeOut[1]);
+}
+
+// A second update of the same file waits for the first and reads its result;
+// a file changed meanwhile by a program that takes no lock is not replaced.
+TEST(SafetyRun, ConcurrentUpdatesLoseNothing) {
+  ScratchDir dir;
+  dir.Write("book.dat", Book(3));
+  dir.Write("a.csv", Line("First"));
+  dir.Write("b.csv", Line("Second"));
+  const pid_t first = fixture::Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:1000"});
+  ASSERT_NE(Temporary(dir, 5000), "");
+  const pid_t second = fixture::Start(dir, {{"-xbook.dat", "-ib.csv", "-obook.dat", "-s2"}});
+  EXPECT_EQ(fixture::Finish(dir, first).status, 0);
+  EXPECT_EQ(fixture::Finish(dir, second).status, 0);
+  const std::string out = Export(dir, "book.dat");
+  EXPECT_NE(out.find(Line("First")), std::string::npos) << out;
+  EXPECT_NE(out.find(Line("Second")), std::string::npos) << out;
+
+  // The temporary file comes just before the input is read: give the run
+  // time to read it, while it holds still at its third write.
+  const pid_t third = fixture::Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:3000"});
+  ASSERT_NE(Temporary(dir, 5000), "");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  const Blob edited{'e', 'd', 'i', 't'};
+  dir.Write("book.dat", edited);
+  Expect(dir, fixture::Finish(dir, third), 1, "book.dat changed during the run; not replaced.\n", edited, "");
+}
+
+// Interrupted while it writes, a run removes its temporary file (readable by
+// its owner alone meanwhile) and ends as the signal says.
+TEST(SafetyRun, SignalsRemoveTheTemporaryFile) {
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(sig);
+    ScratchDir dir;
+    const Blob book = Book(3);
+    dir.Write("book.dat", book);
+    const pid_t pid = fixture::Start(dir, {{"-xbook.dat", "-obook.dat", "-s2"}, "fwrite:3:10000"});
+    const std::string temp = Temporary(dir, 5000);
+    ASSERT_NE(temp, "");
+    EXPECT_EQ(Mode(dir.Path(temp)) & 07777, 0600u);
+    kill(pid, sig);
+    Expect(dir, fixture::Finish(dir, pid), 128 + sig, "", book, "");
+  }
+}
+
+TEST(SafetyFiles, TheDestinationKeepsModeOwnerAndAttributes) {
+  ScratchDir dir;
+  const std::string path = dir.Path("book.dat");
+  dir.Write("book.dat", Book(3));
+  chmod(path.c_str(), 0600);
+  const bool root = geteuid() == 0;
+  ASSERT_TRUE(!root || chown(path.c_str(), 1234, 4321) == 0);
+  const bool xattrs = setxattr(path.c_str(), "user.kalvert", "kept", 4, 0) == 0;
+  ASSERT_EQ(fixture::RunKalvert(dir, {"-xbook.dat", "-obook.dat", "-s2"}).status, 0);
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_TRUE(!root || (st.st_uid == 1234 && st.st_gid == 4321)) << st.st_uid << ":" << st.st_gid;
+  char value[8] = "kept";
+  EXPECT_TRUE(!xattrs || getxattr(path.c_str(), "user.kalvert", value, sizeof value) == 4);
+  EXPECT_STREQ(value, "kept");
+}
+
+TEST(SafetyFiles, LinksAreFollowedAndOtherNamesWarned) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir.Path("real"));
+  dir.Write("real/book.dat", Book(3));
+  std::filesystem::create_symlink("real/book.dat", dir.Path("link.dat"));
+  dir.Write("in.csv", Line("Added"));
+  ASSERT_EQ(fixture::RunKalvert(dir, {"-xlink.dat", "-iin.csv", "-olink.dat", "-s2"}).status, 0);
+  EXPECT_TRUE(S_ISLNK(Mode(dir.Path("link.dat"))));
+  EXPECT_NE(Export(dir, "real/book.dat").find(Line("Added")), std::string::npos);
+
+  std::filesystem::create_hard_link(dir.Path("real/book.dat"), dir.Path("other.dat"));
+  const Blob linked = dir.Read("other.dat");
+  const auto r = fixture::RunKalvert(dir, {"-xother.dat", "-iin.csv", "-oother.dat", "-s2"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(EndsWith(r.err, "other.dat has other hard links; they keep the old content.\n")) << r.err;
+  EXPECT_EQ(dir.Read("real/book.dat"), linked);
+  EXPECT_NE(dir.Read("other.dat"), linked);
+}
+
+// Names: an empty one is refused before any work, a separate one may begin
+// with '/', one that can't be opened is told with its reason, and a pipe or a
+// device is never replaced.
+TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
+  ScratchDir dir;
+  dir.Write("book.dat", Book(3));
+  dir.Write("in.csv", Line("Added"));
+  std::filesystem::create_directory(dir.Path("sub"));
+  ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/null", dir.Path("null"));
+  const bool device = mknod(dir.Path("device").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+  const std::string cant = "File can't open.\n  ";
+  std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"-xbook.dat", "-o", ""}, cant + "(no name): No such file or directory\n"},
+      {{"-x", dir.Path("book.dat"), "-i", dir.Path("in.csv"), "-o", dir.Path("out.dat")}, ""},
+      {{"-xmissing.dat"}, cant + "missing.dat: No such file or directory\n"},
+      {{"-xbook.dat", "-imissing.csv"}, cant + "missing.csv: No such file or directory\n"},
+      {{"-xbook.dat", "-osub"}, cant + "sub: Is a directory\n"},
+      {{"-xbook.dat", "-ofifo"}, "Can't replace fifo: not a regular file.\n"},
+      {{"-xbook.dat", "-onull"}, "Can't replace null: not a regular file.\n"},
+  };
+  if (device) cases.push_back({{"-xbook.dat", "-odevice"}, "Can't replace device: not a regular file.\n"});
+  for (const auto& [args, message] : cases) {
+    SCOPED_TRACE(args.back());
+    const auto r = fixture::RunKalvert(dir, args);
+    EXPECT_EQ(r.status, message.empty() ? 0 : 1);
+    EXPECT_TRUE(EndsWith(r.err, message)) << r.err;
+    EXPECT_TRUE(message.empty() || r.out.empty()) << r.out;
+  }
+  EXPECT_NE(Export(dir, "out.dat").find(Line("Added")), std::string::npos);
+  EXPECT_TRUE(S_ISFIFO(Mode(dir.Path("fifo"))) && S_ISLNK(Mode(dir.Path("null"))));
+  EXPECT_TRUE(!device || S_ISCHR(Mode(dir.Path("device"))));
+}
+
+}  // namespace
