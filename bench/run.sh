@@ -85,8 +85,13 @@ done
 for n in $SIZES; do
   row import "$n" "$K" -x"$WORK/defs.db" -i"$WORK/lines$n.csv" -o"$WORK/out$n.db" -s1 | tee -a "$OUT"
 done
-row import\* 2000 "$K" -x"$WORK/defs.db" -i"$WORK/notes2000.csv" -o"$WORK/out2000.db" -s1
-echo "(import*: 2000 lines, every one with a note)"
+row import\* 2000 "$K" -x"$WORK/defs.db" -i"$WORK/notes2000.csv" -o"$WORK/out2000.db" -s1 | tee -a "$OUT"
+# The floor: reading the same bytes with cat, in the same run.
+row cat 2680 /bin/cat "$WORK/book2680.db" | tee -a "$OUT"
+row cat\* 2000 /bin/cat "$WORK/notes2000.csv" "$WORK/defs.db" | tee -a "$OUT"
+echo "(import*: 2000 lines, every one with a note; cat: the 2680-item book; cat*: the CSV of import* and the book it goes into)"
+awk '$1 == "export" { e = $3 } $1 == "cat" { c = $3 } $1 == "import*" { i = $3 } $1 == "cat*" { d = $3 }
+  END { printf "floor: export of 2680 items / cat of the book = %.2f; import* / cat* = %.2f\n", e / c, i / d }' "$OUT"
 for task in export import; do
   awk -v t="$task" '$1 == t { if (!first) first = $3; last = $3 }
     END { printf "%s: time of 2680 items / time of 335 items = %.1f\n", t, last / first }' "$OUT"
