@@ -19,9 +19,13 @@ run: build
 
 test: test-plain test-asan
 
-# The CSV tests read the export with the system Python's csv module.
+# What the tests need beyond the build, installed when missing (as .ci/run
+# does): the system Python (its csv module reads the CSV export), libical and
+# Python's icalendar with recurring_ical_events (they read the iCalendar
+# export).
 deps:
-	@[ -x /usr/bin/python3 ] || { apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y python3; }
+	@need=$$(tools/test-packages.sh); if [ -n "$$need" ]; then \
+		apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$need; fi
 
 test-plain: deps build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)

@@ -339,6 +339,8 @@ int32_t DateKey(const NonRepeaAppt& nra);
 // The export of the modern formats, at the place of the legacy text output.
 void WriteStdCsv(PFDC start_fdc, PSCSV start_scsv);
 void WriteICalendar(PSCSV start_scsv);
+// The refusals of --format=ics once the file type is known (src/icalendar).
+void CheckICalendarRun();
 // The import of --format=csv (-i), at the place of ReadCSV.
 void ReadStdCsv(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 

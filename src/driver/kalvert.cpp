@@ -123,6 +123,7 @@ void Run() {
   CheckSignatureAndHeader(szSignature, &dh);
   state.iAllRecNum = dh.iNumRecords;
   MapFileType(dh.cFileType);
+  if (opt.format == OutputFormat::kIcs) CheckICalendarRun();
   if (opt.iOutAppt) WriteOut(szSignature, 4);
   if (opt.iDebugG) std::printf("%s\n", reinterpret_cast<const char*>(szSignature));
   if (opt.iOutAppt) {

@@ -1,0 +1,182 @@
+// The iCalendar export through the built program: the properties of each
+// kind of item, the choice of items, the refusals, the texts under
+// --encoding and the stability of the UIDs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <set>
+#include <tuple>
+
+#include "../src/icalendar/icalendar.h"
+#include "dbbuilder.h"
+#include "runner.h"
+
+namespace {
+
+using fixture::Appt;
+
+// An item of 2024-03-05. Times in minutes (-1 none); for a ToDo, start holds
+// the priority characters, end the completion year and month bytes and lead
+// the completion day byte.
+Appt Item(const std::string& name, unsigned flags, int start = -1, int end = -1, unsigned lead = 0, int days = 0) {
+  Appt a;
+  a.description = name;
+  a.cFlags = flags;
+  std::tie(a.cYear, a.cMonth, a.cDay, a.lead, a.leadTime) = std::make_tuple(124, 2, 4, lead & 0xFF, lead >> 8);
+  a.start(start).end(end);
+  a.iEndDate = days;
+  return a;
+}
+
+Appt Repeating(Appt a, int type, std::vector<unsigned char> ria) {
+  a.cRepeatType = type;
+  a.repeats = true;
+  std::copy(ria.begin(), ria.end(), a.ria);
+  return a;
+}
+
+struct Row {
+  Appt item;
+  std::vector<std::string> lines;  // lines of its component; "!NAME": no such property
+};
+
+std::vector<Row> Rows() {
+  Appt meeting = Item("Meeting", 0x81, 570, 630, 15);
+  meeting.location = "Room 2, east";
+  meeting.category = "Work";
+  meeting.note = 0;
+  return {
+      {meeting,
+       {"DTSTART:20240305T093000", "DTEND:20240305T103000", "LOCATION:Room 2\\, east", "CATEGORIES:Work",
+        "DESCRIPTION:Bring: tea\\; cups\\\\mugs\\n1. Budget\\n2. Rota", "TRIGGER:-PT15M"}},
+      {Item("Call", 0x81, 600, -1, 0x0258), {"DTSTART:20240305T100000", "!DTEND", "TRIGGER:-PT10H"}},
+      {Item("All day", 0x81, -1, -1, 2880), {"DTSTART;VALUE=DATE:20240305", "!DTEND", "TRIGGER:-P2D"}},
+      {Item("A day and more ahead", 0x81, 480, 540, 1530), {"TRIGGER:-P1DT1H30M"}},
+      {Repeating(Item("No weekday", 0x80, 600), 4, {1, 0x80, 0, 0, 0, 124, 2, 4, 124, 11, 30, 0}),
+       {"DTSTART:20240305T100000", "!RRULE", "!BEGIN:VALARM"}},
+      {Item("Trip", 0x26, -1, -1, 0, 3), {"DTSTART;VALUE=DATE:20240305", "DTEND;VALUE=DATE:20240308"}},
+      {Item("Holiday", 0x26), {"DTEND;VALUE=DATE:20240306"}},
+      {Item("File taxes", 0x10, 'B'),
+       {"DTSTART;VALUE=DATE:20240305", "!DUE", "PRIORITY:1", "X-KALVERT-PRIORITY:B", "!STATUS", "!X-KALVERT-CARRY"}},
+      {Item("Due that day", 0x14, '7', -1, 0, 1),
+       {"!DTSTART", "DUE;VALUE=DATE:20240305", "PRIORITY:7", "X-KALVERT-DUE-DAYS:1", "X-KALVERT-CARRY-FORWARD:TRUE"}},
+      {Repeating(Item("Daily and due that day", 0x10, '1', -1, 0, 1), 2, {1, 0, 0, 0, 0, 124, 2, 4, 124, 2, 9, 0}),
+       {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240306", "RRULE:FREQ=DAILY;UNTIL=20240310"}},
+      {Item("Done", 0x16, 0x395A, 2 * 256 + 124, 0, 10),
+       {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240314", "PRIORITY:9", "X-KALVERT-PRIORITY:Z9",
+        "STATUS:COMPLETED", "COMPLETED:20240301T120000Z"}},
+  };
+}
+
+std::vector<unsigned char> Book(const std::vector<Row>& rows) {
+  fixture::DbFile db;
+  db.Add(9, 0, 0, fixture::Bytes().str("Bring: tea; cups\\mugs\r\n1. Budget\n2. Rota"));
+  int n = 0;
+  for (const Row& row : rows) db.Add(11, 0, n++, row.item.Encode());
+  return db.Finish();
+}
+
+TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
+  fixture::ScratchDir dir;
+  const std::vector<Row> rows = Rows();
+  dir.Write("book.dat", Book(rows));
+  const fixture::RunResult r = fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      r.out.rfind("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//kalvert//kalvert " + std::string(kProgramVersion), 0),
+      0u);
+  EXPECT_EQ(r.out.substr(r.out.size() - 15), "END:VCALENDAR\r\n");
+  EXPECT_FALSE(std::regex_search(r.out, std::regex("[^\r]\n")));
+  for (const Row& row : rows) {
+    const std::size_t at = r.out.find("\r\nSUMMARY:" + row.item.description + "\r\n");
+    ASSERT_NE(at, std::string::npos) << row.item.description;
+    const std::size_t begin = r.out.rfind("\r\nBEGIN:V", at), end = r.out.find("\r\nEND:V", at);
+    const std::string comp = r.out.substr(begin, end - begin + 2);
+    for (const std::string& line : row.lines) {
+      const bool bAbsent = line[0] == '!';
+      EXPECT_EQ(comp.find("\r\n" + line.substr(bAbsent) + (bAbsent ? "" : "\r\n")) == std::string::npos, bAbsent)
+          << line << " in " << comp;
+    }
+  }
+  EXPECT_NE(
+      r.err.find("(data record 4): its repeat rule can't be written in iCalendar (a weekly rule with no weekday)"),
+      std::string::npos);
+}
+
+// One appointment of 2024-03-05 per row; out and err are parts of standard
+// output and standard error ("!": out does not hold it).
+TEST(IcalExport, ChoiceRefusalsAndTextsUnderAnEncoding) {
+  const std::string longName(66, 'a');
+  const struct {
+    unsigned char fileType;
+    std::string description, option;
+    int status;
+    std::string out, err;
+  } cases[] = {
+      {'2', "a", "-t", 0, "!SUMMARY", ""},
+      {'2', "a", "-g20240306", 0, "!SUMMARY", ""},
+      {'2', "Caf\x82", "-s1", 1, "", "Name the organiser's encoding with --encoding=NAME"},
+      {'2', "Caf\x82", "--encoding=CP437", 0, "\r\nSUMMARY:Caf\xC3\xA9\r\n", ""},
+      {'2', longName + "\x82", "--encoding=CP437", 0, "\r\nSUMMARY:" + longName + "\r\n \xC3\xA9\r\n", ""},
+      {'2', "a\x82", "--encoding=CP932", 0, "\r\nSUMMARY:a\xEF\xBF\xBD\r\n", "1 byte sequence(s) not valid in CP932"},
+      {'2', "a\x01", "-s1", 0, "\r\nSUMMARY:a\xEF\xBF\xBD\r\n", "1 control character(s)"},
+      {'D', "a", "-s1", 1, "", "this file is a general database"},
+      {'2', "a", "--bom", 1, "", "an iCalendar file has no byte order mark"},
+      {'2', "a", "-ibook.dat", 1, "", "-i can't be used with --format=ics"},
+  };
+  fixture::ScratchDir dir;
+  for (const auto& c : cases) {
+    fixture::DbFile db(c.fileType);
+    db.Add(11, 0, 0, Item(c.description, 0x80).Encode());
+    dir.Write("book.dat", db.Finish());
+    const fixture::RunResult r = fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", c.option});
+    const bool bOut = r.out.find(c.out.substr(c.out[0] == '!')) != std::string::npos;
+    EXPECT_EQ(std::make_tuple(r.status, bOut, r.err.find(c.err) != std::string::npos, c.status == 0 || r.out.empty()),
+              std::make_tuple(c.status, c.out[0] != '!', true, true))
+        << c.option << r.out << r.err;
+  }
+}
+
+// Each component from its UID on, DTSTAMP left out, sorted.
+std::vector<std::string> Components(const fixture::RunResult& r) {
+  const std::string out = std::regex_replace(r.out, std::regex("DTSTAMP:.*\r\n"), "");
+  std::vector<std::string> comps;
+  for (std::size_t at = out.find("UID:"); at != std::string::npos; at = out.find("UID:", at + 1)) {
+    comps.push_back(out.substr(at, out.find("END:V", at) - at));
+  }
+  std::sort(comps.begin(), comps.end());
+  return comps;
+}
+
+// Two items that differ only where the UID does not look get UIDs of their
+// own; a copy (-o), whose records are numbered and ordered anew, keeps every
+// UID with its item.
+TEST(IcalExport, UidsAreUniqueAndSurviveACopy) {
+  fixture::ScratchDir dir;
+  std::vector<Row> rows = Rows();
+  rows.push_back(rows[8]);  // a ToDo: a copy turns the order of items of one date around
+  rows.back().item.start('C');
+  dir.Write("book.dat", Book(rows));
+  const std::vector<std::string> comps = Components(fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"}));
+  std::set<std::string> uids;
+  for (const std::string& c : comps) uids.insert(c.substr(0, c.find('\r')));
+  EXPECT_EQ(uids.size(), rows.size());
+  EXPECT_EQ(Components(fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"})), comps);
+  ASSERT_EQ(fixture::RunKalvert(dir, {"-xbook.dat", "-s3", "-ocopy.dat"}).status, 0);
+  EXPECT_EQ(Components(fixture::RunKalvert(dir, {"-xcopy.dat", "--format=ics", "-s1"})), comps);
+}
+
+// UIDs are name-based UUIDs of SHA-1: its standard test vectors, of one
+// block and of two.
+TEST(IcalExport, Sha1OfTheStandardVectors) {
+  for (const auto& c : {std::make_pair("abc", "a9993e364706816aba3e25717850c26c9cd0d89d"),
+                        std::make_pair("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+                                       "84983e441c3bd26ebaae4aa1f95129e5e54670f1")}) {
+    std::string hex;
+    for (const uint8_t b : ical::Sha1(c.first)) hex += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
+    EXPECT_EQ(hex, c.second);
+  }
+}
+
+}  // namespace
