@@ -157,15 +157,22 @@ TEST(SafetyRun, SignalsRemoveTheTemporaryFile) {
   }
 }
 
-TEST(SafetyFiles, TheDestinationKeepsModeOwnerAndAttributes) {
+// Through a link to it, the real file is updated and keeps its mode, owner
+// and attributes; a file with other hard links is replaced with a warning.
+TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
   ScratchDir dir;
-  const std::string path = dir.Path("book.dat");
-  dir.Write("book.dat", Book(3));
+  std::filesystem::create_directory(dir.Path("real"));
+  const std::string path = dir.Path("real/book.dat");
+  dir.Write("real/book.dat", Book(3));
+  std::filesystem::create_symlink("real/book.dat", dir.Path("link.dat"));
+  dir.Write("in.csv", Line("Added"));
   chmod(path.c_str(), 0600);
   const bool root = geteuid() == 0;
   ASSERT_TRUE(!root || chown(path.c_str(), 1234, 4321) == 0);
   const bool xattrs = setxattr(path.c_str(), "user.kalvert", "kept", 4, 0) == 0;
-  ASSERT_EQ(fixture::RunKalvert(dir, {"-xbook.dat", "-obook.dat", "-s2"}).status, 0);
+  ASSERT_EQ(fixture::RunKalvert(dir, {"-xlink.dat", "-iin.csv", "-olink.dat", "-s2"}).status, 0);
+  EXPECT_TRUE(S_ISLNK(Mode(dir.Path("link.dat"))));
+  EXPECT_NE(Export(dir, "real/book.dat").find(Line("Added")), std::string::npos);
   struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
@@ -173,19 +180,8 @@ TEST(SafetyFiles, TheDestinationKeepsModeOwnerAndAttributes) {
   char value[8] = "kept";
   EXPECT_TRUE(!xattrs || getxattr(path.c_str(), "user.kalvert", value, sizeof value) == 4);
   EXPECT_STREQ(value, "kept");
-}
 
-TEST(SafetyFiles, LinksAreFollowedAndOtherNamesWarned) {
-  ScratchDir dir;
-  std::filesystem::create_directory(dir.Path("real"));
-  dir.Write("real/book.dat", Book(3));
-  std::filesystem::create_symlink("real/book.dat", dir.Path("link.dat"));
-  dir.Write("in.csv", Line("Added"));
-  ASSERT_EQ(fixture::RunKalvert(dir, {"-xlink.dat", "-iin.csv", "-olink.dat", "-s2"}).status, 0);
-  EXPECT_TRUE(S_ISLNK(Mode(dir.Path("link.dat"))));
-  EXPECT_NE(Export(dir, "real/book.dat").find(Line("Added")), std::string::npos);
-
-  std::filesystem::create_hard_link(dir.Path("real/book.dat"), dir.Path("other.dat"));
+  std::filesystem::create_hard_link(path, dir.Path("other.dat"));
   const Blob linked = dir.Read("other.dat");
   const auto r = fixture::RunKalvert(dir, {"-xother.dat", "-iin.csv", "-oother.dat", "-s2"});
   EXPECT_EQ(r.status, 0);

@@ -68,22 +68,16 @@ TEST(SafetyRecords, ACopyKeepsCategoriesAndNotesAsStored) {
   a.note = 0;
   book.Add(11, 0, 0, a.Encode());
   book.Add(9, 0, 0, stored);
-  const Bytes bookNote = Bytes().u8(9).u8(2).le16(6 + static_cast<int>(stored.size())).le16(0).bytes(stored);
-  const struct {
-    Blob file;
-    const char* option;
-    Bytes want;
-  } cases[] = {
-      {book.Finish(), "-n0", Bytes().cstr("Staff").cstr("Work").cstr("Room")},
-      {book.Finish(), "-n1", bookNote},
-      {book.Finish(), "-n2", bookNote},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.option);
+  const Blob file = book.Finish();
+  const Bytes item = Bytes().cstr("Staff").cstr("Work").cstr("Room");
+  const Bytes note = Bytes().u8(9).u8(2).le16(6 + static_cast<int>(stored.size())).le16(0).bytes(stored);
+  for (const char* option : {"-n0", "-n1", "-n2"}) {
+    SCOPED_TRACE(option);
     ScratchDir dir;
-    dir.Write("in.dat", c.file);
-    ASSERT_EQ(RunKalvert(dir, {"-xin.dat", c.option, "-oout.dat", "-s2"}).status, 0);
-    EXPECT_TRUE(Contains(dir.Read("out.dat"), c.want));
+    dir.Write("in.dat", file);
+    ASSERT_EQ(RunKalvert(dir, {"-xin.dat", option, "-oout.dat", "-s2"}).status, 0);
+    EXPECT_TRUE(Contains(dir.Read("out.dat"), item));
+    EXPECT_TRUE(Contains(dir.Read("out.dat"), note));
   }
 }
 

@@ -3,6 +3,8 @@
 // for every kind of item with its flags and repeat rule.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "csvcheck.h"
 
 namespace {
@@ -12,38 +14,30 @@ using fixture::Bytes;
 
 // Each kind once: values worked out from the bytes below.
 TEST(StdCsvExport, EveryKindReadBackByPython) {
-  Appt meet;  // plain appointment: start_csvd, so written last
-  meet.cFlags = 0x83;
-  meet.cYear = 103, meet.cMonth = 1, meet.cDay = 13;
+  Appt meet, pay, fair;  // plain appointment (start_csvd, so written last), repeating ToDo, custom event
+  std::tie(meet.cFlags, meet.cYear, meet.cMonth, meet.cDay, meet.lead, meet.leadTime) =
+      std::make_tuple(0x83, 103, 1, 13, 0x2C, 0x01);  // 300 minutes ahead
   meet.start(570).end(645);
-  meet.lead = 0x2C, meet.leadTime = 0x01;  // 300 minutes
   meet.description = "Say \"hi\", Tom & Sons #2 \x82";
   meet.location = "Caf\x82";
   meet.category = "Work, home";
   meet.note = 0;
-  Appt pay;  // repeating ToDo item
-  pay.cFlags = 0x16;
-  pay.cYear = 103, pay.cMonth = 2, pay.cDay = 0;
-  pay.t1 = 'A', pay.t2 = '2';
-  pay.e1 = 103, pay.e2 = 2, pay.lead = 1, pay.leadTime = 0xFF;
+  std::tie(pay.cFlags, pay.cYear, pay.cMonth, pay.cDay, pay.t1, pay.t2, pay.e1, pay.e2, pay.lead, pay.leadTime) =
+      std::make_tuple(0x16, 103, 2, 0, 'A', '2', 103, 2, 1, 0xFF);
   pay.description = "Pay";
   pay.cRepeatType = 4;
-  pay.repeats = true;
+  pay.repeats = fair.repeats = true;
   const unsigned char payRule[12] = {2, 0x85, 0, 0, 0, 103, 2, 0, 103, 11, 30, 2};
   std::copy(payRule, payRule + 12, pay.ria);
   pay.deleted.u8(103).u8(2).u8(9).u8(0).u8(103).u8(2).u8(16).u8(1);
-  Appt fair;  // custom event of three days, no time
-  fair.cFlags = 0x66;
-  fair.cYear = 103, fair.cMonth = 3, fair.cDay = 0;
-  fair.t1 = fair.e1 = 0x00, fair.t2 = fair.e2 = 0x80;
-  fair.lead = 0x58, fair.leadTime = 0x02;  // 600 minutes
+  // three days, no time, 600 minutes ahead
+  std::tie(fair.cFlags, fair.cYear, fair.cMonth, fair.cDay, fair.t1, fair.t2, fair.e1, fair.e2, fair.lead,
+           fair.leadTime) = std::make_tuple(0x66, 103, 3, 0, 0, 0x80, 0, 0x80, 0x58, 0x02);
   fair.iEndDate = 3;
   fair.description = "Fair";
   fair.cRepeatType = 32;
-  fair.repeats = true;
   const unsigned char fairRule[12] = {0, 15, 0, 0x01, 0x0C, 103, 3, 0, 0xFF, 0xFF, 0xFF, 0};
   std::copy(fairRule, fairRule + 12, fair.ria);
-
   fixture::ScratchDir dir;
   dir.Write("book.dat", csvcheck::Book({meet, pay, fair}, {"line1\r\nline2\nline3 \"q\", #&"}));
   const fixture::RunResult r = fixture::RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP437", "-s1"});
@@ -61,13 +55,7 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
       "appointment|Say \"hi\", Tom & Sons #2 \xC3\xA9|2003-02-14|09:30|10:45||Caf\xC3\xA9|Work, home|yes|300|yes|no|"
       "|||||none|||||||||line1\r\nline2\nline3 \"q\", #&"};
   std::vector<std::vector<std::string>> want;
-  for (const std::string row : rows) {
-    want.emplace_back();
-    for (std::size_t at = 0, bar = 0; bar != std::string::npos; at = bar + 1) {
-      bar = row.find('|', at);
-      want.back().push_back(row.substr(at, bar == std::string::npos ? bar : bar - at));
-    }
-  }
+  for (const char* row : rows) want.push_back(csvcheck::Split(row, '|'));
   EXPECT_EQ(csvcheck::PythonRows(dir.Path("out.csv")), want);
 }
 
@@ -103,7 +91,7 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
       kinds += (kinds.empty() ? "" : ",") + r.out.substr(at + 2, r.out.find(',', at) - at - 2);
     }
     EXPECT_EQ(kinds, c.kinds) << c.args.size();
-    EXPECT_EQ(r.err.substr(r.err.find("\n\n") + 2), c.err);
+    EXPECT_EQ(csvcheck::Said(r), c.err);
   }
   EXPECT_NE(fixture::RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP932", "-a", "-s1"})
                 .out.find("\xEF\xBF\xBD x"),

@@ -4,30 +4,26 @@
 // import's warning for lines without a date.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "csvcheck.h"
 
 namespace {
 
+using csvcheck::Said;
 using fixture::Appt;
 using fixture::Bytes;
 using fixture::RunKalvert;
 using fixture::ScratchDir;
 
-// What the run said after the banner.
-std::string Said(const fixture::RunResult& r) { return r.err.substr(r.err.find("\n\n") + 2); }
-
 TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
-  Appt lunch;
-  lunch.cFlags = 0x86;  // no alarm; month and week view
-  lunch.cYear = 103, lunch.cMonth = 1, lunch.cDay = 13;
+  Appt lunch, rent;
+  std::tie(lunch.cFlags, lunch.cYear, lunch.cMonth, lunch.cDay) = std::make_tuple(0x86, 103, 1, 13);  // no alarm
   lunch.start(750).end(0x8000);
   lunch.description = "Lunch, with \"Ken\"";
   lunch.note = 0;
-  Appt rent;
-  rent.cFlags = 0x10;
-  rent.cYear = 103, rent.cMonth = 2, rent.cDay = 0;
-  rent.t1 = rent.t2 = 0;
-  rent.lead = rent.leadTime = 0xFF;
+  std::tie(rent.cFlags, rent.cYear, rent.cMonth, rent.cDay, rent.t1, rent.t2, rent.lead, rent.leadTime) =
+      std::make_tuple(0x10, 103, 2, 0, 0, 0, 0xFF, 0xFF);
   rent.description = "Pay rent";
   const auto want = csvcheck::Items(csvcheck::Book({lunch, rent}, {"a\nb"}));
   const std::string rows[] = {
@@ -46,41 +42,35 @@ TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   }
 }
 
+// A csv that begins with data (a date second) gets the header
+// "kind,date,start,description"; err follows "sheet.csv line ".
 TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
-  const struct {
-    std::string csv, err;
-  } cases[] = {
-      {"kind,date,start,description\nappointment,2003-02-30,,x\n",
-       "sheet.csv line 2, column 2 (date): 2003-02-30 is not a calendar date.\n"},
-      {"kind,date,start,description\nappointment,2003-02-01,25:99,x\n",
-       "sheet.csv line 2, column 3 (start): 25:99 is not a time of the day.\n"},
-      {"kind,date,start,description\nmeeting,2003-02-01,,x\n",
-       "sheet.csv line 2, column 1 (kind): \"meeting\" is not a kind (appointment, event, todo).\n"},
-      {"kind,date,start,description\ntodo,2003-02-01,10:00,x\n",
-       "sheet.csv line 2, column 3 (start): an item of kind todo has no start.\n"},
-      {"kind,date,start,description\nappointment,2003-02-01,\n",
-       "sheet.csv line 2: the row has 3 columns, the header 4.\n"},
-      {"kind,date,start,description\nappointment,2003-01-01,,\"a\r\nb\"\r\nappointment,2003-01-01,,\"x\n",
-       "sheet.csv line 4: the double quote that begins this field is never closed.\n"},
-      {"kind,date,colour\n", "sheet.csv line 1, column 3 (colour): no such column.\n"},
+  const std::pair<std::string, std::string> cases[] = {
+      {"appointment,2003-02-30,,x\n", "2, column 2 (date): 2003-02-30 is not a calendar date.\n"},
+      {"appointment,2003-02-01,25:99,x\n", "2, column 3 (start): 25:99 is not a time of the day.\n"},
+      {"meeting,2003-02-01,,x\n", "2, column 1 (kind): \"meeting\" is not a kind (appointment, event, todo).\n"},
+      {"todo,2003-02-01,10:00,x\n", "2, column 3 (start): an item of kind todo has no start.\n"},
+      {"appointment,2003-02-01,\n", "2: the row has 3 columns, the header 4.\n"},
+      {"appointment,2003-01-01,,\"a\r\nb\"\r\nappointment,2003-01-01,,\"x\n",
+       "4: the double quote that begins this field is never closed.\n"},
+      {"kind,date,colour\n", "1, column 3 (colour): no such column.\n"},
       {"Date,repeat\n2003-01-01,fortnightly\n",
-       "sheet.csv line 2, column 2 (repeat): \"fortnightly\" is not a repeat (none, daily, weekly, monthly, yearly, "
-       "custom).\n"},
+       "2, column 2 (repeat): \"fortnightly\" is not a repeat (none, daily, weekly, monthly, yearly, custom).\n"},
       {"date,repeat,weekdays\n2003-01-01,none,MON\n",
-       "sheet.csv line 2, column 3 (weekdays): weekdays is given, but the item does not repeat.\n"},
-      {"description,kind\nx,event\n", "sheet.csv line 1: the header has no column date.\n"},
+       "2, column 3 (weekdays): weekdays is given, but the item does not repeat.\n"},
+      {"description,kind\nx,event\n", "1: the header has no column date.\n"},
       {"date,note\n2003-01-01,\"a\nb \xE4\xBC\x9A\"\n",
-       "sheet.csv line 3, column 2 (note): the text holds a character that CP437 cannot hold.\n"},
+       "3, column 2 (note): the text holds a character that CP437 cannot hold.\n"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [csv, err] : cases) {
     ScratchDir dir;
     dir.Write("defs.dat", csvcheck::Book({}));
     dir.Write("out.dat", std::string("old"));
-    dir.Write("sheet.csv", c.csv);
+    dir.Write("sheet.csv", (csv[csv.find(',') + 1] == '2' ? "kind,date,start,description\n" : "") + csv);
     const auto r =
         RunKalvert(dir, {"-xdefs.dat", "-isheet.csv", "-oout.dat", "--format=csv", "--encoding=CP437", "-s1"});
-    EXPECT_EQ(r.status, 1) << c.csv;
-    EXPECT_EQ(Said(r), c.err);
+    EXPECT_EQ(r.status, 1) << csv;
+    EXPECT_EQ(Said(r), "sheet.csv line " + err);
     EXPECT_EQ(dir.Read("out.dat"), (std::vector<unsigned char>{'o', 'l', 'd'}));
   }
 }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,13 +63,26 @@ inline std::vector<unsigned char> Book(std::vector<fixture::Appt> items, const s
   return db.Finish();
 }
 
+// What the run said after the banner.
+inline std::string Said(const fixture::RunResult& r) { return r.err.substr(r.err.find("\n\n") + 2); }
+
+// s cut at every sep ("" is one empty field).
+inline std::vector<std::string> Split(const std::string& s, char sep) {
+  std::vector<std::string> v;
+  for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 1) {
+    end = s.find(sep, at);
+    v.push_back(s.substr(at, end == std::string::npos ? end : end - at));
+  }
+  return v;
+}
+
 // The rows of a CSV file as Python's csv module reads it with strict=True;
 // a parse error fails the test.
 inline std::vector<std::vector<std::string>> PythonRows(const std::string& path) {
   const std::string cmd =
       "/usr/bin/python3 -c \"import csv,sys\n"
       "for r in csv.reader(open(sys.argv[1], newline='', encoding='utf-8'), strict=True):\n"
-      "  print(' '.join(f.encode().hex() + '.' for f in r))\" '" +
+      "  sys.stdout.buffer.write('\\x1f'.join(r).encode() + b'\\x1e')\" '" +
       path + "' 2>&1";
   std::FILE* p = popen(cmd.c_str(), "r");
   std::string out;
@@ -78,17 +90,8 @@ inline std::vector<std::vector<std::string>> PythonRows(const std::string& path)
   for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
   EXPECT_EQ(pclose(p), 0) << out;
   std::vector<std::vector<std::string>> rows;
-  std::istringstream lines(out);
-  for (std::string line, word; std::getline(lines, line);) {
-    std::vector<std::string> row;
-    for (std::istringstream words(line); words >> word;) {
-      std::string f;
-      for (std::size_t i = 0; i + 1 < word.size(); i += 2)
-        f += static_cast<char>(std::stoi(word.substr(i, 2), nullptr, 16));
-      row.push_back(f);
-    }
-    rows.push_back(row);
-  }
+  for (const std::string& row : Split(out, '\x1e')) rows.push_back(Split(row, '\x1f'));
+  rows.pop_back();  // what follows the last row's mark
   return rows;
 }
 
