@@ -20,21 +20,6 @@ using Blob = std::vector<unsigned char>;
 using fixture::Launch;
 using fixture::ScratchDir;
 
-// A book of n appointments (n up to 336), one a day from 2000/01/01, days 1
-// to 28; *middle is where the header of the record n / 2 begins.
-Blob Book(int n, long* middle = nullptr) {
-  fixture::DbFile db('2');
-  for (int i = 0; i < n; ++i) {
-    fixture::Appt a;
-    a.description = "Item " + std::to_string(i);
-    a.cMonth = static_cast<unsigned>(i / 28);
-    a.cDay = static_cast<unsigned>(i % 28);
-    const long at = db.Add(11, 0, i, a.Encode());
-    if (middle && i == n / 2) *middle = at;
-  }
-  return db.Finish();
-}
-
 // A CSV line of an appointment; also the export line of the item imported from it.
 std::string Line(const std::string& description) {
   return "\"" + description + "\",\"2000/01/03\",\"12:00\",\"13:00\",\"\",\"0\",\"\"\n";
@@ -83,8 +68,8 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
   int pipeOut[2];
   ASSERT_EQ(pipe(pipeOut), 0);
   close(pipeOut[0]);  // a pipe nobody reads
-  long middle = 0;
-  const Blob book = Book(200, &middle);
+  std::vector<long> at;
+  const Blob book = fixture::Book(200, &at);
   // An update in place; the export text goes to standard output only where
   // a closed descriptor or pipe is tried.
   const struct {
@@ -94,7 +79,7 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
     bool closeStdio = false;
     bool brokenPipe = false;
   } cases[] = {
-      {"fread@" + std::to_string(middle), "Failed read file.\n"},  // a bad spot on a record header
+      {"fread@" + std::to_string(at[100]), "Failed read file.\n"},  // a bad spot on a record header
       {"fsync:1:fail", "Failed write file.\n"},
       {"fsync:2:fail", "book.dat is written, but its folder can't be synced: Input/output error.\n", true},
       {"", "", true, true},
@@ -118,7 +103,7 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
 // a file changed meanwhile by a program that takes no lock is not replaced.
 TEST(SafetyRun, ConcurrentUpdatesLoseNothing) {
   ScratchDir dir;
-  dir.Write("book.dat", Book(3));
+  dir.Write("book.dat", fixture::Book(3));
   dir.Write("a.csv", Line("First"));
   dir.Write("b.csv", Line("Second"));
   const pid_t first = fixture::Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:1000"});
@@ -146,7 +131,7 @@ TEST(SafetyRun, SignalsRemoveTheTemporaryFile) {
   for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(sig);
     ScratchDir dir;
-    const Blob book = Book(3);
+    const Blob book = fixture::Book(3);
     dir.Write("book.dat", book);
     const pid_t pid = fixture::Start(dir, {{"-xbook.dat", "-obook.dat", "-s2"}, "fwrite:3:10000"});
     const std::string temp = Temporary(dir, 5000);
@@ -163,7 +148,7 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
   ScratchDir dir;
   std::filesystem::create_directory(dir.Path("real"));
   const std::string path = dir.Path("real/book.dat");
-  dir.Write("real/book.dat", Book(3));
+  dir.Write("real/book.dat", fixture::Book(3));
   std::filesystem::create_symlink("real/book.dat", dir.Path("link.dat"));
   dir.Write("in.csv", Line("Added"));
   chmod(path.c_str(), 0600);
@@ -195,7 +180,7 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
 // device is never replaced.
 TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
   ScratchDir dir;
-  dir.Write("book.dat", Book(3));
+  dir.Write("book.dat", fixture::Book(3));
   dir.Write("in.csv", Line("Added"));
   std::filesystem::create_directory(dir.Path("sub"));
   ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "dbbuilder.h"
-#include "runner.h"
+#include "launch.h"
 
 namespace {
 
@@ -21,15 +21,8 @@ bool Contains(const Blob& hay, const Bytes& needle) {
 }
 
 TEST(SafetyRecords, ACutFileIsReadWithAWarning) {
-  DbFile db('2');
-  long third = 0;
-  for (int i = 0; i < 3; ++i) {
-    fixture::Appt a;
-    a.description = "Item";
-    a.cDay = static_cast<unsigned>(i);
-    third = db.Add(11, 0, i, a.Encode());
-  }
-  const Blob whole = db.Finish();
+  std::vector<long> at;
+  const Blob whole = fixture::Book(3, &at);
   Blob pastEnd = whole;
   pastEnd[18] = 0xF0;  // the lookup table's offset becomes 0x7FF0
   pastEnd[19] = 0x7F;
@@ -39,8 +32,8 @@ TEST(SafetyRecords, ACutFileIsReadWithAWarning) {
     std::string warning;
   } cases[] = {
       {"whole", whole, ""},
-      {"no lookup table", db.Finish(false), "book.dat ends early; 3 records read.\n"},
-      {"cut before the third record", Blob(whole.begin(), whole.begin() + third),
+      {"no lookup table", fixture::Book(3, nullptr, false), "book.dat ends early; 3 records read.\n"},
+      {"cut before the third record", Blob(whole.begin(), whole.begin() + at[2]),
        "book.dat ends early; 2 records read.\n"},
       {"lookup table offset past the end", pastEnd, "book.dat ends early; 3 records read.\n"},
   };

@@ -1,4 +1,4 @@
-// Runs the built program as a child process with what the safety tests vary:
+// A book for the safety tests, and the built program run as a child process with what the safety tests vary:
 // a fault for the preloaded injector (tests/faultinject), closed standard
 // input and output, standard output on a given descriptor.
 #pragma once
@@ -10,20 +10,35 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "dbbuilder.h"
 #include "runner.h"
 
 namespace fixture {
 
 struct Launch {
-  Launch(std::vector<std::string> a, std::string f = "") : args(std::move(a)), fault(std::move(f)) {}
   std::vector<std::string> args;
   std::string fault;        // FAULT for the injector; empty: none
   bool closeStdio = false;  // standard input and output closed
   int out = -1;             // standard output; -1: a file, read back into RunResult::out
 };
+
+// A book of n appointments (n up to 336), one a day from 2000/01/01, days 1
+// to 28, with or without its lookup table; *at: where the header of each
+// record begins.
+inline std::vector<unsigned char> Book(int n, std::vector<long>* at = nullptr, bool lookup = true) {
+  DbFile db('2');
+  for (int i = 0; i < n; ++i) {
+    Appt a;
+    a.description = "Item " + std::to_string(i);
+    a.cMonth = static_cast<unsigned>(i / 28);
+    a.cDay = static_cast<unsigned>(i % 28);
+    const long where = db.Add(11, 0, i, a.Encode());
+    if (at) at->push_back(where);
+  }
+  return db.Finish(lookup);
+}
 
 inline pid_t Start(const ScratchDir& dir, const Launch& l) {
   const pid_t pid = fork();
