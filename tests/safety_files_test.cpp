@@ -1,12 +1,14 @@
 // What happens to the files of a run when things go wrong, through the built
 // program: injected read, write and sync failures, closed standard
 // descriptors, a closed pipe, concurrent runs, signals, modes, owners, links,
-// files that are not regular, and names that can't be used.
+// files that are not regular, names that can't be used, and records that
+// must come through whole.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -17,7 +19,9 @@
 namespace {
 
 using Blob = std::vector<unsigned char>;
+using fixture::Bytes;
 using fixture::Launch;
+using fixture::RunKalvert;
 using fixture::ScratchDir;
 
 // A CSV line of an appointment; also the export line of the item imported from it.
@@ -25,9 +29,7 @@ std::string Line(const std::string& description) {
   return "\"" + description + "\",\"2000/01/03\",\"12:00\",\"13:00\",\"\",\"0\",\"\"\n";
 }
 
-std::string Export(const ScratchDir& dir, const std::string& name) {
-  return fixture::RunKalvert(dir, {"-x" + name, "-s1"}).out;
-}
+std::string Export(const ScratchDir& dir, const std::string& name) { return RunKalvert(dir, {"-x" + name, "-s1"}).out; }
 
 bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -155,7 +157,7 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
   const bool root = geteuid() == 0;
   ASSERT_TRUE(!root || chown(path.c_str(), 1234, 4321) == 0);
   const bool xattrs = setxattr(path.c_str(), "user.kalvert", "kept", 4, 0) == 0;
-  ASSERT_EQ(fixture::RunKalvert(dir, {"-xlink.dat", "-iin.csv", "-olink.dat", "-s2"}).status, 0);
+  ASSERT_EQ(RunKalvert(dir, {"-xlink.dat", "-iin.csv", "-olink.dat", "-s2"}).status, 0);
   EXPECT_TRUE(S_ISLNK(Mode(dir.Path("link.dat"))));
   EXPECT_NE(Export(dir, "real/book.dat").find(Line("Added")), std::string::npos);
   struct stat st {};
@@ -168,7 +170,7 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
 
   std::filesystem::create_hard_link(path, dir.Path("other.dat"));
   const Blob linked = dir.Read("other.dat");
-  const auto r = fixture::RunKalvert(dir, {"-xother.dat", "-iin.csv", "-oother.dat", "-s2"});
+  const auto r = RunKalvert(dir, {"-xother.dat", "-iin.csv", "-oother.dat", "-s2"});
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(EndsWith(r.err, "other.dat has other hard links; they keep the old content.\n")) << r.err;
   EXPECT_EQ(dir.Read("real/book.dat"), linked);
@@ -199,7 +201,7 @@ TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
   if (device) cases.push_back({{"-xbook.dat", "-odevice"}, "Can't replace device: not a regular file.\n"});
   for (const auto& [args, message] : cases) {
     SCOPED_TRACE(args.back());
-    const auto r = fixture::RunKalvert(dir, args);
+    const auto r = RunKalvert(dir, args);
     EXPECT_EQ(r.status, message.empty() ? 0 : 1);
     EXPECT_TRUE(EndsWith(r.err, message)) << r.err;
     EXPECT_TRUE(message.empty() || r.out.empty()) << r.out;
@@ -207,6 +209,66 @@ TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
   EXPECT_NE(Export(dir, "out.dat").find(Line("Added")), std::string::npos);
   EXPECT_TRUE(S_ISFIFO(Mode(dir.Path("fifo"))) && S_ISLNK(Mode(dir.Path("null"))));
   EXPECT_TRUE(!device || S_ISCHR(Mode(dir.Path("device"))));
+}
+
+// Records that must come through a run whole: a cut file is read with a
+// warning, and a copy keeps categories and notes byte for byte.
+bool Contains(const Blob& hay, const Bytes& needle) {
+  return std::search(hay.begin(), hay.end(), needle.v.begin(), needle.v.end()) != hay.end();
+}
+
+TEST(SafetyRecords, ACutFileIsReadWithAWarning) {
+  std::vector<long> at;
+  const Blob whole = fixture::Book(3, &at);
+  Blob pastEnd = whole;
+  pastEnd[18] = 0xF0;  // the lookup table's offset becomes 0x7FF0
+  pastEnd[19] = 0x7F;
+  const struct {
+    const char* name;
+    Blob file;
+    std::string warning;
+  } cases[] = {
+      {"whole", whole, ""},
+      {"no lookup table", fixture::Book(3, nullptr, false), "book.dat ends early; 3 records read.\n"},
+      {"cut before the third record", Blob(whole.begin(), whole.begin() + at[2]),
+       "book.dat ends early; 2 records read.\n"},
+      {"lookup table offset past the end", pastEnd, "book.dat ends early; 3 records read.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    dir.Write("book.dat", c.file);
+    const auto r = RunKalvert(dir, {"-xbook.dat", "-obook.dat", "-s2"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err.find("ends early") != std::string::npos, !c.warning.empty()) << r.err;
+    EXPECT_NE(r.err.find(c.warning), std::string::npos) << r.err;
+  }
+}
+
+// A copy keeps the category and every byte of a note (CR LF, a lone LF, a
+// NUL), whatever -n shapes for the text output.
+TEST(SafetyRecords, ACopyKeepsCategoriesAndNotesAsStored) {
+  static const char kNote[] = "Agenda:\r\n1. Budget\n2. Rota\0end";
+  const Bytes stored = Bytes().str(std::string(kNote, sizeof kNote - 1));
+  fixture::DbFile book('2');
+  fixture::Appt a;
+  a.description = "Staff";
+  a.category = "Work";
+  a.location = "Room";
+  a.note = 0;
+  book.Add(11, 0, 0, a.Encode());
+  book.Add(9, 0, 0, stored);
+  const Blob file = book.Finish();
+  const Bytes item = Bytes().cstr("Staff").cstr("Work").cstr("Room");
+  const Bytes note = Bytes().u8(9).u8(2).le16(6 + static_cast<int>(stored.size())).le16(0).bytes(stored);
+  for (const char* option : {"-n0", "-n1", "-n2"}) {
+    SCOPED_TRACE(option);
+    ScratchDir dir;
+    dir.Write("in.dat", file);
+    ASSERT_EQ(RunKalvert(dir, {"-xin.dat", option, "-oout.dat", "-s2"}).status, 0);
+    EXPECT_TRUE(Contains(dir.Read("out.dat"), item));
+    EXPECT_TRUE(Contains(dir.Read("out.dat"), note));
+  }
 }
 
 }  // namespace
