@@ -3,26 +3,95 @@
 // descriptors, a closed pipe, concurrent runs, signals, modes, owners, links,
 // files that are not regular, names that can't be used, and records that
 // must come through whole.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "dbbuilder.h"
-#include "launch.h"
+#include "runner.h"
 
 namespace {
 
 using Blob = std::vector<unsigned char>;
+using fixture::Appt;
 using fixture::Bytes;
-using fixture::Launch;
+using fixture::DbFile;
 using fixture::RunKalvert;
+using fixture::RunResult;
 using fixture::ScratchDir;
+
+// A run of the built program as a child, with a fault for the preloaded
+// injector (tests/faultinject), closed standard input and output, or
+// standard output on a given descriptor.
+struct Launch {
+  std::vector<std::string> args;
+  std::string fault;        // FAULT for the injector; empty: none
+  bool closeStdio = false;  // standard input and output closed
+  int out = -1;             // standard output; -1: a file, read back into RunResult::out
+};
+
+// A book of n appointments (n up to 336), one a day from 2000/01/01, days 1
+// to 28, with or without its lookup table; *at: where the header of each
+// record begins.
+Blob Book(int n, std::vector<long>* at = nullptr, bool lookup = true) {
+  DbFile db('2');
+  for (int i = 0; i < n; ++i) {
+    Appt a;
+    a.description = "Item " + std::to_string(i);
+    a.cMonth = static_cast<unsigned>(i / 28);
+    a.cDay = static_cast<unsigned>(i % 28);
+    const long where = db.Add(11, 0, i, a.Encode());
+    if (at) at->push_back(where);
+  }
+  return db.Finish(lookup);
+}
+
+pid_t Start(const ScratchDir& dir, const Launch& l) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  if (chdir(dir.path().c_str()) != 0) _exit(127);
+  dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), 0);
+  dup2(l.out >= 0 ? l.out : open(".out", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600), 1);
+  dup2(open(".err", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600), 2);
+  if (l.closeStdio) {
+    close(0);
+    close(1);
+  }
+  std::signal(SIGPIPE, SIG_DFL);
+  if (!l.fault.empty()) {
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
+    setenv("LD_PRELOAD", FAULTINJECT_LIB, 1);
+    setenv("FAULT", l.fault.c_str(), 1);
+  }
+  std::vector<char*> argv{const_cast<char*>(KALVERT_BIN)};
+  for (const std::string& a : l.args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  execv(KALVERT_BIN, argv.data());
+  _exit(127);
+}
+
+// Waits for the child. The status is its exit status, or 128 + the signal
+// that ended it (as a shell shows it).
+RunResult Finish(const ScratchDir& dir, pid_t pid) {
+  int st = 0;
+  waitpid(pid, &st, 0);
+  const std::vector<unsigned char> out = dir.Read(".out"), err = dir.Read(".err");
+  std::remove(dir.Path(".out").c_str());
+  std::remove(dir.Path(".err").c_str());
+  return {{out.begin(), out.end()}, {err.begin(), err.end()}, WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
+}
 
 // A CSV line of an appointment; also the export line of the item imported from it.
 std::string Line(const std::string& description) {
@@ -71,7 +140,7 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
   ASSERT_EQ(pipe(pipeOut), 0);
   close(pipeOut[0]);  // a pipe nobody reads
   std::vector<long> at;
-  const Blob book = fixture::Book(200, &at);
+  const Blob book = Book(200, &at);
   // An update in place; the export text goes to standard output only where
   // a closed descriptor or pipe is tried.
   const struct {
@@ -96,7 +165,7 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
     if (!c.closeStdio && !c.brokenPipe) l.args.push_back("-s2");
     l.closeStdio = c.closeStdio;
     l.out = c.brokenPipe ? pipeOut[1] : -1;
-    Expect(dir, fixture::Run(dir, l), c.message.empty() ? 0 : 1, c.message, book, items);
+    Expect(dir, Finish(dir, Start(dir, l)), c.message.empty() ? 0 : 1, c.message, book, items);
   }
   close(pipeOut[1]);
 }
@@ -105,26 +174,26 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
 // a file changed meanwhile by a program that takes no lock is not replaced.
 TEST(SafetyRun, ConcurrentUpdatesLoseNothing) {
   ScratchDir dir;
-  dir.Write("book.dat", fixture::Book(3));
+  dir.Write("book.dat", Book(3));
   dir.Write("a.csv", Line("First"));
   dir.Write("b.csv", Line("Second"));
-  const pid_t first = fixture::Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:1000"});
+  const pid_t first = Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:1000"});
   ASSERT_NE(Temporary(dir, 5000), "");
-  const pid_t second = fixture::Start(dir, {{"-xbook.dat", "-ib.csv", "-obook.dat", "-s2"}});
-  EXPECT_EQ(fixture::Finish(dir, first).status, 0);
-  EXPECT_EQ(fixture::Finish(dir, second).status, 0);
+  const pid_t second = Start(dir, {{"-xbook.dat", "-ib.csv", "-obook.dat", "-s2"}});
+  EXPECT_EQ(Finish(dir, first).status, 0);
+  EXPECT_EQ(Finish(dir, second).status, 0);
   const std::string out = Export(dir, "book.dat");
   EXPECT_NE(out.find(Line("First")), std::string::npos) << out;
   EXPECT_NE(out.find(Line("Second")), std::string::npos) << out;
 
   // The temporary file comes just before the input is read: give the run
   // time to read it, while it holds still at its third write.
-  const pid_t third = fixture::Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:3000"});
+  const pid_t third = Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:3000"});
   ASSERT_NE(Temporary(dir, 5000), "");
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
   const Blob edited{'e', 'd', 'i', 't'};
   dir.Write("book.dat", edited);
-  Expect(dir, fixture::Finish(dir, third), 1, "book.dat changed during the run; not replaced.\n", edited, "");
+  Expect(dir, Finish(dir, third), 1, "book.dat changed during the run; not replaced.\n", edited, "");
 }
 
 // Interrupted while it writes, a run removes its temporary file (readable by
@@ -133,14 +202,14 @@ TEST(SafetyRun, SignalsRemoveTheTemporaryFile) {
   for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(sig);
     ScratchDir dir;
-    const Blob book = fixture::Book(3);
+    const Blob book = Book(3);
     dir.Write("book.dat", book);
-    const pid_t pid = fixture::Start(dir, {{"-xbook.dat", "-obook.dat", "-s2"}, "fwrite:3:10000"});
+    const pid_t pid = Start(dir, {{"-xbook.dat", "-obook.dat", "-s2"}, "fwrite:3:10000"});
     const std::string temp = Temporary(dir, 5000);
     ASSERT_NE(temp, "");
     EXPECT_EQ(Mode(dir.Path(temp)) & 07777, 0600u);
     kill(pid, sig);
-    Expect(dir, fixture::Finish(dir, pid), 128 + sig, "", book, "");
+    Expect(dir, Finish(dir, pid), 128 + sig, "", book, "");
   }
 }
 
@@ -150,7 +219,7 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
   ScratchDir dir;
   std::filesystem::create_directory(dir.Path("real"));
   const std::string path = dir.Path("real/book.dat");
-  dir.Write("real/book.dat", fixture::Book(3));
+  dir.Write("real/book.dat", Book(3));
   std::filesystem::create_symlink("real/book.dat", dir.Path("link.dat"));
   dir.Write("in.csv", Line("Added"));
   chmod(path.c_str(), 0600);
@@ -182,7 +251,7 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
 // device is never replaced.
 TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
   ScratchDir dir;
-  dir.Write("book.dat", fixture::Book(3));
+  dir.Write("book.dat", Book(3));
   dir.Write("in.csv", Line("Added"));
   std::filesystem::create_directory(dir.Path("sub"));
   ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0600), 0);
@@ -219,7 +288,7 @@ bool Contains(const Blob& hay, const Bytes& needle) {
 
 TEST(SafetyRecords, ACutFileIsReadWithAWarning) {
   std::vector<long> at;
-  const Blob whole = fixture::Book(3, &at);
+  const Blob whole = Book(3, &at);
   Blob pastEnd = whole;
   pastEnd[18] = 0xF0;  // the lookup table's offset becomes 0x7FF0
   pastEnd[19] = 0x7F;
@@ -229,7 +298,7 @@ TEST(SafetyRecords, ACutFileIsReadWithAWarning) {
     std::string warning;
   } cases[] = {
       {"whole", whole, ""},
-      {"no lookup table", fixture::Book(3, nullptr, false), "book.dat ends early; 3 records read.\n"},
+      {"no lookup table", Book(3, nullptr, false), "book.dat ends early; 3 records read.\n"},
       {"cut before the third record", Blob(whole.begin(), whole.begin() + at[2]),
        "book.dat ends early; 2 records read.\n"},
       {"lookup table offset past the end", pastEnd, "book.dat ends early; 3 records read.\n"},

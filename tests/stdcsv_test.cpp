@@ -7,18 +7,101 @@
 // lines without a date.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <tuple>
 
-#include "csvcheck.h"
+#include "dbbuilder.h"
+#include "runner.h"
 
 namespace {
 
-using csvcheck::Said;
 using fixture::Appt;
 using fixture::Bytes;
 using fixture::RunKalvert;
 using fixture::ScratchDir;
+
+struct Rec {
+  unsigned type;
+  std::vector<unsigned char> body;
+};
+
+// The records of a database file, up to its lookup table.
+std::vector<Rec> Records(const std::vector<unsigned char>& f) {
+  std::vector<Rec> v;
+  for (std::size_t at = 29; at + 6 <= f.size() && f[at] != 31;) {
+    const std::size_t len = f[at + 2] | f[at + 3] << 8;
+    v.push_back({f[at], std::vector<unsigned char>(f.begin() + static_cast<long>(at) + 6,
+                                                   f.begin() + static_cast<long>(at + len))});
+    at += len;
+  }
+  return v;
+}
+
+// The data record bodies (note, previous and next links cleared), each
+// followed by its note's text, sorted.
+std::vector<std::vector<unsigned char>> Items(const std::vector<unsigned char>& file) {
+  const std::vector<Rec> recs = Records(file);
+  std::vector<std::vector<unsigned char>> notes, items;
+  for (const Rec& r : recs) {
+    if (r.type == 9) notes.push_back(r.body);
+  }
+  for (const Rec& r : recs) {
+    if (r.type != 11) continue;
+    std::vector<unsigned char> b = r.body;
+    const int note = static_cast<int16_t>(b[8] | b[9] << 8);
+    std::fill(b.begin() + 8, b.begin() + 14, 0);
+    if (note >= 0)
+      b.insert(b.end(), notes.at(static_cast<std::size_t>(note)).begin(),
+               notes.at(static_cast<std::size_t>(note)).end());
+    items.push_back(b);
+  }
+  std::sort(items.begin(), items.end());
+  return items;
+}
+
+// An appointment book holding its chain record 0 and the given items, each
+// note as a note record.
+std::vector<unsigned char> Book(std::vector<fixture::Appt> items, const std::vector<std::string>& notes = {}) {
+  fixture::DbFile db('2');
+  db.Add(14, 0, 0, fixture::Bytes().zeros(23));
+  for (std::size_t i = 0; i < notes.size(); ++i) db.Add(9, 0, static_cast<int>(i), fixture::Bytes().str(notes[i]));
+  for (std::size_t i = 0; i < items.size(); ++i) db.Add(11, 0, static_cast<int>(i), items[i].Encode());
+  return db.Finish();
+}
+
+// What the run said after the banner.
+std::string Said(const fixture::RunResult& r) { return r.err.substr(r.err.find("\n\n") + 2); }
+
+// s cut at every sep ("" is one empty field).
+std::vector<std::string> Split(const std::string& s, char sep) {
+  std::vector<std::string> v;
+  for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 1) {
+    end = s.find(sep, at);
+    v.push_back(s.substr(at, end == std::string::npos ? end : end - at));
+  }
+  return v;
+}
+
+// The rows of a CSV file as Python's csv module reads it with strict=True;
+// a parse error fails the test.
+std::vector<std::vector<std::string>> PythonRows(const std::string& path) {
+  const std::string cmd =
+      "/usr/bin/python3 -c \"import csv,sys\n"
+      "for r in csv.reader(open(sys.argv[1], newline='', encoding='utf-8'), strict=True):\n"
+      "  sys.stdout.buffer.write('\\x1f'.join(r).encode() + b'\\x1e')\" '" +
+      path + "' 2>&1";
+  std::FILE* p = popen(cmd.c_str(), "r");
+  std::string out;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  EXPECT_EQ(pclose(p), 0) << out;
+  std::vector<std::vector<std::string>> rows;
+  for (const std::string& row : Split(out, '\x1e')) rows.push_back(Split(row, '\x1f'));
+  rows.pop_back();  // what follows the last row's mark
+  return rows;
+}
 
 // Each kind once: values worked out from the bytes below.
 TEST(StdCsvExport, EveryKindReadBackByPython) {
@@ -47,7 +130,7 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
   const unsigned char fairRule[12] = {0, 15, 0, 0x01, 0x0C, 103, 3, 0, 0xFF, 0xFF, 0xFF, 0};
   std::copy(fairRule, fairRule + 12, fair.ria);
   ScratchDir dir;
-  dir.Write("book.dat", csvcheck::Book({meet, pay, fair}, {"line1\r\nline2\nline3 \"q\", #&"}));
+  dir.Write("book.dat", Book({meet, pay, fair}, {"line1\r\nline2\nline3 \"q\", #&"}));
   const fixture::RunResult r = RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP437", "-s1"});
   ASSERT_EQ(r.status, 0) << r.err;
   dir.Write("out.csv", r.out);
@@ -63,8 +146,8 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
       "appointment|Say \"hi\", Tom & Sons #2 \xC3\xA9|2003-02-14|09:30|10:45||Caf\xC3\xA9|Work, home|yes|300|yes|no|"
       "|||||none|||||||||line1\r\nline2\nline3 \"q\", #&"};
   std::vector<std::vector<std::string>> want;
-  for (const char* row : rows) want.push_back(csvcheck::Split(row, '|'));
-  EXPECT_EQ(csvcheck::PythonRows(dir.Path("out.csv")), want);
+  for (const char* row : rows) want.push_back(Split(row, '|'));
+  EXPECT_EQ(PythonRows(dir.Path("out.csv")), want);
 }
 
 // Kinds add up, none means all; the date range holds; bytes not valid in
@@ -76,7 +159,7 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
   t.cDay = 5;
   a.description = "\x81 x";  // a lead byte without its trail byte
   ScratchDir dir;
-  dir.Write("book.dat", csvcheck::Book({a, e, t}));
+  dir.Write("book.dat", Book({a, e, t}));
   const struct {
     std::vector<std::string> args;
     std::string kinds, err;
@@ -99,7 +182,7 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
       kinds += (kinds.empty() ? "" : ",") + r.out.substr(at + 2, r.out.find(',', at) - at - 2);
     }
     EXPECT_EQ(kinds, c.kinds) << c.args.size();
-    EXPECT_EQ(csvcheck::Said(r), c.err);
+    EXPECT_EQ(Said(r), c.err);
   }
   EXPECT_NE(RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP932", "-a", "-s1"}).out.find("\xEF\xBF\xBD x"),
             std::string::npos);
@@ -115,7 +198,7 @@ TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   std::tie(rent.cFlags, rent.cYear, rent.cMonth, rent.cDay, rent.t1, rent.t2, rent.lead, rent.leadTime) =
       std::make_tuple(0x10, 103, 2, 0, 0, 0, 0xFF, 0xFF);
   rent.description = "Pay rent";
-  const auto want = csvcheck::Items(csvcheck::Book({lunch, rent}, {"a\nb"}));
+  const auto want = Items(Book({lunch, rent}, {"a\nb"}));
   const std::string rows[] = {
       "\xEF\xBB\xBF"
       "Date,Description,KIND,note,Start",
@@ -124,11 +207,11 @@ TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
     std::string text;
     for (const std::string& row : rows) text += row.empty() ? row : row + eol;
     ScratchDir dir;
-    dir.Write("defs.dat", csvcheck::Book({}));
+    dir.Write("defs.dat", Book({}));
     dir.Write("sheet.csv", text);
     const auto r = RunKalvert(dir, {"-xdefs.dat", "-m", "-isheet.csv", "-oout.dat", "--format=csv", "-s1"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(csvcheck::Items(dir.Read("out.dat")), want);
+    EXPECT_EQ(Items(dir.Read("out.dat")), want);
   }
 }
 
@@ -154,7 +237,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
   };
   for (const auto& [csv, err] : cases) {
     ScratchDir dir;
-    dir.Write("defs.dat", csvcheck::Book({}));
+    dir.Write("defs.dat", Book({}));
     dir.Write("out.dat", std::string("old"));
     dir.Write("sheet.csv", (csv[csv.find(',') + 1] == '2' ? "kind,date,start,description\n" : "") + csv);
     const auto r =
@@ -187,17 +270,17 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
     a.start(600).end(0x8000);
     a.note = 0;
     ScratchDir dir;
-    dir.Write("book.dat", csvcheck::Book({a}, {c.text + "\r\n" + c.text}));
-    dir.Write("defs.dat", csvcheck::Book({}));
+    dir.Write("book.dat", Book({a}, {c.text + "\r\n" + c.text}));
+    dir.Write("defs.dat", Book({}));
     const std::string enc = std::string("--encoding=") + c.enc;
     const auto out = RunKalvert(dir, {"-xbook.dat", "--format=csv", enc, "-s1"});
     dir.Write("out.csv", out.out);
-    EXPECT_EQ(csvcheck::PythonRows(dir.Path("out.csv")).at(1).at(1), c.utf8);
+    EXPECT_EQ(PythonRows(dir.Path("out.csv")).at(1).at(1), c.utf8);
     ASSERT_EQ(RunKalvert(dir, {"-xdefs.dat", "-m", "-iout.csv", "-ocopy.dat", "--format=csv", enc, "-s1"}).status, 0);
-    EXPECT_EQ(csvcheck::Items(dir.Read("copy.dat")), csvcheck::Items(dir.Read("book.dat"))) << c.enc;
+    EXPECT_EQ(Items(dir.Read("copy.dat")), Items(dir.Read("book.dat"))) << c.enc;
   }
   ScratchDir dir;
-  dir.Write("defs.dat", csvcheck::Book({}));
+  dir.Write("defs.dat", Book({}));
   std::string kai, want;  // 26 characters of 3 bytes in UTF-8, 2 in CP932; 25 fit
   for (int i = 0; i < 26; ++i) kai += "\xE4\xBC\x9A", want += i < 25 ? "\x89\xEF" : "";
   dir.Write("sheet.csv", "date,description\n2003-01-01," + kai + "\n");
@@ -205,7 +288,7 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
   EXPECT_EQ(Said(r),
             "Warning: sheet.csv line 2, column 2 (description): text cut to 50 bytes, as much as the organiser's field "
             "holds.\n");
-  const auto items = csvcheck::Items(dir.Read("out.dat"));
+  const auto items = Items(dir.Read("out.dat"));
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(std::string(items[0].begin() + 27, items[0].begin() + 27 + 51), want + '\0');
 }
@@ -233,12 +316,12 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   const std::vector<std::vector<std::string>> want = {
       {"Name", "Friend", "Call", "Birthday", "Contact by", "Note"},
       {"Tanaka & Sons, \"K\"", "5", "10:15", "1994-12-31", "Mail", "a\r\nb"}};
-  EXPECT_EQ(csvcheck::PythonRows(dir.Path("out.csv")), want);
+  EXPECT_EQ(PythonRows(dir.Path("out.csv")), want);
 
   dir.Write("in.csv", "note,contact BY,NAME,birthday\r\n\"x\ny\",phone,Ken,2001-02-03\r\n");
   ASSERT_EQ(RunKalvert(dir, {"-xcards.dat", "-m", "-iin.csv", "-oout.dat", "--format=csv", "-s1"}).status, 0);
   std::vector<std::vector<unsigned char>> written;
-  for (const auto& rec : csvcheck::Records(dir.Read("out.dat"))) {
+  for (const auto& rec : Records(dir.Read("out.dat"))) {
     if (rec.type == 9 || rec.type == 11) written.push_back(rec.body);
   }
   const Bytes body = Bytes().le16(14).le16(0).le16(0x8000).u8(101).u8(1).u8(2).le16(1).le16(0).u8(0).cstr("Ken");
@@ -266,15 +349,15 @@ TEST(StdCsvRoundTrip, GeneratedBooksComeBackWhole) {
     dir.Write("book.csv", first);
     run({"-xdefs.dat", "-m", "-ibook.csv", "-ocopy.dat"});
     EXPECT_EQ(run({"-xcopy.dat"}), first) << enc;
-    const auto items = csvcheck::Items(dir.Read("copy.dat"));
+    const auto items = Items(dir.Read("copy.dat"));
     EXPECT_EQ(items.size(), 400u);
-    EXPECT_TRUE(items == csvcheck::Items(dir.Read("book.dat"))) << enc;
+    EXPECT_TRUE(items == Items(dir.Read("book.dat"))) << enc;
   }
 }
 
 TEST(LegacyImport, LinesWithoutADateAreNamedAndCounted) {
   ScratchDir dir;
-  dir.Write("defs.dat", csvcheck::Book({}));
+  dir.Write("defs.dat", Book({}));
   dir.Write("in.csv",
             "\"Ok\",\"2000/01/05\",\"NONE\",\"NONE\",\"\",\"0\",\"\"\nLunch,2000/01/05,12:00,13:00,Office,0,\n");
   const auto r = RunKalvert(dir, {"-xdefs.dat", "-iin.csv", "-oout.dat", "-s1"});
