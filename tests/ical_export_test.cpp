@@ -123,7 +123,6 @@ TEST(IcalExport, ChoiceRefusalsAndTextsUnderAnEncoding) {
       {'2', "a\x01", "-s1", 0, "\r\nSUMMARY:a\xEF\xBF\xBD\r\n", "1 control character(s)"},
       {'D', "a", "-s1", 1, "", "this file is a general database"},
       {'2', "a", "--bom", 1, "", "an iCalendar file has no byte order mark"},
-      {'2', "a", "-ibook.dat", 1, "", "-i can't be used with --format=ics"},
   };
   fixture::ScratchDir dir;
   for (const auto& c : cases) {

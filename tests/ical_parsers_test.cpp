@@ -33,7 +33,6 @@ const Case kCases[] = {
   {"Day 31", 0x80, 8, 1, 31, 0, 0, 20240101, 20240630, {}, "2024-01-31 2024-03-31 2024-05-31"},
   {"Day 15, every second month", 0x26, 8, 2, 15, 0, 0, 20240120, 20241231, {},
    "2024-02-15 2024-04-15 2024-06-15 2024-08-15 2024-10-15 2024-12-15"},
-  {"First Monday", 0x80, 8, 1, 0x81, 1, 0, 20240101, 20240430, {}, "2024-01-01 2024-02-05 2024-03-04 2024-04-01"},
   {"Second Tuesday", 0x80, 8, 1, 0x82, 2, 0, 20240101, 20240331, {}, "2024-01-09 2024-02-13 2024-03-12"},
   {"Third Wednesday", 0x80, 8, 1, 0x84, 4, 0, 20240101, 20240331, {}, "2024-01-17 2024-02-21 2024-03-20"},
   {"Fourth Thursday", 0x80, 8, 1, 0x88, 8, 0, 20240101, 20240331, {}, "2024-01-25 2024-02-22 2024-03-28"},
@@ -89,11 +88,11 @@ void AddDate(icalcomponent* comp, icaltime_span* span, void* data) {
   dates += (dates.empty() ? icalcomponent_get_summary(comp) + std::string(":") : "") + sz;
 }
 
-// libical keeps a checked-off occurrence in its own component, so here the
-// dates carry no *.
-TEST(IcalParsers, LibicalParsesWithoutErrorAndYieldsTheHandWorkedDates) {
+// libical keeps a checked-off occurrence in its own component, so its dates
+// carry no *.
+TEST(IcalParsers, LibicalAndPythonIcalendarYieldTheHandWorkedDates) {
   fixture::ScratchDir dir;
-  std::map<std::string, std::string> expected, got;
+  std::map<std::string, std::string> expected, got, python;
   icalcomponent* cal = icalparser_parse_string(ExportBook(dir, &expected).c_str());
   ASSERT_NE(cal, nullptr);
   EXPECT_EQ(icalcomponent_count_errors(cal), 0) << icalcomponent_as_ical_string(cal);
@@ -103,20 +102,14 @@ TEST(IcalParsers, LibicalParsesWithoutErrorAndYieldsTheHandWorkedDates) {
     icalcomponent_foreach_recurrence(c, icaltime_from_string("20200101T000000"),
                                      icaltime_from_string("20310101T000000"), AddDate, &got);
   }
-  for (auto& e : expected) e.second.erase(std::remove(e.second.begin(), e.second.end(), '*'), e.second.end());
-  EXPECT_EQ(got, expected);
   icalcomponent_free(cal);
-}
-
-TEST(IcalParsers, PythonIcalendarAgrees) {
-  fixture::ScratchDir dir;
-  std::map<std::string, std::string> expected, got;
-  ExportBook(dir, &expected);
   const std::string cmd = "/usr/bin/python3 '" KALVERT_SOURCE_DIR "/tests/ical_occurrences.py' '" +
                           dir.Path("book.ics") + "' >'" + dir.Path("dates.txt") + "'";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   std::ifstream in(dir.Path("dates.txt"));
-  for (std::string line; std::getline(in, line);) got[line.substr(0, line.find(':'))] = line;
+  for (std::string line; std::getline(in, line);) python[line.substr(0, line.find(':'))] = line;
+  EXPECT_EQ(python, expected);
+  for (auto& e : expected) e.second.erase(std::remove(e.second.begin(), e.second.end(), '*'), e.second.end());
   EXPECT_EQ(got, expected);
 }
 

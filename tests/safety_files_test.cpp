@@ -1,38 +1,96 @@
 // What happens to the files of a run when things go wrong, through the built
 // program: injected read, write and sync failures, closed standard
 // descriptors, a closed pipe, concurrent runs, signals, modes, owners, links,
-// files that are not regular, and names that can't be used.
+// files that are not regular, names that can't be used, and records that
+// must come through whole.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "dbbuilder.h"
-#include "launch.h"
+#include "runner.h"
 
 namespace {
 
 using Blob = std::vector<unsigned char>;
-using fixture::Launch;
+using fixture::Appt;
+using fixture::Bytes;
+using fixture::DbFile;
+using fixture::RunKalvert;
+using fixture::RunResult;
 using fixture::ScratchDir;
 
+// A run of the built program as a child, with a fault for the preloaded
+// injector (tests/faultinject), closed standard input and output, or
+// standard output on a given descriptor.
+struct Launch {
+  std::vector<std::string> args;
+  std::string fault;        // FAULT for the injector; empty: none
+  bool closeStdio = false;  // standard input and output closed
+  int out = -1;             // standard output; -1: a file, read back into RunResult::out
+};
+
 // A book of n appointments (n up to 336), one a day from 2000/01/01, days 1
-// to 28; *middle is where the header of the record n / 2 begins.
-Blob Book(int n, long* middle = nullptr) {
-  fixture::DbFile db('2');
+// to 28, with or without its lookup table; *at: where the header of each
+// record begins.
+Blob Book(int n, std::vector<long>* at = nullptr, bool lookup = true) {
+  DbFile db('2');
   for (int i = 0; i < n; ++i) {
-    fixture::Appt a;
+    Appt a;
     a.description = "Item " + std::to_string(i);
     a.cMonth = static_cast<unsigned>(i / 28);
     a.cDay = static_cast<unsigned>(i % 28);
-    const long at = db.Add(11, 0, i, a.Encode());
-    if (middle && i == n / 2) *middle = at;
+    const long where = db.Add(11, 0, i, a.Encode());
+    if (at) at->push_back(where);
   }
-  return db.Finish();
+  return db.Finish(lookup);
+}
+
+pid_t Start(const ScratchDir& dir, const Launch& l) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  if (chdir(dir.path().c_str()) != 0) _exit(127);
+  dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), 0);
+  dup2(l.out >= 0 ? l.out : open(".out", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600), 1);
+  dup2(open(".err", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600), 2);
+  if (l.closeStdio) {
+    close(0);
+    close(1);
+  }
+  std::signal(SIGPIPE, SIG_DFL);
+  if (!l.fault.empty()) {
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
+    setenv("LD_PRELOAD", FAULTINJECT_LIB, 1);
+    setenv("FAULT", l.fault.c_str(), 1);
+  }
+  std::vector<char*> argv{const_cast<char*>(KALVERT_BIN)};
+  for (const std::string& a : l.args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  execv(KALVERT_BIN, argv.data());
+  _exit(127);
+}
+
+// Waits for the child. The status is its exit status, or 128 + the signal
+// that ended it (as a shell shows it).
+RunResult Finish(const ScratchDir& dir, pid_t pid) {
+  int st = 0;
+  waitpid(pid, &st, 0);
+  const std::vector<unsigned char> out = dir.Read(".out"), err = dir.Read(".err");
+  std::remove(dir.Path(".out").c_str());
+  std::remove(dir.Path(".err").c_str());
+  return {{out.begin(), out.end()}, {err.begin(), err.end()}, WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
 }
 
 // A CSV line of an appointment; also the export line of the item imported from it.
@@ -40,9 +98,7 @@ std::string Line(const std::string& description) {
   return "\"" + description + "\",\"2000/01/03\",\"12:00\",\"13:00\",\"\",\"0\",\"\"\n";
 }
 
-std::string Export(const ScratchDir& dir, const std::string& name) {
-  return fixture::RunKalvert(dir, {"-x" + name, "-s1"}).out;
-}
+std::string Export(const ScratchDir& dir, const std::string& name) { return RunKalvert(dir, {"-x" + name, "-s1"}).out; }
 
 bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -83,8 +139,8 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
   int pipeOut[2];
   ASSERT_EQ(pipe(pipeOut), 0);
   close(pipeOut[0]);  // a pipe nobody reads
-  long middle = 0;
-  const Blob book = Book(200, &middle);
+  std::vector<long> at;
+  const Blob book = Book(200, &at);
   // An update in place; the export text goes to standard output only where
   // a closed descriptor or pipe is tried.
   const struct {
@@ -94,7 +150,7 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
     bool closeStdio = false;
     bool brokenPipe = false;
   } cases[] = {
-      {"fread@" + std::to_string(middle), "Failed read file.\n"},  // a bad spot on a record header
+      {"fread@" + std::to_string(at[100]), "Failed read file.\n"},  // a bad spot on a record header
       {"fsync:1:fail", "Failed write file.\n"},
       {"fsync:2:fail", "book.dat is written, but its folder can't be synced: Input/output error.\n", true},
       {"", "", true, true},
@@ -109,7 +165,7 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
     if (!c.closeStdio && !c.brokenPipe) l.args.push_back("-s2");
     l.closeStdio = c.closeStdio;
     l.out = c.brokenPipe ? pipeOut[1] : -1;
-    Expect(dir, fixture::Run(dir, l), c.message.empty() ? 0 : 1, c.message, book, items);
+    Expect(dir, Finish(dir, Start(dir, l)), c.message.empty() ? 0 : 1, c.message, book, items);
   }
   close(pipeOut[1]);
 }
@@ -121,23 +177,23 @@ TEST(SafetyRun, ConcurrentUpdatesLoseNothing) {
   dir.Write("book.dat", Book(3));
   dir.Write("a.csv", Line("First"));
   dir.Write("b.csv", Line("Second"));
-  const pid_t first = fixture::Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:1000"});
+  const pid_t first = Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:1000"});
   ASSERT_NE(Temporary(dir, 5000), "");
-  const pid_t second = fixture::Start(dir, {{"-xbook.dat", "-ib.csv", "-obook.dat", "-s2"}});
-  EXPECT_EQ(fixture::Finish(dir, first).status, 0);
-  EXPECT_EQ(fixture::Finish(dir, second).status, 0);
+  const pid_t second = Start(dir, {{"-xbook.dat", "-ib.csv", "-obook.dat", "-s2"}, ""});
+  EXPECT_EQ(Finish(dir, first).status, 0);
+  EXPECT_EQ(Finish(dir, second).status, 0);
   const std::string out = Export(dir, "book.dat");
   EXPECT_NE(out.find(Line("First")), std::string::npos) << out;
   EXPECT_NE(out.find(Line("Second")), std::string::npos) << out;
 
   // The temporary file comes just before the input is read: give the run
   // time to read it, while it holds still at its third write.
-  const pid_t third = fixture::Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:3000"});
+  const pid_t third = Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:3000"});
   ASSERT_NE(Temporary(dir, 5000), "");
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
   const Blob edited{'e', 'd', 'i', 't'};
   dir.Write("book.dat", edited);
-  Expect(dir, fixture::Finish(dir, third), 1, "book.dat changed during the run; not replaced.\n", edited, "");
+  Expect(dir, Finish(dir, third), 1, "book.dat changed during the run; not replaced.\n", edited, "");
 }
 
 // Interrupted while it writes, a run removes its temporary file (readable by
@@ -148,24 +204,31 @@ TEST(SafetyRun, SignalsRemoveTheTemporaryFile) {
     ScratchDir dir;
     const Blob book = Book(3);
     dir.Write("book.dat", book);
-    const pid_t pid = fixture::Start(dir, {{"-xbook.dat", "-obook.dat", "-s2"}, "fwrite:3:10000"});
+    const pid_t pid = Start(dir, {{"-xbook.dat", "-obook.dat", "-s2"}, "fwrite:3:10000"});
     const std::string temp = Temporary(dir, 5000);
     ASSERT_NE(temp, "");
     EXPECT_EQ(Mode(dir.Path(temp)) & 07777, 0600u);
     kill(pid, sig);
-    Expect(dir, fixture::Finish(dir, pid), 128 + sig, "", book, "");
+    Expect(dir, Finish(dir, pid), 128 + sig, "", book, "");
   }
 }
 
-TEST(SafetyFiles, TheDestinationKeepsModeOwnerAndAttributes) {
+// Through a link to it, the real file is updated and keeps its mode, owner
+// and attributes; a file with other hard links is replaced with a warning.
+TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
   ScratchDir dir;
-  const std::string path = dir.Path("book.dat");
-  dir.Write("book.dat", Book(3));
+  std::filesystem::create_directory(dir.Path("real"));
+  const std::string path = dir.Path("real/book.dat");
+  dir.Write("real/book.dat", Book(3));
+  std::filesystem::create_symlink("real/book.dat", dir.Path("link.dat"));
+  dir.Write("in.csv", Line("Added"));
   chmod(path.c_str(), 0600);
   const bool root = geteuid() == 0;
   ASSERT_TRUE(!root || chown(path.c_str(), 1234, 4321) == 0);
   const bool xattrs = setxattr(path.c_str(), "user.kalvert", "kept", 4, 0) == 0;
-  ASSERT_EQ(fixture::RunKalvert(dir, {"-xbook.dat", "-obook.dat", "-s2"}).status, 0);
+  ASSERT_EQ(RunKalvert(dir, {"-xlink.dat", "-iin.csv", "-olink.dat", "-s2"}).status, 0);
+  EXPECT_TRUE(S_ISLNK(Mode(dir.Path("link.dat"))));
+  EXPECT_NE(Export(dir, "real/book.dat").find(Line("Added")), std::string::npos);
   struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
@@ -173,21 +236,10 @@ TEST(SafetyFiles, TheDestinationKeepsModeOwnerAndAttributes) {
   char value[8] = "kept";
   EXPECT_TRUE(!xattrs || getxattr(path.c_str(), "user.kalvert", value, sizeof value) == 4);
   EXPECT_STREQ(value, "kept");
-}
 
-TEST(SafetyFiles, LinksAreFollowedAndOtherNamesWarned) {
-  ScratchDir dir;
-  std::filesystem::create_directory(dir.Path("real"));
-  dir.Write("real/book.dat", Book(3));
-  std::filesystem::create_symlink("real/book.dat", dir.Path("link.dat"));
-  dir.Write("in.csv", Line("Added"));
-  ASSERT_EQ(fixture::RunKalvert(dir, {"-xlink.dat", "-iin.csv", "-olink.dat", "-s2"}).status, 0);
-  EXPECT_TRUE(S_ISLNK(Mode(dir.Path("link.dat"))));
-  EXPECT_NE(Export(dir, "real/book.dat").find(Line("Added")), std::string::npos);
-
-  std::filesystem::create_hard_link(dir.Path("real/book.dat"), dir.Path("other.dat"));
+  std::filesystem::create_hard_link(path, dir.Path("other.dat"));
   const Blob linked = dir.Read("other.dat");
-  const auto r = fixture::RunKalvert(dir, {"-xother.dat", "-iin.csv", "-oother.dat", "-s2"});
+  const auto r = RunKalvert(dir, {"-xother.dat", "-iin.csv", "-oother.dat", "-s2"});
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(EndsWith(r.err, "other.dat has other hard links; they keep the old content.\n")) << r.err;
   EXPECT_EQ(dir.Read("real/book.dat"), linked);
@@ -218,7 +270,7 @@ TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
   if (device) cases.push_back({{"-xbook.dat", "-odevice"}, "Can't replace device: not a regular file.\n"});
   for (const auto& [args, message] : cases) {
     SCOPED_TRACE(args.back());
-    const auto r = fixture::RunKalvert(dir, args);
+    const auto r = RunKalvert(dir, args);
     EXPECT_EQ(r.status, message.empty() ? 0 : 1);
     EXPECT_TRUE(EndsWith(r.err, message)) << r.err;
     EXPECT_TRUE(message.empty() || r.out.empty()) << r.out;
@@ -226,6 +278,66 @@ TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
   EXPECT_NE(Export(dir, "out.dat").find(Line("Added")), std::string::npos);
   EXPECT_TRUE(S_ISFIFO(Mode(dir.Path("fifo"))) && S_ISLNK(Mode(dir.Path("null"))));
   EXPECT_TRUE(!device || S_ISCHR(Mode(dir.Path("device"))));
+}
+
+// Records that must come through a run whole: a cut file is read with a
+// warning, and a copy keeps categories and notes byte for byte.
+bool Contains(const Blob& hay, const Bytes& needle) {
+  return std::search(hay.begin(), hay.end(), needle.v.begin(), needle.v.end()) != hay.end();
+}
+
+TEST(SafetyRecords, ACutFileIsReadWithAWarning) {
+  std::vector<long> at;
+  const Blob whole = Book(3, &at);
+  Blob pastEnd = whole;
+  pastEnd[18] = 0xF0;  // the lookup table's offset becomes 0x7FF0
+  pastEnd[19] = 0x7F;
+  const struct {
+    const char* name;
+    Blob file;
+    std::string warning;
+  } cases[] = {
+      {"whole", whole, ""},
+      {"no lookup table", Book(3, nullptr, false), "book.dat ends early; 3 records read.\n"},
+      {"cut before the third record", Blob(whole.begin(), whole.begin() + at[2]),
+       "book.dat ends early; 2 records read.\n"},
+      {"lookup table offset past the end", pastEnd, "book.dat ends early; 3 records read.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir dir;
+    dir.Write("book.dat", c.file);
+    const auto r = RunKalvert(dir, {"-xbook.dat", "-obook.dat", "-s2"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err.find("ends early") != std::string::npos, !c.warning.empty()) << r.err;
+    EXPECT_NE(r.err.find(c.warning), std::string::npos) << r.err;
+  }
+}
+
+// A copy keeps the category and every byte of a note (CR LF, a lone LF, a
+// NUL), whatever -n shapes for the text output.
+TEST(SafetyRecords, ACopyKeepsCategoriesAndNotesAsStored) {
+  static const char kNote[] = "Agenda:\r\n1. Budget\n2. Rota\0end";
+  const Bytes stored = Bytes().str(std::string(kNote, sizeof kNote - 1));
+  fixture::DbFile book('2');
+  fixture::Appt a;
+  a.description = "Staff";
+  a.category = "Work";
+  a.location = "Room";
+  a.note = 0;
+  book.Add(11, 0, 0, a.Encode());
+  book.Add(9, 0, 0, stored);
+  const Blob file = book.Finish();
+  const Bytes item = Bytes().cstr("Staff").cstr("Work").cstr("Room");
+  const Bytes note = Bytes().u8(9).u8(2).le16(6 + static_cast<int>(stored.size())).le16(0).bytes(stored);
+  for (const char* option : {"-n0", "-n1", "-n2"}) {
+    SCOPED_TRACE(option);
+    ScratchDir dir;
+    dir.Write("in.dat", file);
+    ASSERT_EQ(RunKalvert(dir, {"-xin.dat", option, "-oout.dat", "-s2"}).status, 0);
+    EXPECT_TRUE(Contains(dir.Read("out.dat"), item));
+    EXPECT_TRUE(Contains(dir.Read("out.dat"), note));
+  }
 }
 
 }  // namespace

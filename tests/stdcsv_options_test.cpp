@@ -65,8 +65,6 @@ TEST(LongOptions, KindsAddUp) {
     std::vector<std::string> args;
     int16_t appt, event, todo;
   } cases[] = {
-      {{"--format=csv"}, 1, 1, 1},
-      {{"--format=csv", "-a", "-e"}, 1, 1, 0},
       {{"-t4", "--format=csv", "-a2"}, 2, 0, 1},
       {{"--format=ics", "-e3"}, 0, 3, 0},
       {{"-a", "-e"}, 1, 1, 0},

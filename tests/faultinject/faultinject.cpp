@@ -26,8 +26,7 @@ struct Rule {
 const Rule& TheRule() {
   static const Rule rule = [] {
     Rule r;
-    const char* s = std::getenv("FAULT");
-    if (s) std::sscanf(s, "%15[^:@]%c%ld:%15s", r.func, &r.kind, &r.n, r.action);
+    if (const char* s = std::getenv("FAULT")) std::sscanf(s, "%15[^:@]%c%ld:%15s", r.func, &r.kind, &r.n, r.action);
     return r;
   }();
   return rule;
@@ -56,27 +55,22 @@ int Failed(FILE* f, int err) {
   return 0;
 }
 
-template <typename F>
-F Next(const char* name) {
-  return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
-
 }  // namespace
 
 extern "C" {
 
 size_t fread(void* p, size_t size, size_t n, FILE* f) {
-  static const auto real = Next<size_t (*)(void*, size_t, size_t, FILE*)>("fread");
+  static const auto real = reinterpret_cast<decltype(&fread)>(dlsym(RTLD_NEXT, "fread"));
   return Strike("fread", f, static_cast<long>(size * n)) ? static_cast<size_t>(Failed(f, EIO)) : real(p, size, n, f);
 }
 
 size_t fwrite(const void* p, size_t size, size_t n, FILE* f) {
-  static const auto real = Next<size_t (*)(const void*, size_t, size_t, FILE*)>("fwrite");
+  static const auto real = reinterpret_cast<decltype(&fwrite)>(dlsym(RTLD_NEXT, "fwrite"));
   return Strike("fwrite") ? static_cast<size_t>(Failed(f, ENOSPC)) : real(p, size, n, f);
 }
 
 int fsync(int fd) {
-  static const auto real = Next<int (*)(int)>("fsync");
+  static const auto real = reinterpret_cast<decltype(&fsync)>(dlsym(RTLD_NEXT, "fsync"));
   return Strike("fsync") ? Failed(nullptr, EIO) - 1 : real(fd);
 }
 }
