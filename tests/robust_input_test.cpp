@@ -139,6 +139,7 @@ TEST(RobustFiles, FailedRunsLeaveEveryFileAsItWas) {
        "",
        "File can't open.\n  missing.csv: No such file or directory\n"},
       {{"-xsub", "-odest.dat"}, "", "", "Failed read file.\n"},
+      {{"-xbig.dat", "-odest.dat"}, "", "truncate -s 17M big.dat && ", "Database file too large (more than 16 MiB).\n"},
       {{"-xbook.dat", "-osub"}, "", "", "File can't open.\n  sub: Is a directory\n"},
       {{"-xbook.dat", "-isub", "-odest.dat"}, "", "", "Failed read file.\n  sub: Is a directory\n"},
       {{"-xbook.dat", "-iin.csv", "-odest.dat", "-s2"}, many, "ulimit -f 4 && ", "Failed write file.\n"},
