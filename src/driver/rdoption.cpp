@@ -68,6 +68,16 @@ void SetKind(Options& o, int16_t* iKind, int16_t v, int16_t iMax) {
   if (v < 0 || v > iMax) *iKind = 1;
 }
 
+// A kind option (-a, -e, -t): its mode from the value, 1 without one.
+int16_t TakeKind(Options& o, int16_t* iKind, bool bHasValue, int16_t v, int16_t iMax) {
+  if (bHasValue) {
+    SetKind(o, iKind, v, iMax);
+  } else {
+    *iKind = 1;
+  }
+  return *iKind;
+}
+
 // Opens one input; on failure prints why.
 std::FILE* OpenInput(const std::string& szName, const char* mode) {
   std::FILE* f = std::fopen(szName.c_str(), mode);
@@ -227,31 +237,21 @@ int ReadOption(int iArg, char** ppArg) {
     }
     switch (cLetter) {
       case 'a':
-        if (bHasValue)
-          SetKind(o, &o.iAppt, v, 3);
-        else
-          o.iAppt = 1;
-        o.iWantAppt = o.iAppt;
+        o.iWantAppt = TakeKind(o, &o.iAppt, bHasValue, v, 3);
         bKindGiven = true;
         break;
       case 'e':
         o.iAppt = 0;
-        if (bHasValue)
-          SetKind(o, &o.iEvent, v, 3);
-        else
-          o.iEvent = 1;
-        o.iWantEvent = o.iEvent;
+        o.iWantEvent = TakeKind(o, &o.iEvent, bHasValue, v, 3);
         bKindGiven = true;
         break;
-      case 't':
+      case 't': {
         o.iAppt = 0;
-        if (bHasValue)
-          SetKind(o, &o.iToDo, v, 4);
-        else
-          o.iToDo = 1;
-        o.iWantToDo = o.iToDo == 4 ? 1 : o.iToDo;
+        const int16_t iToDo = TakeKind(o, &o.iToDo, bHasValue, v, 4);
+        o.iWantToDo = iToDo == 4 ? 1 : iToDo;  // -t4 only shapes the legacy line
         bKindGiven = true;
         break;
+      }
       case 'c':
         o.iCSV = bHasValue ? v : 2;
         if (o.iCSV < 0 || o.iCSV > 2) o.iCSV = 0;
