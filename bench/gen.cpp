@@ -12,9 +12,11 @@
 //                                     CR LF and lone LF
 //   kalvert_gen defs          FILE    appointment book holding only its
 //                                     definition records (import target)
-//   kalvert_gen csv     N SEED FILE [all|half|none] [appt|todo]
+//   kalvert_gen csv     N SEED FILE [all|half|none] [appt|todo] [DATES]
 //                                     N CSV lines in the export's layout,
-//                                     with notes on all, half or none
+//                                     with notes on all, half or none; with
+//                                     DATES, every line on one of that many
+//                                     dates (many items share each date)
 //   kalvert_gen general N SEED FILE   card file (general database) of N
 //                                     records, half with notes
 //   kalvert_gen gcsv    N SEED FILE   N CSV lines for that card file
@@ -410,10 +412,17 @@ std::string TodoLine(const Item& it) {
   return Quoted(cols);
 }
 
-std::string Csv(long n, unsigned long seed, const std::string& notes, bool todo) {
+std::string Csv(long n, unsigned long seed, const std::string& notes, bool todo, int dates) {
   const int every = notes == "all" ? 1 : notes == "half" ? 2 : 0;
   std::string text;
-  for (const Item& it : MakeItems(n, seed, every)) text += todo ? TodoLine(it) : ApptLine(it);
+  long i = 0;
+  for (Item& it : MakeItems(n, seed, every)) {
+    if (dates > 0) {
+      const int d = static_cast<int>(i++ % dates);
+      it.date = Date{2021 + d / 336, 1 + d / 28 % 12, 1 + d % 28};
+    }
+    text += todo ? TodoLine(it) : ApptLine(it);
+  }
   return text;
 }
 
@@ -523,7 +532,7 @@ bool WriteFile(const char* path, const void* data, std::size_t size) {
 int Usage() {
   std::fputs(
       "usage: kalvert_gen book N SEED FILE | varied N SEED FILE | defs FILE | csv N SEED FILE [all|half|none] "
-      "[appt|todo]\n"
+      "[appt|todo] [DATES]\n"
       "                   | general N SEED FILE | gcsv N SEED FILE\n",
       stderr);
   return 2;
@@ -557,7 +566,8 @@ int main(int argc, char** argv) {
   if (what == "csv" || what == "gcsv") {
     const std::string notes = argc > 5 ? argv[5] : "half";
     const bool todo = argc > 6 && std::string(argv[6]) == "todo";
-    const std::string text = what == "csv" ? Csv(n, seed, notes, todo) : GeneralCsv(n, seed);
+    const int dates = argc > 7 ? std::atoi(argv[7]) : 0;
+    const std::string text = what == "csv" ? Csv(n, seed, notes, todo, dates) : GeneralCsv(n, seed);
     return WriteFile(path, text.data(), text.size()) ? 0 : 1;
   }
   return Usage();

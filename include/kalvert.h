@@ -140,10 +140,12 @@ struct StartCSV {
   PCSVD other_csvd = nullptr;  // every other item, one flat chain
   std::vector<std::unique_ptr<CSVData>> items;
   // Kept by AddUserType14 beside the chains, by date (year, month, day bytes):
-  // the head of each date in start_csvd, and the last node of each date in
-  // other_csvd. They tell where a walk along the chain would stop.
+  // the head of each date in start_csvd, the last node of each date in
+  // other_csvd, and by date and start time the last node of each start time
+  // in a date's down chain. They tell where a walk along a chain would stop.
   std::map<uint32_t, PCSVD> dateHeads;
   std::map<uint32_t, PCSVD> lastOfDate;
+  std::map<uint64_t, PCSVD> lastOfStart;
 };
 using SCSV = StartCSV;
 using PSCSV = StartCSV*;

@@ -6,7 +6,9 @@
 // of AddChainForDay would stop: the walk is started at the last node before
 // the item's date instead of at the head, and does the filing itself. The
 // chain orders, tie rules and counters are therefore exactly those of a walk
-// from the head, and a book costs n log n instead of n x n.
+// from the head. A date's down chain is ordered by start time, so an index
+// by date and start time tells where AddChainForTime's walk would stop, and
+// the item is linked in there: many items on one date cost n log n, not n x n.
 #include <cstdint>
 #include <iterator>
 
@@ -25,15 +27,48 @@ PCSVD WalkStart(const std::map<uint32_t, PCSVD>& index, uint32_t key, PCSVD head
   return at == index.begin() ? head : std::prev(at)->second;
 }
 
+// Date and start time in one key, ordered as the date bytes and then as the
+// signed start time.
+uint64_t StartKey(uint32_t dateKey, const CSVData& c) {
+  const uint16_t start = static_cast<uint16_t>(StartTime(*c.pnra));
+  return static_cast<uint64_t>(dateKey) << 16 | static_cast<uint16_t>(start ^ 0x8000u);
+}
+
+// Links the item into its date's down chain after the last node that starts
+// no later than it, where AddChainForTime's walk would put it, and counts it
+// as AddChainForDay counts an item that joins a known date.
+void FileInDownChain(PSCSV pscsv, PCSVD head, PCSVD item, uint32_t dateKey) {
+  const uint64_t key = StartKey(dateKey, *item);
+  auto& index = pscsv->lastOfStart;
+  const auto after = index.upper_bound(key);
+  const bool samePrefix = after != index.begin() && std::prev(after)->first >> 16 == dateKey;
+  PCSVD* link = samePrefix ? &std::prev(after)->second->pnext_csvd : &head->pdown_csvd;
+  item->pnext_csvd = *link;
+  *link = item;
+  index[key] = item;
+  state.iDataNum = CutTo16(state.iDataNum + 1L);
+}
+
 void FileInStart(PSCSV pscsv, PCSVD item) {
   const uint32_t key = DateKey(*item);
-  const PCSVD from = WalkStart(pscsv->dateHeads, key, pscsv->start_csvd);
   const auto same = pscsv->dateHeads.find(key);
   const PCSVD oldHead = same == pscsv->dateHeads.end() ? nullptr : same->second;
+  if (oldHead && StartTime(*oldHead->pnra) < StartTime(*item->pnra)) {
+    FileInDownChain(pscsv, oldHead, item, key);
+    return;
+  }
+  const PCSVD from = WalkStart(pscsv->dateHeads, key, pscsv->start_csvd);
   const PCSVD result = AddChainForDay(from, item, 0);
   if (from == pscsv->start_csvd) pscsv->start_csvd = result;
-  // The item heads its date when the date is new or it took the head's place.
-  if (!oldHead || item->pdown_csvd == oldHead) pscsv->dateHeads[key] = item;
+  if (!oldHead) {
+    pscsv->dateHeads[key] = item;
+    return;
+  }
+  // The item took the head's place and the old head now leads the down
+  // chain: every node there starts no earlier than it, so it is the last of
+  // its start time only when that time is new to the chain.
+  pscsv->dateHeads[key] = item;
+  pscsv->lastOfStart.emplace(StartKey(key, *oldHead), oldHead);
 }
 
 void FileInOther(PSCSV pscsv, PCSVD item) {
