@@ -199,7 +199,7 @@ std::string ReadStoredNote(int16_t word);
 // The text up to its first NUL, with CR and LF converted as -n asks.
 std::string ShapeNote(const std::string& raw);
 std::string ChangeString(std::string szBuffer);
-std::string GetString(const std::string& pszData);
+std::string GetString(std::string pszData);
 void ReadDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordBody& szBuffer, std::string& szOut);
 void PrintHeader(PFDC start_fdc);
 
@@ -353,6 +353,7 @@ struct RunFiles {
   InputImage in;               // the input database's bytes
   std::FILE* fpin = nullptr;   // CSV input (-i), text read
   std::FILE* fpout = nullptr;  // output database (-o): a temporary file until the run succeeds
+  int64_t lOutPos = 0;         // fpout's position, kept by its writers (asking the stream costs a system call)
   std::string szFilename;      // the names as given, for messages
   std::string szFilenameIN;    // the CSV file (-i), also named in the messages of the --format=csv import
   std::string szFilenameOUT;
@@ -366,8 +367,10 @@ struct RunFiles {
 // How the one reading of the notes ended (module rdnote).
 enum class NoteScanEnd : uint8_t { kLookUpTable, kEndOfFile, kBrokenHeader };
 
+// A note's body, where it lies in the input image.
 struct NoteBody {
-  std::vector<unsigned char> bytes;
+  long lAt = 0;
+  long lSize = 0;
   bool bWhole = true;  // false when the file ends inside the body
 };
 

@@ -149,6 +149,7 @@ void Run() {
     dh.iNumRecords = static_cast<int16_t>(iNum);
     dh.cFileStatus = static_cast<uint8_t>(dh.cFileStatus | 2);
     if (std::fseek(files.fpout, 4, SEEK_SET) != 0) Fatal("Failed write file.\n");
+    files.lOutPos = 4;
     WriteHeaderOut(dh);
   }
   if (opt.iDebugG) PrintClosingDump(start_fdc, seekInfo);
@@ -194,14 +195,13 @@ void ReportCantOpen(const std::string& szName, int iErr) {
 void WriteOut(const void* data, std::size_t size) {
   if (size == 0) return;
   if (std::fwrite(data, 1, size, files.fpout) != size) Fatal("Failed write file.\n");
+  files.lOutPos += static_cast<int64_t>(size);
 }
 
 int32_t OutPos() {
-  const long pos = std::ftell(files.fpout);
-  if (pos < 0) Fatal("Failed write file.\n");
   // Offsets past the lookup table's reach are refused when a record is
   // registered; keep the value meaningful for that test.
-  return pos > INT32_MAX ? INT32_MAX : static_cast<int32_t>(pos);
+  return files.lOutPos > INT32_MAX ? INT32_MAX : static_cast<int32_t>(files.lOutPos);
 }
 
 int KalvertMain(int argc, char** argv) {

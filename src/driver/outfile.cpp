@@ -205,7 +205,12 @@ std::FILE* CreateTemporary(const std::string& folder) {
     gTempArmed = 1;
     files.szTempOUT = name;
     std::FILE* f = fdopen(fd, "wb");
-    if (!f) close(fd);
+    if (!f) {
+      close(fd);
+      return nullptr;
+    }
+    // A whole book goes out in a few large writes.
+    std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
     return f;
   }
   errno = EEXIST;

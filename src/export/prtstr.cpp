@@ -1,5 +1,6 @@
 // prtstr: PrintString, which appends one field of an output line with its
 // quotes and the separator or line end that follows it.
+#include <cstring>
 #include <string>
 
 #include "kalvert.h"
@@ -11,7 +12,8 @@ void PrintString(const std::string& szWord, std::string& szOut, int nFlag) {
   // other byte goes out unchanged.
   const char* run = szWord.data();
   const char* const end = run + szWord.size();
-  for (const char* p = run; p != end; ++p) {
+  const bool bMarks = std::memchr(run, '&', szWord.size()) || std::memchr(run, '#', szWord.size());
+  for (const char* p = bMarks ? run : end; p != end; ++p) {
     if (*p != '&' && *p != '#') continue;
     szOut.append(run, static_cast<std::size_t>(p - run));
     run = p + 1;

@@ -1,6 +1,7 @@
 // wrtcsv: WriteCSV, which builds the output line of one item, in the
 // appointment layout or the ToDo layout, and writes it to standard output.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "kalvert.h"
@@ -99,7 +100,12 @@ void AppendRepeat(const RepeatInformationAppt& r, std::string& szOut) {
 // The note column, last of the line unless the repeat columns follow.
 void AppendNoteAndRepeat(const CSVData& csvd, std::string& szOut) {
   const bool bRepeats = csvd.pnra->cRepeatType > 1;
-  PrintString(NoteText(csvd.pszNote), szOut, bRepeats ? 1 : 0);
+  // A note without line breaks (every note read from a book is shaped
+  // already) goes out as it is, without a copy.
+  const std::string& note = csvd.pszNote;
+  const bool bAsIs = (opt.iNote != 1 && opt.iNote != 2) ||
+                     (!std::memchr(note.data(), '\r', note.size()) && !std::memchr(note.data(), '\n', note.size()));
+  PrintString(bAsIs ? note : NoteText(note), szOut, bRepeats ? 1 : 0);
   if (!bRepeats) return;
   // Every item that repeats was made with a repeat block; an all-zero block
   // keeps the line's shape should one be missing.

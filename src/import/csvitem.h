@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "csvvalue.h"
@@ -14,9 +15,18 @@ namespace csvitem {
 inline std::string LineOf(const std::string& szBuffer) { return std::string(szBuffer.c_str()); }
 
 // Column number `column` (from 1) of a split line; empty beyond its last.
-inline std::string Field(const std::vector<std::string>& columns, long column) {
+inline const std::string& Field(const std::vector<std::string>& columns, long column) {
+  static const std::string kNone;
   return column >= 1 && static_cast<std::size_t>(column) <= columns.size()
              ? columns[static_cast<std::size_t>(column) - 1]
+             : kNone;
+}
+
+// The same column moved out of the line, for a builder that reads each
+// column once.
+inline std::string TakeField(std::vector<std::string>& columns, long column) {
+  return column >= 1 && static_cast<std::size_t>(column) <= columns.size()
+             ? std::move(columns[static_cast<std::size_t>(column) - 1])
              : std::string();
 }
 
@@ -31,8 +41,8 @@ inline long CountColumns(const std::string& line) {
 }
 
 // Note column: a note is written for the item unless the text is empty.
-inline void SetNote(PCSVD item, const std::string& text) {
-  item->pszNote = ChangeString(text);
+inline void SetNote(PCSVD item, std::string text) {
+  item->pszNote = ChangeString(std::move(text));
   if (item->pszNote.empty()) item->pnra->iNoteRecNum = -1;
 }
 

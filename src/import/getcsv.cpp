@@ -10,32 +10,33 @@ namespace {
 // Plain mode: the comma is the only separator and a line feed ends the line;
 // quotes, spaces and carriage returns belong to the fields.
 std::vector<std::string> PlainFields(const char* p, std::size_t n) {
-  std::vector<std::string> fields(1);
-  for (std::size_t i = 0; i < n && p[i] != '\n'; ++i) {
-    if (p[i] == ',') {
-      fields.emplace_back();
-    } else {
-      fields.back() += p[i];
-    }
+  const char* const end = p + n;
+  const char* const lf = static_cast<const char*>(std::memchr(p, '\n', n));
+  const char* const stop = lf ? lf : end;
+  std::vector<std::string> fields;
+  for (;;) {
+    const char* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(stop - p)));
+    fields.emplace_back(p, comma ? comma : stop);
+    if (!comma) return fields;
+    p = comma + 1;
   }
-  return fields;
 }
 
 // Quoted mode: each opening quote begins the next field; bytes outside quotes
 // are not looked at, and there is no escape for the quote character (two in
 // a row close a field and open the next).
 std::vector<std::string> QuotedFields(const char* p, std::size_t n, char cST) {
+  const char* const end = p + n;
   std::vector<std::string> fields;
-  bool inside = false;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (p[i] == cST) {
-      inside = !inside;
-      if (inside) fields.emplace_back();
-    } else if (inside) {
-      fields.back() += p[i];
-    }
+  fields.reserve(16);
+  for (;;) {
+    const char* open = static_cast<const char*>(std::memchr(p, cST, static_cast<std::size_t>(end - p)));
+    if (!open) return fields;
+    const char* close = static_cast<const char*>(std::memchr(open + 1, cST, static_cast<std::size_t>(end - open - 1)));
+    fields.emplace_back(open + 1, close ? close : end);
+    if (!close) return fields;
+    p = close + 1;
   }
-  return fields;
 }
 
 }  // namespace

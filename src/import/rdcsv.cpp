@@ -2,31 +2,38 @@
 // an item of the appointment book, or a new record of a general database.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "kalvert.h"
 
 namespace {
 
-// Reads one line whole, its line feed included. False at end of file when
-// nothing was read; a read error ends the run.
-bool ReadLine(std::FILE* f, std::string* line) {
-  line->clear();
-  int c;
-  while ((c = std::getc(f)) != EOF) {
-    line->push_back(static_cast<char>(c));
-    if (c == '\n') break;
+// The line buffer of POSIX getline, released with the reader.
+struct LineReader {
+  char* buf = nullptr;
+  std::size_t cap = 0;
+  LineReader() = default;
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+  ~LineReader() { std::free(buf); }
+
+  // Reads one line whole, its line feed included. False at end of file when
+  // nothing was read; a read error ends the run.
+  bool Read(std::FILE* f, std::string* line) {
+    errno = 0;
+    const ssize_t n = ::getline(&buf, &cap, f);
+    if (std::ferror(f) || (n < 0 && errno == ENOMEM)) {
+      const int err = errno;
+      Fatal("Failed read file.\n  %s: %s\n", files.szFilenameIN.c_str(), std::strerror(err));
+    }
+    if (n < 0) return false;
+    // A NUL byte ends the line.
+    const void* nul = std::memchr(buf, '\0', static_cast<std::size_t>(n));
+    line->assign(buf, nul ? static_cast<const char*>(nul) - buf : n);
+    return true;
   }
-  if (c == EOF && std::ferror(f)) {
-    const int err = errno;
-    Fatal("Failed read file.\n  %s: %s\n", files.szFilenameIN.c_str(), std::strerror(err));
-  }
-  if (line->empty()) return false;
-  // A NUL byte ends the line.
-  const std::size_t nul = line->find('\0');
-  if (nul != std::string::npos) line->resize(nul);
-  return true;
-}
+};
 
 // A date byte of 0xFF: no export shows the item.
 bool HasNoDate(const NonRepeaAppt& nra) { return nra.cYear == 0xFF || nra.cMonth == 0xFF || nra.cDay == 0xFF; }
@@ -61,10 +68,11 @@ bool ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& l
 }  // namespace
 
 void ReadCSV(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
+  LineReader reader;
   std::string line;
   long lLine = 0;
   long lUndated = 0;
-  while (ReadLine(files.fpin, &line)) {
+  while (reader.Read(files.fpin, &line)) {
     ++lLine;
     if (state.iFileType == 2) {
       if (ImportItem(start_scsv, pSeekInfo, line)) continue;

@@ -28,7 +28,7 @@ void SetColumn(PCSVD item, long column, std::string text) {
   RepeatInformationAppt* ria = item->pria.get();
   switch (column) {
     case 1:
-      item->pszDescription = CutString(text, 0, 51);
+      item->pszDescription = std::move(CutString(text, 0, 51));
       break;
     case 2:
       csvvalue::StoreDate(text, &nra.cYear, &nra.cMonth, &nra.cDay);
@@ -40,13 +40,13 @@ void SetColumn(PCSVD item, long column, std::string text) {
       SetTime(text, &nra.cEndTimeYear, &nra.cEndTimeMonth, &item->iEndTimeFlag);
       break;
     case 5:
-      item->pszLocation = CutString(text, 0, 19);
+      item->pszLocation = std::move(CutString(text, 0, 19));
       break;
     case 6:
       nra.iEndDate = static_cast<uint16_t>(csvvalue::LeadingNumber(text));
       break;
     case 7:
-      csvitem::SetNote(item, text);
+      csvitem::SetNote(item, std::move(text));
       break;
     default:
       csvitem::SetRepeatColumn(ria, column - 7, text);
@@ -82,9 +82,9 @@ void CSVToNRAAppt(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind) {
   }
   // A line too short to reach the note has none.
   if (iNum < 7) curr_csvd->pnra->iNoteRecNum = -1;
-  const std::vector<std::string> columns = SplitCSV(line, '"');
+  std::vector<std::string> columns = SplitCSV(line, '"');
   for (long column = 1; column <= iNum && column <= kLastColumn; ++column) {
-    SetColumn(curr_csvd, column, csvitem::Field(columns, column));
+    SetColumn(curr_csvd, column, csvitem::TakeField(columns, column));
   }
   ShortLineDefaults(curr_csvd->pria.get(), iNum);
 

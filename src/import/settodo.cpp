@@ -14,7 +14,7 @@ int SetColumn(PCSVD item, long column, std::string text) {
   RepeatInformationAppt* ria = item->pria.get();
   switch (column) {
     case 1:
-      item->pszDescription = CutString(text, 0, 51);
+      item->pszDescription = std::move(CutString(text, 0, 51));
       break;
     case 2:
       csvvalue::StoreDate(text, &nra.cYear, &nra.cMonth, &nra.cDay);
@@ -30,7 +30,7 @@ int SetColumn(PCSVD item, long column, std::string text) {
       nra.cStartTimePri2 = 0;
       break;
     case 6:
-      csvitem::SetNote(item, text);
+      csvitem::SetNote(item, std::move(text));
       break;
     default:
       csvitem::SetRepeatColumn(ria, column - 6, text);
@@ -48,9 +48,9 @@ void CSVToNRAToDo(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind) {
   // A line too short to reach the note has none.
   if (iNum < 6) curr_csvd->pnra->iNoteRecNum = -1;
   int nComplete = 0;
-  const std::vector<std::string> columns = SplitCSV(line, '"');
+  std::vector<std::string> columns = SplitCSV(line, '"');
   for (long column = 1; column <= iNum && column <= kLastColumn; ++column) {
-    nComplete += SetColumn(curr_csvd, column, csvitem::Field(columns, column));
+    nComplete += SetColumn(curr_csvd, column, csvitem::TakeField(columns, column));
   }
 
   NonRepeaAppt& nra = *curr_csvd->pnra;

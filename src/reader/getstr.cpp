@@ -1,4 +1,4 @@
 // getstr: an owned copy of a text (an empty text gives a new empty text).
 #include "kalvert.h"
 
-std::string GetString(const std::string& pszData) { return pszData; }
+std::string GetString(std::string pszData) { return pszData; }

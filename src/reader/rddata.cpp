@@ -61,6 +61,7 @@ void ReadData(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
   int16_t iPerMark = 0;
   if (bBar) std::fputs(" Pass-2  |", stderr);
 
+  RecordBody body;  // kept from record to record, so its buffer is allocated once
   for (;;) {
     if (bBar) reader::ProgressStep(&iPerMark);
     RecordHeader rh{};
@@ -70,7 +71,6 @@ void ReadData(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
       reader::SkipBody(rh);
       continue;
     }
-    RecordBody body;
     body.iRecord = rh.iRecord;
     if (!reader::ReadBytes(&body.bytes, reader::BodySize(rh))) {
       Fatal("%ld\n2. Failed read TYPE_DATA in file.\n", static_cast<long>(rh.iLength));

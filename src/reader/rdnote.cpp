@@ -44,7 +44,10 @@ void BuildIndex(NoteIndex* idx) {
       continue;
     }
     NoteBody& note = idx->notes[rh.iRecord];
-    note.bWhole = reader::ReadBytes(&note.bytes, reader::BodySize(rh));
+    note.lAt = files.in.Tell();
+    note.lSize = reader::BodySize(rh);
+    note.bWhole = note.lAt + note.lSize <= static_cast<long>(files.in.bytes.size());
+    reader::SkipBody(rh);
   }
   idx->bBuilt = true;
   files.in.Seek(lSaved);
@@ -53,23 +56,22 @@ void BuildIndex(NoteIndex* idx) {
 }  // namespace
 
 std::string ShapeNote(const std::string& raw) {
-  std::string out;
-  out.reserve(raw.size());
+  // Written in place: the shaped note is never longer than the stored one.
+  std::string out(raw.size(), '\0');
+  char* w = out.data();
   for (const char ch : raw) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if (c == 0) break;
-    if (opt.iNote == 1 && (c == '\r' || c == '\n')) {
-      out += ' ';
-    } else if (opt.iNote == 2 && c == '\r') {
-      out += '\\';
-    } else if (opt.iNote == 2 && c == '\n') {
-      out += 'n';
-    } else if (opt.iNote != 1 && opt.iNote != 2 && c == '\r') {
-      continue;
-    } else {
-      out += static_cast<char>(c);
+    if (ch == '\0') break;
+    if (ch != '\r' && ch != '\n') {
+      *w++ = ch;
+    } else if (opt.iNote == 1) {
+      *w++ = ' ';
+    } else if (opt.iNote == 2) {
+      *w++ = ch == '\r' ? '\\' : 'n';
+    } else if (ch == '\n') {
+      *w++ = ch;  // without -n a line feed stays and a carriage return goes
     }
   }
+  out.resize(static_cast<std::size_t>(w - out.data()));
   return out;
 }
 
@@ -78,8 +80,10 @@ std::string ReadStoredNote(int16_t word) {
   if (!idx.bBuilt) BuildIndex(&idx);
   const auto found = idx.notes.find(word);
   if (found != idx.notes.end()) {
-    if (!found->second.bWhole) Fatal("2. Failed read TYPE_NOTE in file.\n");
-    return std::string(found->second.bytes.begin(), found->second.bytes.end());
+    const NoteBody& note = found->second;
+    if (!note.bWhole) Fatal("2. Failed read TYPE_NOTE in file.\n");
+    return std::string(reinterpret_cast<const char*>(files.in.bytes.data()) + note.lAt,
+                       static_cast<std::size_t>(note.lSize));
   }
   switch (idx.end) {
     case NoteScanEnd::kEndOfFile:
