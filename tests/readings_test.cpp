@@ -1,7 +1,7 @@
 // How unclear places of the file formats are read, seen from the outside:
 // broken headers are refused before anything is done with them, 16-bit
-// columns keep their two's-complement bytes, the -d lookup dump shows
-// unsigned bytes, and a missing note still gets its (empty) note record.
+// columns keep their two's-complement bytes, and a missing note still gets
+// its (empty) note record.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,19 +51,6 @@ TEST(Readings, TimeAndNumberColumnsKeepTheirSixteenBitForm) {
             Bytes().u8(0x1E).u8(0x00).u8(0xFF).u8(0xFF).u8(0xA4).u8(0x01).v);
   EXPECT_EQ(std::vector<unsigned char>(out.begin() + 90, out.begin() + 96),
             Bytes().u8(0xC4).u8(0xFF).le16(1).u8(0xD0).u8(0x02).v);
-}
-
-TEST(Readings, LookupDumpShowsUnsignedBytes) {
-  ScratchDir dir;
-  DbFile db('D');
-  db.Add(5, 0, 0, Bytes().str("c"));
-  dir.Write("in.dat", db.Finish());
-  const auto r = RunKalvert(dir, {"-d", "-xin.dat"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("0:Index 1 = 7 index[0]=7, index[1]=0)\nIndex 2 = 65535 index[2]=ff, index[3]=ff\n"
-                       "Index 3 = 0\nIndex 4 = 29\n\n"),
-            std::string::npos)
-      << r.out;
 }
 
 // The 37-byte data record at 29 links note 0, which follows it empty.
