@@ -76,13 +76,13 @@ inline std::string Quote(const std::string& s) {
 }
 
 // Runs the binary with the given arguments (each passed as one word) inside
-// dir, with standard input from /dev/null; `before` and `after` go around the
-// command in the shell (a limit set first, a redirection of its own).
-inline RunResult RunKalvert(const ScratchDir& dir, const std::vector<std::string>& args, const std::string& before = "",
-                            const std::string& after = "") {
+// dir, with standard input from /dev/null; `before` goes first in the shell
+// (a limit set, a file made).
+inline RunResult RunKalvert(const ScratchDir& dir, const std::vector<std::string>& args,
+                            const std::string& before = "") {
   std::string cmd = "cd " + Quote(dir.path()) + " && (" + before + "exec " + Quote(KALVERT_BIN);
   for (const auto& a : args) cmd += " " + Quote(a);
-  cmd += after + ") </dev/null >.stdout 2>.stderr";
+  cmd += ") </dev/null >.stdout 2>.stderr";
   const int rc = std::system(cmd.c_str());
   RunResult r{Slurp(dir.Path(".stdout")), Slurp(dir.Path(".stderr")), WIFEXITED(rc) ? WEXITSTATUS(rc) : -1};
   fs::remove(dir.Path(".stdout"));
