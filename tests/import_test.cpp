@@ -1,6 +1,6 @@
-// The import in-process: CSV fields, the cut of long texts, CSV lines made
-// into items, and the appointment, chain and general-database records
-// written from them, each checked byte for byte.
+// The import in-process: CSV fields, CSV lines made into items, and the
+// appointment, chain and general-database records written from them, each
+// checked byte for byte.
 #include <deque>
 
 #include "inproc.h"
@@ -23,19 +23,6 @@ TEST(ImportText, GetCSVInQuotedAndPlainMode) {
       {std::string("a,b\0c,d", 7), 3, '0', ""}};
   // clang-format on
   for (const auto& [line, num, mode, want] : cases) EXPECT_EQ(GetCSV(line, num, mode), want) << line;
-}
-
-// A pair that would end past the limit is left out, one ending at it kept;
-// 0x80 is a character of its own.
-TEST(ImportText, CutStringNeverSplitsATwoByteCharacter) {
-  const std::string a49(49, 'a'), a50(50, 'a'), pair = "\xA4\xA2";
-  const std::pair<std::string, std::string> cases[] = {
-      {a50 + pair, a50}, {a49 + pair + "b", a49 + pair}, {a50 + "\x80" + "x", a50 + "\x80"}};
-  for (const auto& [in, want] : cases) {
-    std::string s = in;
-    EXPECT_EQ(CutString(s, 0, 51), want) << in.size();
-    EXPECT_EQ(s, want);
-  }
 }
 
 // The item of a line of the quoted columns.
