@@ -29,13 +29,6 @@ Appt Item(const std::string& name, unsigned flags, int start = -1, int end = -1,
   return a;
 }
 
-Appt Repeating(Appt a, int type, std::vector<unsigned char> ria) {
-  a.cRepeatType = type;
-  a.repeats = true;
-  std::copy(ria.begin(), ria.end(), a.ria);
-  return a;
-}
-
 struct Row {
   Appt item;
   std::vector<std::string> lines;  // lines of its component; "!NAME": no such property
@@ -53,7 +46,7 @@ std::vector<Row> Rows() {
       {Item("Call", 0x81, 600, -1, 0x0258), {"DTSTART:20240305T100000", "!DTEND", "TRIGGER:-PT10H"}},
       {Item("All day", 0x81, -1, -1, 2880), {"DTSTART;VALUE=DATE:20240305", "!DTEND", "TRIGGER:-P2D"}},
       {Item("A day and more ahead", 0x81, 480, 540, 1530), {"TRIGGER:-P1DT1H30M"}},
-      {Repeating(Item("No weekday", 0x80, 600), 4, {1, 0x80, 0, 0, 0, 124, 2, 4, 124, 11, 30, 0}),
+      {Item("No weekday", 0x80, 600).repeat(4, {1, 0x80, 0, 0, 0, 124, 2, 4, 124, 11, 30, 0}),
        {"DTSTART:20240305T100000", "!RRULE", "!BEGIN:VALARM"}},
       {Item("Trip", 0x26, -1, -1, 0, 3), {"DTSTART;VALUE=DATE:20240305", "DTEND;VALUE=DATE:20240308"}},
       {Item("Holiday", 0x26), {"DTEND;VALUE=DATE:20240306"}},
@@ -61,7 +54,7 @@ std::vector<Row> Rows() {
        {"DTSTART;VALUE=DATE:20240305", "!DUE", "PRIORITY:1", "X-KALVERT-PRIORITY:B", "!STATUS", "!X-KALVERT-CARRY"}},
       {Item("Due that day", 0x14, '7', -1, 0, 1),
        {"!DTSTART", "DUE;VALUE=DATE:20240305", "PRIORITY:7", "X-KALVERT-DUE-DAYS:1", "X-KALVERT-CARRY-FORWARD:TRUE"}},
-      {Repeating(Item("Daily and due that day", 0x10, '1', -1, 0, 1), 2, {1, 0, 0, 0, 0, 124, 2, 4, 124, 2, 9, 0}),
+      {Item("Daily and due that day", 0x10, '1', -1, 0, 1).repeat(2, {1, 0, 0, 0, 0, 124, 2, 4, 124, 2, 9, 0}),
        {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240306", "RRULE:FREQ=DAILY;UNTIL=20240310"}},
       {Item("Done", 0x16, 0x395A, 2 * 256 + 124, 0, 10),
        {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240314", "PRIORITY:9", "X-KALVERT-PRIORITY:Z9",

@@ -64,11 +64,8 @@ std::string ExportBook(const fixture::ScratchDir& dir, std::map<std::string, std
     std::tie(a.cYear, a.cMonth, a.cDay) = std::make_tuple(Date(c.first).v[0], Date(c.first).v[1], Date(c.first).v[2]);
     a.start(c.flags == 0x80 ? 540 : '2').end(600);  // 09:00 to 10:00, or a ToDo's priority
     a.description = c.name;
-    a.cRepeatType = c.type;
-    a.repeats = true;
     fixture::Bytes ria = fixture::Bytes().u8(c.freq).u8(c.days).u8(c.weeks).u8(c.months & 0xFF).u8(c.months >> 8);
-    ria.bytes(Date(c.first)).bytes(Date(c.last)).u8(static_cast<unsigned>(c.deleted.size()));
-    std::copy(ria.v.begin(), ria.v.end(), a.ria);
+    a.repeat(c.type, ria.bytes(Date(c.first)).bytes(Date(c.last)).u8(static_cast<unsigned>(c.deleted.size())).v);
     for (long d : c.deleted) a.deleted.bytes(Date(d / 10)).u8(static_cast<unsigned>(d % 10));
     db.Add(11, 0, n++, a.Encode());
     (*pExpected)[c.name] = c.name + std::string(": ") + c.dates;

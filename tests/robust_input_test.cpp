@@ -83,6 +83,10 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
   const Outcome broken1{1, "Broken TYPE_DATA record 1.\n"}, ok{0, ""}, noNote{0, "Note record 7 not found.\n"};
   const Outcome notValid{1, "Not a valid database.\n"}, fileType{1, "Please, Check your enter file name.\n"};
   const Outcome cut1{0, "in.dat ends early; 1 records read.\n"}, cut2{0, "in.dat ends early; 2 records read.\n"};
+  const Outcome shortDef{1, "2. Failed read TYPE_DEFFIELD in file.\n"};
+  fixture::DbFile table('2'), def('D');  // a "lookup table" shorter than its own header; a 5-byte field definition
+  table.AddRaw(fixture::Bytes().u8(31).u8(2).le16(3).le16(0));
+  def.Add(6, 0, 0, fixture::Bytes().u8(2).u8(1).le16(0).u8(0x20));
   // clang-format off
   // Each file is exported (-x only) and copied (-x and -o); `out` is what the
   // copy's run exports when it succeeds.
@@ -91,6 +95,8 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
       {"signature of another file", Patched(f, 0, 'X', 1), notValid, notValid, ""},
       {"unknown file type", Patched(f, 12, 'Z', 1), fileType, fileType, ""},
       {"negative record length", Patched(f, kPlain + 2, -2), shortRecord, shortRecord, ""},
+      {"record shorter than its own header", table.Finish(false), shortRecord, shortRecord, ""},
+      {"field definition of 5 of its 7 bytes", def.Finish(), shortDef, shortDef, ""},
       {"record length past the end of the file", Patched(f, kRepeat + 2, 32767), readData, readData, ""},
       {"file cut inside a record header", Cut(f, kRepeat + 3), cut1, cut1, kDentist},
       {"no lookup table", MakeBook(false), cut2, cut2, kChoir + kDentist},
@@ -123,6 +129,22 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
       EXPECT_EQ(RunKalvert(dir, {"-xdest.dat"}).out, c.out);  // the copy reads back the same
     }
   }
+}
+
+// The 37-byte data record at 29 links note 0, which follows it empty.
+TEST(RobustInput, MissingNoteStillGetsAnEmptyNoteRecord) {
+  fixture::ScratchDir dir;
+  fixture::DbFile db('2');
+  fixture::Appt a("x", 100, 0, 0);
+  a.note = 5;
+  db.Add(11, 2, 0, a.Encode());
+  dir.Write("in.dat", db.Finish());
+  fixture::ExpectEnded(dir, RunKalvert(dir, {"-xin.dat", "-oout.dat", "-s2"}), 0, "Note record 5 not found.\n");
+  const Blob out = dir.Read("out.dat");
+  ASSERT_GT(out.size(), 72u);
+  a.note = 0;
+  EXPECT_EQ(Blob(out.begin() + 29, out.begin() + 72),
+            fixture::Record(11, 2, 0, a.Encode()).bytes(fixture::Record(9, 2, 0, fixture::Bytes())).v);
 }
 
 // Runs that fail, each with its message: every file as it was before.

@@ -105,30 +105,17 @@ std::vector<std::vector<std::string>> PythonRows(const std::string& path) {
 
 // Each kind once: values worked out from the bytes below.
 TEST(StdCsvExport, EveryKindReadBackByPython) {
-  Appt meet, pay, fair;  // plain appointment (start_csvd, so written last), repeating ToDo, custom event
-  std::tie(meet.cFlags, meet.cYear, meet.cMonth, meet.cDay, meet.lead, meet.leadTime) =
-      std::make_tuple(0x83, 103, 1, 13, 0x2C, 0x01);  // 300 minutes ahead
-  meet.start(570).end(645);
-  meet.description = "Say \"hi\", Tom & Sons #2 \x82";
-  meet.location = "Caf\x82";
-  meet.category = "Work, home";
-  meet.note = 0;
-  std::tie(pay.cFlags, pay.cYear, pay.cMonth, pay.cDay, pay.t1, pay.t2, pay.e1, pay.e2, pay.lead, pay.leadTime) =
-      std::make_tuple(0x16, 103, 2, 0, 'A', '2', 103, 2, 1, 0xFF);
-  pay.description = "Pay";
-  pay.cRepeatType = 4;
-  pay.repeats = fair.repeats = true;
-  const unsigned char payRule[12] = {2, 0x85, 0, 0, 0, 103, 2, 0, 103, 11, 30, 2};
-  std::copy(payRule, payRule + 12, pay.ria);
+  // A plain appointment (start_csvd, so written last), a repeating ToDo and a custom event.
+  Appt meet("Say \"hi\", Tom & Sons #2 \x82", 103, 1, 13, "Caf\x82"), pay("Pay", 103, 2, 0), fair("Fair", 103, 3, 0);
+  std::tie(meet.cFlags, meet.lead, meet.leadTime, meet.note) = std::make_tuple(0x83, 0x2C, 0x01, 0);  // 300 min ahead
+  meet.start(570).end(645).category = "Work, home";
+  std::tie(pay.cFlags, pay.t1, pay.t2, pay.e1, pay.e2, pay.lead, pay.leadTime) =
+      std::make_tuple(0x16, 'A', '2', 103, 2, 1, 0xFF);
+  pay.repeat(4, {2, 0x85, 0, 0, 0, 103, 2, 0, 103, 11, 30, 2});
   pay.deleted.u8(103).u8(2).u8(9).u8(0).u8(103).u8(2).u8(16).u8(1);
-  // three days, no time, 600 minutes ahead
-  std::tie(fair.cFlags, fair.cYear, fair.cMonth, fair.cDay, fair.t1, fair.t2, fair.e1, fair.e2, fair.lead,
-           fair.leadTime) = std::make_tuple(0x66, 103, 3, 0, 0, 0x80, 0, 0x80, 0x58, 0x02);
-  fair.iEndDate = 3;
-  fair.description = "Fair";
-  fair.cRepeatType = 32;
-  const unsigned char fairRule[12] = {0, 15, 0, 0x01, 0x0C, 103, 3, 0, 0xFF, 0xFF, 0xFF, 0};
-  std::copy(fairRule, fairRule + 12, fair.ria);
+  // Three days, no time, 600 minutes ahead.
+  std::tie(fair.cFlags, fair.iEndDate, fair.lead, fair.leadTime) = std::make_tuple(0x66, 3, 0x58, 0x02);
+  fair.start(0x8000).end(0x8000).repeat(32, {0, 15, 0, 0x01, 0x0C, 103, 3, 0, 0xFF, 0xFF, 0xFF, 0});
   ScratchDir dir;
   dir.Write("book.dat", Book({meet, pay, fair}, {"line1\r\nline2\nline3 \"q\", #&"}));
   const fixture::RunResult r = RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP437", "-s1"});
@@ -151,7 +138,8 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
 }
 
 // Kinds add up, none means all; the date range holds; bytes not valid in
-// the code page become U+FFFD with one warning; --bom leads the text.
+// the code page end the run with one warning (as U+FFFD in the text: the
+// codec the iCalendar tests check); --bom leads the text.
 TEST(StdCsvExport, ChoiceReplacementAndMark) {
   Appt a, e, t;
   e.cFlags = 0x26;
@@ -184,8 +172,6 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
     EXPECT_EQ(kinds, c.kinds) << c.args.size();
     EXPECT_EQ(Said(r), c.err);
   }
-  EXPECT_NE(RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP932", "-a", "-s1"}).out.find("\xEF\xBF\xBD x"),
-            std::string::npos);
   EXPECT_EQ(RunKalvert(dir, {"-xbook.dat", "--format=csv", "--bom", "-s1"}).out.substr(0, 8), "\xEF\xBB\xBFkind,");
 }
 
