@@ -1,6 +1,6 @@
 // The reader in-process: the definitions pass (copies, field counts, type-14
-// record 0), note lookups, the data pass under -m, general-database lines
-// with their notes, and the heading line.
+// record 0), note lookups, general-database lines with their notes; and the
+// file layer's lookup table limits.
 #include "inproc.h"
 
 namespace {
@@ -97,19 +97,6 @@ TEST_F(Reader, NoteLookups) {
   }
 }
 
-// -m with -o leaves the input's items out: only the category is copied.
-TEST_F(Reader, MergeLeavesTheInputItemsOut) {
-  DbFile db;
-  db.Add(TYPE_CATEGORY, 0, 0, Text("cat"));
-  db.Add(TYPE_DATA, 0, 20, fixture::Appt("d", 100, 0, 0).Encode());
-  db.Add(TYPE_NOTE, 0, 0, Text("n"));
-  MutableOptions().iMerge = 1;
-  OpenOutput();
-  ASSERT_EQ(Read(db.Finish(), true).status, 0);
-  EXPECT_TRUE(scsv.items.empty());
-  EXPECT_EQ(OutputBytes(), Record(TYPE_CATEGORY, 0, 0, Text("cat")).v);
-}
-
 struct Def {
   uint8_t type;
   int16_t offset;
@@ -189,36 +176,22 @@ TEST_F(Reader, GeneralDatabaseNotesRenumberedOnlyWhenWritten) {
   }
 }
 
-// Field definitions of the given types and names.
-PFDC Named(const std::vector<std::pair<uint8_t, std::string>>& fields) {
-  std::vector<Def> defs;
-  for (const auto& [type, name] : fields) defs.push_back({type, 0, 0, 0, name});
-  return Chain(defs);
-}
-
-// Events and ToDo items (-a0); the appointments' heading is the first line
-// of the README walk-through.
-TEST_F(Reader, HeadingLineBranches) {
-  const std::tuple<int16_t, int16_t, std::string> cases[] = {{1, 1, "Description,Location,Nt,Tt,Note\n"},
-                                                             {0, 2, "Description,Date,Nt,Pri,Tt,Note\n"}};
-  MutableOptions().iHeader = 1;
-  MutableOptions().iCSV = 1;
-  MutableOptions().iAppt = 0;
-  // clang-format off
-  PFDC book = Named({{2, "Desc&ription"}, {8, "Date"}, {7, "Start"}, {7, "End"}, {2, "Lo&cation"}, {19, "Nt"},
-                     {22, "Pri"}, {23, "Tt"}, {10, "No&te"}});
-  // clang-format on
-  for (const auto& [event, todo, want] : cases) {
-    MutableOptions().iEvent = event;
-    MutableOptions().iToDo = todo;
-    EXPECT_EQ(Capture([&] { PrintHeader(book); }).out, want);
+// Type 32 and a count past the table's end through the program are the
+// broken-database tests'; here the order of the checks and the last offset.
+TEST_F(Reader, LookupTableRegistrationsItCannotHoldAreRefused) {
+  const std::tuple<uint8_t, int, int32_t, std::string> cases[] = {
+      {9, 0, 16777216, "Output file too large for the lookup table.\n"},
+      {40, 4095, 16777216, "Record type 40 can't be listed in the lookup table.\n"},  // type first
+      {9, 4095, 16777216, "Too many records for the lookup table.\n"},                // then count
+      {31, 4094, 16777215, ""},  // the last entry and offset the table holds
+  };
+  for (const auto& [type, existing, offset, message] : cases) {
+    SeekInfoLists lists;
+    const RecordHeader filler{11, 2, 6, 0}, rh{type, 2, 6, 0};
+    for (int i = 0; i < existing; ++i) AddSeekInfo(&lists, &filler, 29 + 6 * i);
+    const inproc::Outcome o = Capture([&] { AddSeekInfo(&lists, &rh, offset); });
+    EXPECT_EQ(std::make_pair(o.status, o.err), std::make_pair(message.empty() ? 0 : 1, message));
   }
-  // A general database names every column that prints, whatever -a says.
-  state.iFileType = 1;
-  MutableOptions().iCSV = 2;
-  PFDC fdc = Named(
-      {{2, "Na&me"}, {11, "Group"}, {9, "One"}, {12, "Link"}, {8, std::string("Da\0te", 5)}, {15, "#Memo"}, {23, "T"}});
-  EXPECT_EQ(Capture([&] { PrintHeader(fdc); }).out, "\"Name\",\"One\",\"Da\",\"Memo\",\"T\"\n");
 }
 
 }  // namespace

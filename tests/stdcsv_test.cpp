@@ -175,6 +175,7 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
   EXPECT_EQ(RunKalvert(dir, {"-xbook.dat", "--format=csv", "--bom", "-s1"}).out.substr(0, 8), "\xEF\xBB\xBFkind,");
 }
 
+// Imported with -m into a book whose own item is left out.
 TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   Appt lunch, rent;
   std::tie(lunch.cFlags, lunch.cYear, lunch.cMonth, lunch.cDay) = std::make_tuple(0x86, 103, 1, 13);  // no alarm
@@ -193,9 +194,9 @@ TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
     std::string text;
     for (const std::string& row : rows) text += row.empty() ? row : row + eol;
     ScratchDir dir;
-    dir.Write("defs.dat", Book({}));
+    dir.Write("book.dat", Book({Appt("Old", 100, 0, 0)}));
     dir.Write("sheet.csv", text);
-    const auto r = RunKalvert(dir, {"-xdefs.dat", "-m", "-isheet.csv", "-oout.dat", "--format=csv", "-s1"});
+    const auto r = RunKalvert(dir, {"-xbook.dat", "-m", "-isheet.csv", "-oout.dat", "--format=csv", "-s1"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Items(dir.Read("out.dat")), want);
   }
