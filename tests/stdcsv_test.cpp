@@ -42,20 +42,16 @@ std::vector<Rec> Records(const std::vector<unsigned char>& f) {
 // The data record bodies (note, previous and next links cleared), each
 // followed by its note's text, sorted.
 std::vector<std::vector<unsigned char>> Items(const std::vector<unsigned char>& file) {
-  const std::vector<Rec> recs = Records(file);
   std::vector<std::vector<unsigned char>> notes, items;
-  for (const Rec& r : recs) {
+  for (const Rec& r : Records(file)) {
     if (r.type == 9) notes.push_back(r.body);
   }
-  for (const Rec& r : recs) {
+  for (Rec r : Records(file)) {
     if (r.type != 11) continue;
-    std::vector<unsigned char> b = r.body;
-    const int note = static_cast<int16_t>(b[8] | b[9] << 8);
-    std::fill(b.begin() + 8, b.begin() + 14, 0);
-    if (note >= 0)
-      b.insert(b.end(), notes.at(static_cast<std::size_t>(note)).begin(),
-               notes.at(static_cast<std::size_t>(note)).end());
-    items.push_back(b);
+    const int note = static_cast<int16_t>(r.body[8] | r.body[9] << 8);
+    std::fill(r.body.begin() + 8, r.body.begin() + 14, 0);
+    if (note >= 0) r.body.insert(r.body.end(), notes.at(note).begin(), notes.at(note).end());
+    items.push_back(r.body);
   }
   std::sort(items.begin(), items.end());
   return items;
