@@ -14,6 +14,7 @@
 
 namespace {
 
+using fixture::Line;
 using fixture::RunKalvert;
 using Blob = std::vector<unsigned char>;
 
@@ -64,12 +65,6 @@ Blob Patched(Blob b, long at, unsigned v, int bytes = 2) {
 }
 
 Blob Cut(const Blob& b, long size) { return Blob(b.begin(), b.begin() + size); }
-
-// A CSV line of an appointment; with an empty note it is also the export
-// line of the item imported from it.
-std::string Line(const std::string& description, const std::string& location, const std::string& note) {
-  return "\"" + description + "\",\"2000/01/03\",\"12:00\",\"13:00\",\"" + location + "\",\"0\",\"" + note + "\"\n";
-}
 
 struct Outcome {
   int status;

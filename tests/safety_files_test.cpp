@@ -27,6 +27,7 @@ using Blob = std::vector<unsigned char>;
 using fixture::Appt;
 using fixture::Bytes;
 using fixture::DbFile;
+using fixture::Line;
 using fixture::RunKalvert;
 using fixture::RunResult;
 using fixture::ScratchDir;
@@ -90,11 +91,6 @@ RunResult Finish(const ScratchDir& dir, pid_t pid) {
   std::remove(dir.Path(".out").c_str());
   std::remove(dir.Path(".err").c_str());
   return {{out.begin(), out.end()}, {err.begin(), err.end()}, WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
-}
-
-// A CSV line of an appointment; also the export line of the item imported from it.
-std::string Line(const std::string& description) {
-  return "\"" + description + "\",\"2000/01/03\",\"12:00\",\"13:00\",\"\",\"0\",\"\"\n";
 }
 
 std::string Export(const ScratchDir& dir, const std::string& name) { return RunKalvert(dir, {"-x" + name, "-s1"}).out; }
@@ -276,16 +272,14 @@ TEST(SafetyRecords, ACopyKeepsCategoriesAndNotesAsStored) {
   static const char kNote[] = "Agenda:\r\n1. Budget\n2. Rota\0end";
   const Bytes stored = Bytes().str(std::string(kNote, sizeof kNote - 1));
   fixture::DbFile book('2');
-  fixture::Appt a;
-  a.description = "Staff";
+  fixture::Appt a("Staff", 100, 0, 0, "Room");
   a.category = "Work";
-  a.location = "Room";
   a.note = 0;
   book.Add(11, 0, 0, a.Encode());
   book.Add(9, 0, 0, stored);
   const Blob file = book.Finish();
   const Bytes item = Bytes().cstr("Staff").cstr("Work").cstr("Room");
-  const Bytes note = Bytes().u8(9).u8(2).le16(6 + static_cast<int>(stored.size())).le16(0).bytes(stored);
+  const Bytes note = fixture::Record(9, 2, 0, stored);
   for (const char* option : {"-n0", "-n1", "-n2"}) {
     SCOPED_TRACE(option);
     ScratchDir dir;

@@ -69,6 +69,13 @@ class ScratchDir {
   std::string path_;
 };
 
+// A legacy CSV line of an appointment of 2000/01/03, 12:00 to 13:00; with an
+// empty note also the export line of the item imported from it.
+inline std::string Line(const std::string& description, const std::string& location = "",
+                        const std::string& note = "") {
+  return "\"" + description + "\",\"2000/01/03\",\"12:00\",\"13:00\",\"" + location + "\",\"0\",\"" + note + "\"\n";
+}
+
 inline std::string Quote(const std::string& s) {
   std::string q = "'";
   for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
