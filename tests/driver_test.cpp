@@ -87,13 +87,6 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
   ResetGlobals();
 }
 
-// What a run printed on standard error after the three-line banner.
-std::string AfterBanner(const std::string& err) {
-  std::size_t at = 0;
-  for (int i = 0; i < 3 && at != std::string::npos; ++i) at = err.find('\n', at) + 1;
-  return err.substr(at);
-}
-
 // The legacy help (none, or /? with status 1), the English usage, the
 // version, and an unknown option.
 TEST(Run, HelpVersionAndExitStatuses) {
@@ -110,7 +103,7 @@ TEST(Run, HelpVersionAndExitStatuses) {
   ScratchDir dir;
   for (const auto& c : cases) {
     const auto r = RunKalvert(dir, c.args);
-    EXPECT_EQ(std::make_tuple(r.status, r.out.substr(0, c.out.size()), AfterBanner(r.err)),
+    EXPECT_EQ(std::make_tuple(r.status, r.out.substr(0, c.out.size()), fixture::Said(r)),
               std::make_tuple(c.status, c.out, c.err));
   }
 }

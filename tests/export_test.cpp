@@ -1,6 +1,5 @@
-// The export: repeat-rule texts in-process; the text of a small appointment
-// book through the whole program in every layout and under the kind, date and
-// note options.
+// The export: the text of a small appointment book through the whole program
+// in every layout and under the kind, date and note options.
 #include "inproc.h"
 #include "runner.h"
 
@@ -8,24 +7,13 @@ namespace {
 
 using fixture::Appt;
 
-TEST(ExportText, RepeatRuleTexts) {
-  // clang-format off
-  const std::pair<int16_t, const char*> days[] = {
-      {0, "0"}, {-300, "-300"}, {0x0081, "MON"}, {0x0295, "2th/MON:WED:FRI"}, {0x00FF, "MON:TUE:WED:THU:FRI:SAT:SUN"},
-      {0x0105, "1th/"}, {0x7FC0, "127th/SUN"}};
-  // Negative rules: remainder and quotient truncate toward zero.
-  const std::pair<uint16_t, const char*> months[] = {
-      {0x0000, "0"}, {0x0001, "JAN"}, {0x0C00, "DEC:NOV"}, {0x1000, ""}, {0x0480, "AUG:DEC"},
-      {0xFFFF, "JAN:FEB:MAR:APR:MAY:JUN:JUL:AUG"}, {0x8001, "JAN:SEP"}};
-  // clang-format on
-  for (const auto& [day, text] : days) EXPECT_EQ(ReadRepeatDay(day), text) << day;
-  for (const auto& [month, text] : months) EXPECT_EQ(ReadRepeatMonth(static_cast<int16_t>(month)), text) << month;
-}
-
 // Note 0; then Meeting and Early (same date, Early earlier, so Early heads
-// the date), Weekly (repeats), Party (event), Buy milk (ToDo) and Old (a
-// record of status 1, whose end of 32767 minutes is written as it comes).
-// Meeting, Party and Buy milk hold the edge values of their kind byte.
+// the date), Weekly (repeats; its day rule, weeks value 2 with Monday,
+// Wednesday and Friday, and its month rule, Month2 bits 2 and 3, in the
+// legacy text's words: 2th/MON:WED:FRI and DEC:NOV), Party (event), Buy milk
+// (ToDo) and Old (a record of status 1, whose end of 32767 minutes is written
+// as it comes). Meeting, Party and Buy milk hold the edge values of their
+// kind byte.
 std::vector<unsigned char> Book() {
   fixture::DbFile db;
   db.Add(9, 0, 0, inproc::Text("a\r\nb"));
@@ -41,7 +29,7 @@ std::vector<unsigned char> Book() {
   t.lead = 0xFF;
   db.Add(11, 0, 0, m.start(570).end(600).Encode());
   db.Add(11, 0, 1, e.start(480).end(510).Encode());
-  db.Add(11, 0, 2, w.repeat(2, {1, 0x85, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}).start(600).end(660).Encode());
+  db.Add(11, 0, 2, w.repeat(2, {1, 0x95, 0x02, 0, 0x0C, 100, 0, 0, 100, 11, 30, 0}).start(600).end(660).Encode());
   db.Add(11, 0, 3, p.Encode());
   db.Add(11, 0, 4, t.Encode());
   db.Add(11, 1, 5, o.start(0).end(0x7FFF).Encode());
@@ -49,8 +37,8 @@ std::vector<unsigned char> Book() {
 }
 
 const std::string W =
-    "\"Weekly\",\"2000/01/01\",\"10:00\",\"11:00\",\"\",\"0\",\"\",\"1\",\"MON:WED\",\"0\",\"2000/01/01\","
-    "\"2000/12/31\",\"0\"\n";
+    "\"Weekly\",\"2000/01/01\",\"10:00\",\"11:00\",\"\",\"0\",\"\",\"1\",\"2th/MON:WED:FRI\",\"DEC:NOV\","
+    "\"2000/01/01\",\"2000/12/31\",\"0\"\n";
 const std::string O = "\"Old\",\"1999/12/31\",\"00:00\",\"546:07\",\"50% AB 1\",\"0\",\"\"\n";
 const std::string E = "\"Early\",\"2000/06/15\",\"08:00\",\"08:30\",\"\",\"0\",\"a\\nb\"\n";
 const std::string M = "\"Meeting\",\"2000/06/15\",\"09:30\",\"10:00\",\"Room 2\",\"0\",\"\"\n";

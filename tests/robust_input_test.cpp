@@ -5,7 +5,6 @@
 // file, and a failed run leaves every file as it was.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 

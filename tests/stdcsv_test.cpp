@@ -20,6 +20,7 @@ namespace {
 using fixture::Appt;
 using fixture::Bytes;
 using fixture::RunKalvert;
+using fixture::Said;
 using fixture::ScratchDir;
 
 struct Rec {
@@ -66,9 +67,6 @@ std::vector<unsigned char> Book(std::vector<fixture::Appt> items, const std::vec
   for (std::size_t i = 0; i < items.size(); ++i) db.Add(11, 0, static_cast<int>(i), items[i].Encode());
   return db.Finish();
 }
-
-// What the run said after the banner.
-std::string Said(const fixture::RunResult& r) { return r.err.substr(r.err.find("\n\n") + 2); }
 
 // s cut at every sep ("" is one empty field).
 std::vector<std::string> Split(const std::string& s, char sep) {

@@ -97,6 +97,10 @@ inline RunResult RunKalvert(const ScratchDir& dir, const std::vector<std::string
   return r;
 }
 
+// What the run said on standard error after its banner (two lines and an
+// empty one).
+inline std::string Said(const RunResult& r) { return r.err.substr(r.err.find("\n\n") + 2); }
+
 // The run ended with `status`, with `message` at the end of standard error
 // (it may follow progress marks on the same line) when the status is 1 or
 // somewhere in it when 0, and left no temporary output file behind.
