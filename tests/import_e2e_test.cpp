@@ -151,25 +151,6 @@ TEST(ImportE2E, AppointmentBookByteForByteAndRoundTrip) {
   }
 }
 
-// Start time, end date and end time (body offsets 18 to 23) of the two
-// 37-byte records written at 29 and 66 keep their 16-bit two's-complement
-// form: both have an end date, so both take the flat chain, where the later
-// line comes first.
-TEST(ImportE2E, TimeAndNumberColumnsKeepTheirSixteenBitForm) {
-  fixture::ScratchDir dir;
-  dir.Write("book.dat", DbFile('2').Finish());
-  dir.Write("in.csv",
-            "\"t\",\"2000/01/05\",\"-1:00\",\"12::30\",\"\",\"65537\",\"\"\n"
-            "\"t\",\"2000/01/05\",\":30\",\"7\",\"\",\"-1\",\"\"\n");
-  ASSERT_EQ(RunKalvert(dir, {"-xbook.dat", "-iin.csv", "-oout.dat", "-s2"}).status, 0);
-  const std::vector<unsigned char> out = dir.Read("out.dat");
-  ASSERT_GT(out.size(), 96u);
-  EXPECT_EQ(std::vector<unsigned char>(out.begin() + 53, out.begin() + 59),
-            Bytes().u8(0x1E).u8(0x00).u8(0xFF).u8(0xFF).u8(0xA4).u8(0x01).v);
-  EXPECT_EQ(std::vector<unsigned char>(out.begin() + 90, out.begin() + 96),
-            Bytes().u8(0xC4).u8(0xFF).le16(1).u8(0xD0).u8(0x02).v);
-}
-
 // Each note column links a note of its own (an empty column: none), written
 // after its record in column order; a text slot of an empty text points at
 // the NUL that ends the slots.

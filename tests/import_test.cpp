@@ -1,6 +1,5 @@
-// The import in-process: CSV fields, CSV lines made into items, and the
-// appointment, chain and general-database records written from them, each
-// checked byte for byte.
+// The import in-process: CSV fields, the repeat type of odd repeat columns,
+// and general-database records written from lines, checked byte for byte.
 #include <deque>
 
 #include "inproc.h"
@@ -38,27 +37,12 @@ class Import : public inproc::Test {};
 
 // The repeat type of odd columns; cFreq keeps its low 8 bits (the types of
 // the columns an export writes are the legacy round trip's).
-TEST_F(Import, RepeatColumnsGiveTypeAndDefaults) {
+TEST_F(Import, RepeatTypeOfOddColumns) {
   const std::tuple<std::string, std::string, std::string, int> cases[] = {
       {"0", "", "", 1}, {"257", "", "", 2}, {"256", "", "", 1}, {"1", "MON", "JAN", 0}, {"1", "128", "0", 0}};
   for (const auto& [freq, day, month, type] : cases) {
     auto item = Appt({"r", "2000/01/05", "", "", "", "0", "", freq, day, month, "2000/01/01", "2000/12/31"});
     EXPECT_EQ(item->pnra->cRepeatType, type) << freq << "/" << day << "/" << month;
-  }
-  // Short lines: repeat columns that are there get the defaults for the rest;
-  // 7 columns have no repeat columns and get no defaults.
-  // clang-format off
-  const struct { std::vector<std::string> extra; int days, month1, sy, sm, ey, type; } shortLines[] = {
-      {{}, 0, 0, 0, 0, 0, 1}, {{"1"}, 0, 0, 94, 0, 99, 2}, {{"1", "15", "JAN"}, 15, 1, 94, 0, 99, 16},
-      {{"1", "15", "JAN", "2000/03/01"}, 15, 1, 100, 2, 99, 16}};
-  // clang-format on
-  for (auto c : shortLines) {
-    c.extra.insert(c.extra.begin(), {"s", "2000/01/05", "", "", "", "0", ""});
-    auto line = Appt(c.extra);
-    const RepeatInformationAppt& d = *line->pria;
-    EXPECT_EQ(std::vector<int>({d.Days, d.Month1, d.cStartYear, d.cStartMonth, d.cEndYear, line->pnra->cRepeatType}),
-              std::vector<int>({c.days, c.month1, c.sy, c.sm, c.ey, c.type}))
-        << c.extra.size();
   }
 }
 

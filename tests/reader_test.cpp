@@ -1,6 +1,6 @@
-// The reader in-process: the definitions pass (copies, field counts, type-14
-// record 0), note lookups, general-database lines with their notes; and the
-// file layer's lookup table limits.
+// The reader in-process: the definitions pass (copies, type-14 record 0),
+// note lookups, general-database lines with their notes; and the file layer's
+// lookup table limits.
 #include "inproc.h"
 
 namespace {
@@ -50,24 +50,6 @@ TEST_F(Reader, DefinitionsPassCopiesByTypeAndStatusAndKeepsRecordZero) {
   EXPECT_EQ(state.szUserType14_0, Text("xyz14").u8(0).v);  // the last type-14 record 0
 }
 
-// One slot per radio group, at its first button; a button outside a group;
-// 12 and 14 leave the group open, a text closes it.
-TEST_F(Reader, DefinitionsPassCountsFields) {
-  // clang-format off
-  const std::tuple<std::vector<unsigned>, int, int> cases[] = {
-      {{11, 9, 9, 9}, 3, 2}, {{9}, 1, 0}, {{11, 12, 9, 14, 9}, 2, 2}, {{11, 2, 9}, 2, 2},
-      {{0, 1, 7, 8, 10, 13, 15}, 7, 15}, {{12, 14, 16, 23}, 0, 0}};
-  // clang-format on
-  for (const auto& [types, fields, bytes] : cases) {
-    ResetGlobals();
-    DbFile db;
-    for (unsigned t : types) db.Add(TYPE_FIELDDEF, 0, 0, fixture::FieldDefBody(t, 1, 0, 0, 0, 0, "n"));
-    Read(db.Finish());
-    EXPECT_EQ(std::make_pair(int{state.iFileDefNum}, int{state.iOffsetLength}), std::make_pair(fields, bytes))
-        << types[0];
-  }
-}
-
 // Notes by number with the three conversions: the first record of a number
 // wins, a NUL ends the text, nothing after the lookup table is found, and the
 // answers kept from earlier lookups equal a fresh read for every lookup.
@@ -101,7 +83,6 @@ struct Def {
   uint8_t type;
   int16_t offset;
   uint8_t flags = 0, res1 = 0;
-  std::string name = "f";
 };
 
 // The field list as the definitions pass builds it, iFileDefNum counted from it.
@@ -111,7 +92,6 @@ PFDC Chain(const std::vector<Def>& defs) {
   for (const Def& d : defs) {
     FieldDefineChain& n = state.fdcNodes.emplace_back();
     n.pfd = std::make_unique<FieldDefine>(FieldDefine{d.type, 1, d.offset, d.flags, d.res1, 0});
-    n.szName = d.name;
     if (state.fdcNodes.size() > 1) state.fdcNodes[state.fdcNodes.size() - 2].pnext_fdc = &n;
     state.iFileDefNum += FieldMakesColumn(d.type);
   }

@@ -244,15 +244,15 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
       {"CP850", "\x9D\xE1 \x82", "\xC3\x98\xC3\x9F \xC3\xA9"},
       {"CP932", "\x89\xEF\x8B\x63 \x83\x41", "\xE4\xBC\x9A\xE8\xAD\xB0 \xE3\x82\xA2"},
   };
+  ScratchDir dir;
+  dir.Write("defs.dat", Book({}));
   for (const auto& c : cases) {
     Appt a;
     a.description = c.text;
     a.location = c.text.substr(0, 4);
     a.start(600).end(0x8000);
     a.note = 0;
-    ScratchDir dir;
     dir.Write("book.dat", Book({a}, {c.text + "\r\n" + c.text}));
-    dir.Write("defs.dat", Book({}));
     const std::string enc = std::string("--encoding=") + c.enc;
     const auto out = RunKalvert(dir, {"-xbook.dat", "--format=csv", enc, "-s1"});
     dir.Write("out.csv", out.out);
@@ -260,8 +260,6 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
     ASSERT_EQ(RunKalvert(dir, {"-xdefs.dat", "-m", "-iout.csv", "-ocopy.dat", "--format=csv", enc, "-s1"}).status, 0);
     EXPECT_EQ(Items(dir.Read("copy.dat")), Items(dir.Read("book.dat"))) << c.enc;
   }
-  ScratchDir dir;
-  dir.Write("defs.dat", Book({}));
   std::string kai, want;  // 26 characters of 3 bytes in UTF-8, 2 in CP932; 25 fit
   for (int i = 0; i < 26; ++i) kai += "\xE4\xBC\x9A", want += i < 25 ? "\x89\xEF" : "";
   dir.Write("sheet.csv", "date,description\n2003-01-01," + kai + "\n");
