@@ -1,7 +1,9 @@
-// The command line and the run sequence: option values and refusals
-// in-process; help, the header rewrite, the debug dump and the safe
-// replacement of the output end to end.
+// The command line: option values and refusals, the long options and the
+// rules that tie options to the format in-process; help, version and exit
+// statuses end to end.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "helptext.h"
 #include "inproc.h"
@@ -9,7 +11,6 @@
 
 namespace {
 
-using fixture::DbFile;
 using fixture::RunKalvert;
 using fixture::ScratchDir;
 
@@ -25,7 +26,9 @@ int Parse(std::vector<std::string> args, inproc::Outcome& o) {
 }
 
 // Values kept (a date in `date`), the warning printed; refused command lines
-// (result 0) with their message and whether the help was shown.
+// (result 0) with their message and whether the help was shown; result -1:
+// the run ended there with status 1. A command line without -x gets
+// -x/dev/null.
 TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
   // clang-format off
   const struct { std::vector<std::string> args; const int16_t* global; long want; const int32_t* date = nullptr;
@@ -47,14 +50,36 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
       {{"-x", "-book"}, nullptr, 0, nullptr, "Please, input filename!\n", 0},  // a name may not start with '-'
       {{"-x/dev/null", "-i"}, nullptr, 0, nullptr, "Please, input CSV filename!\n", 0},
       {{"-z", "-x"}, nullptr, 0, nullptr, "Bad option -z\n", 0, true}, {{"/?"}, nullptr, 0, nullptr, "", 0, true},
-      {{"-x/nonexistent/book"}, nullptr, 0, nullptr,
-       "File can't open.\n  /nonexistent/book: No such file or directory\n", 0}};
+      {{"--format=csv", "--encoding=CP437", "--bom"}, nullptr, 0},
+      {{"--format=legacy", "-c1", "-b", "-h", "-n", "-r"}, nullptr, 0},
+      {{"-t4", "--format=csv", "-a2"}, &opt.iWantAppt, 2}, {{"-t4", "--format=csv", "-a2"}, &opt.iWantToDo, 1},
+      {{"--format=ics", "-e3"}, &opt.iWantEvent, 3}, {{"--format=ics", "-e3"}, &opt.iWantAppt, 0},
+      {{"--frob"}, nullptr, 0, nullptr, "Bad option --frob\n", 0, true},
+      {{"--"}, nullptr, 0, nullptr, "Bad option --\n", 0, true},
+      {{"--format"}, nullptr, 0, nullptr, "Option --format needs one of legacy, csv, ics (as --format=csv).\n", 0},
+      {{"--format=xml"}, nullptr, 0, nullptr, "Option --format needs one of legacy, csv, ics (as --format=csv).\n", 0},
+      {{"--encoding="}, nullptr, 0, nullptr, "Option --encoding needs an encoding name (as --encoding=CP437).\n", 0},
+      {{"--bom=1"}, nullptr, 0, nullptr, "Option --bom takes no value.\n", 0},
+      {{"--format=csv", "--encoding=NO-SUCH-CODE"}, nullptr, 0, nullptr, "Unknown encoding NO-SUCH-CODE.\n", -1},
+      {{"--encoding=CP437"}, nullptr, 0, nullptr,
+       "Option --encoding needs --format=csv or --format=ics: the legacy text is kept byte for byte.\n", 0},
+      {{"--bom"}, nullptr, 0, nullptr,
+       "Option --bom needs --format=csv or --format=ics: the legacy text is kept byte for byte.\n", 0},
+      {{"-n0", "--format=csv"}, nullptr, 0, nullptr,
+       "Option -n0 shapes only the legacy text; it can't be used with --format=csv.\n", 0},
+      {{"--format=ics", "-C2"}, nullptr, 0, nullptr,
+       "Option -C2 shapes only the legacy text; it can't be used with --format=ics.\n", 0},
+      {{"--format=ics", "-i/dev/null"}, nullptr, 0, nullptr,
+       "Option -i can't be used with --format=ics: iCalendar is export only.\n", 0}};
   // clang-format on
   for (auto c : cases) {
-    if (c.result == 1) c.args.push_back("-x/dev/null");
+    if (std::none_of(c.args.begin(), c.args.end(), [](const std::string& a) { return a.rfind("-x", 0) == 0; }))
+      c.args.push_back("-x/dev/null");
     inproc::Outcome o;
     const int result = Parse(c.args, o);
-    EXPECT_EQ(std::make_tuple(result, o.err, o.out.empty()), std::make_tuple(c.result, c.err, !c.help)) << c.args[0];
+    EXPECT_EQ(std::make_tuple(result, o.status, o.err, o.out.empty()),
+              std::make_tuple(c.result, c.result < 0 ? 1 : 0, c.err, !c.help))
+        << c.args[0];
     if (c.global || c.date) {
       EXPECT_EQ(c.global ? *c.global : *c.date, c.want) << c.args[0];
     }
@@ -62,77 +87,25 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
   ResetGlobals();
 }
 
-// What a run printed on standard error after the three-line banner.
-std::string AfterBanner(const std::string& err) {
-  std::size_t at = 0;
-  for (int i = 0; i < 3 && at != std::string::npos; ++i) at = err.find('\n', at) + 1;
-  return err.substr(at);
-}
-
-TEST(Run, HelpAndExitStatuses) {
+// The legacy help (none, or /? with status 1), the English usage, the
+// version, and an unknown option.
+TEST(Run, HelpVersionAndExitStatuses) {
   const std::string help(kHelpText, kHelpTextSize);
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;  // out: what standard output begins with
+  } cases[] = {{{}, 0, help, ""},
+               {{"/?"}, 1, help, ""},
+               {{"--help"}, 0, "Usage: kalvert -x FILE [options]\n", ""},
+               {{"--version", "-xnone"}, 0, "kalvert 0.86b\n", ""},
+               {{"-q7"}, 1, "", "Bad option -q7\n"}};
   ScratchDir dir;
-  const auto none = RunKalvert(dir, {}), asked = RunKalvert(dir, {"/?"});
-  EXPECT_EQ(AfterBanner(none.err), "");
-  EXPECT_EQ(std::make_pair(none.status, none.out), std::make_pair(0, help));
-  EXPECT_EQ(std::make_pair(asked.status, asked.out), std::make_pair(1, help));
-  EXPECT_EQ(AfterBanner(RunKalvert(dir, {"-q7"}).err), "Bad option -q7\n");
-}
-
-// The smallest database (signature, header, empty lookup table) copied; a
-// failed run first, an in-place update last.
-TEST(Run, SmallestOutputFailedRunAndInPlaceUpdate) {
-  ScratchDir dir;
-  DbFile db('D');
-  db.header.cStatus = 0x40;
-  db.header.cFileStatus = 0x81;
-  db.header.iReleaseNum = -2;
-  dir.Write("in.dat", db.Finish());
-  dir.Write("out.dat", std::string("old"));
-  dir.Write("bad.dat", DbFile('x').Finish());  // fails after the output was opened
-  EXPECT_EQ(RunKalvert(dir, {"-xbad.dat", "-oout.dat"}).status, 1);
-  EXPECT_EQ(dir.Read("out.dat"), (std::vector<unsigned char>{'o', 'l', 'd'}));
-  ASSERT_EQ(RunKalvert(dir, {"-xin.dat", "-oout.dat"}).status, 0);
-  // The header as read, but for status 2, file status bit 1, 2 entries and the table at 35.
-  fixture::Header h = db.header;
-  h.cStatus = 2;
-  h.cFileStatus = 0x83;
-  h.iNumRecords = 2;
-  h.iLookUpSeek = 35;
-  fixture::Bytes want = h.Encode();
-  want.u8(10).u8(2).le16(6).le16(0);   // empty view point table
-  want.u8(31).u8(2).le16(22).le16(0);  // lookup table of two entries
-  want.le16(25).u8(0xFF).u8(0xFF).u8(0).le24(4).le16(6).u8(0xFF).u8(0xFF).u8(0).le24(29);
-  for (int t = 0; t < 32; ++t) want.le16(t == 0 ? 0 : t <= 10 ? 1 : 2);
-  ASSERT_EQ(want.size(), 121u);
-  EXPECT_EQ(dir.Read("out.dat"), want.v);
-  // With -d: the header as read, the closing as written.
-  std::string dump =
-      "hcD\n    Record Type : TYPE_DBHEADER.\n  Record Status : 40. \n  Record Length : 25\n"
-      "  Record Number : 0\n Release Number : fffffffe\n  Number Record : 0\nCurrent View Pt : 0\n"
-      "   Look Up Seek : 29\n      File Type : D\n  Record Status : ffffff81. \n   View Pt Hash : 7\n"
-      "   View Pt Hash : 9\nLast Time Stamp : 1999/12/31/:23:59\n\n"
-      "    Record Type : TYPE_LOOKUPTABLE.\n  Record Status : Modified(2). \n  Record Length : 6\n"
-      "  Record Number : 0\n\n  Index Current : 35\n\nIndex Current = 35\n\n";
-  for (int i = 0; i < 32; ++i) dump += std::to_string(i) + ":iWork = 0\n\n";
-  dump += " Index Current = 99\n\niSum = 0\n";
-  for (int t = 1; t < 32; ++t) dump += t <= 10 ? "iSum = 1\n" : "iSum = 2\n";
-  EXPECT_EQ(RunKalvert(dir, {"-d", "-xin.dat", "-oout.dat"}).out,
-            dump + "All data Number : 0\n\niCounter = 2\niNoteNum = 0\n");
-  ASSERT_EQ(RunKalvert(dir, {"-xin.dat", "-oin.dat"}).status, 0);
-  EXPECT_EQ(dir.Read("in.dat"), want.v);
-  EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.dat", "in.dat", "out.dat"}));  // no temporary file left
-}
-
-TEST(Run, StandardOutputThatCannotBeWrittenIsAFailure) {
-  ScratchDir dir;
-  DbFile db('D');
-  db.Add(6, 0, 0, fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "Name"));
-  dir.Write("in.dat", db.Finish());
-  const auto r = RunKalvert(dir, {"-xin.dat", "-h", "-s1", "-oout.dat"}, "", " >/dev/full");
-  EXPECT_EQ(std::make_pair(r.status, AfterBanner(r.err)),
-            std::make_pair(1, std::string("\nFailed write standard output.\n")));
-  EXPECT_FALSE(dir.Exists("out.dat"));
+  for (const auto& c : cases) {
+    const auto r = RunKalvert(dir, c.args);
+    EXPECT_EQ(std::make_tuple(r.status, r.out.substr(0, c.out.size()), fixture::Said(r)),
+              std::make_tuple(c.status, c.out, c.err));
+  }
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <set>
 #include <tuple>
 
-#include "../src/icalendar/icalendar.h"
 #include "dbbuilder.h"
+#include "kalvert.h"
 #include "runner.h"
 
 namespace {
@@ -29,18 +29,16 @@ Appt Item(const std::string& name, unsigned flags, int start = -1, int end = -1,
   return a;
 }
 
-Appt Repeating(Appt a, int type, std::vector<unsigned char> ria) {
-  a.cRepeatType = type;
-  a.repeats = true;
-  std::copy(ria.begin(), ria.end(), a.ria);
-  return a;
-}
-
 struct Row {
   Appt item;
   std::vector<std::string> lines;  // lines of its component; "!NAME": no such property
 };
 
+// The Meeting's UID is the version 5 UUID, in kalvert's namespace
+// 67e231b3-3c2f-48f1-87a4-7e13bf0a4d78, of its kind, date and start bytes
+// (80 7C 02 04 3A 02) and description, worked out apart with Python's
+// hashlib: a UID that changed would double the items of every calendar that
+// imported them.
 std::vector<Row> Rows() {
   Appt meeting = Item("Meeting", 0x81, 570, 630, 15);
   meeting.location = "Room 2, east";
@@ -49,11 +47,12 @@ std::vector<Row> Rows() {
   return {
       {meeting,
        {"DTSTART:20240305T093000", "DTEND:20240305T103000", "LOCATION:Room 2\\, east", "CATEGORIES:Work",
-        "DESCRIPTION:Bring: tea\\; cups\\\\mugs\\n1. Budget\\n2. Rota", "TRIGGER:-PT15M"}},
+        "DESCRIPTION:Bring: tea\\; cups\\\\mugs\\n1. Budget\\n2. Rota", "TRIGGER:-PT15M",
+        "UID:61206ef3-f336-5134-9f29-2602386d5f21"}},
       {Item("Call", 0x81, 600, -1, 0x0258), {"DTSTART:20240305T100000", "!DTEND", "TRIGGER:-PT10H"}},
       {Item("All day", 0x81, -1, -1, 2880), {"DTSTART;VALUE=DATE:20240305", "!DTEND", "TRIGGER:-P2D"}},
       {Item("A day and more ahead", 0x81, 480, 540, 1530), {"TRIGGER:-P1DT1H30M"}},
-      {Repeating(Item("No weekday", 0x80, 600), 4, {1, 0x80, 0, 0, 0, 124, 2, 4, 124, 11, 30, 0}),
+      {Item("No weekday", 0x80, 600).repeat(4, {1, 0x80, 0, 0, 0, 124, 2, 4, 124, 11, 30, 0}),
        {"DTSTART:20240305T100000", "!RRULE", "!BEGIN:VALARM"}},
       {Item("Trip", 0x26, -1, -1, 0, 3), {"DTSTART;VALUE=DATE:20240305", "DTEND;VALUE=DATE:20240308"}},
       {Item("Holiday", 0x26), {"DTEND;VALUE=DATE:20240306"}},
@@ -61,7 +60,7 @@ std::vector<Row> Rows() {
        {"DTSTART;VALUE=DATE:20240305", "!DUE", "PRIORITY:1", "X-KALVERT-PRIORITY:B", "!STATUS", "!X-KALVERT-CARRY"}},
       {Item("Due that day", 0x14, '7', -1, 0, 1),
        {"!DTSTART", "DUE;VALUE=DATE:20240305", "PRIORITY:7", "X-KALVERT-DUE-DAYS:1", "X-KALVERT-CARRY-FORWARD:TRUE"}},
-      {Repeating(Item("Daily and due that day", 0x10, '1', -1, 0, 1), 2, {1, 0, 0, 0, 0, 124, 2, 4, 124, 2, 9, 0}),
+      {Item("Daily and due that day", 0x10, '1', -1, 0, 1).repeat(2, {1, 0, 0, 0, 0, 124, 2, 4, 124, 2, 9, 0}),
        {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240306", "RRULE:FREQ=DAILY;UNTIL=20240310"}},
       {Item("Done", 0x16, 0x395A, 2 * 256 + 124, 0, 10),
        {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240314", "PRIORITY:9", "X-KALVERT-PRIORITY:Z9",
@@ -117,7 +116,6 @@ TEST(IcalExport, ChoiceRefusalsAndTextsUnderAnEncoding) {
       {'2', "a", "-t", 0, "!SUMMARY", ""},
       {'2', "a", "-g20240306", 0, "!SUMMARY", ""},
       {'2', "Caf\x82", "-s1", 1, "", "Name the organiser's encoding with --encoding=NAME"},
-      {'2', "Caf\x82", "--encoding=CP437", 0, "\r\nSUMMARY:Caf\xC3\xA9\r\n", ""},
       {'2', longName + "\x82", "--encoding=CP437", 0, "\r\nSUMMARY:" + longName + "\r\n \xC3\xA9\r\n", ""},
       {'2', "a\x82", "--encoding=CP932", 0, "\r\nSUMMARY:a\xEF\xBF\xBD\r\n", "1 byte sequence(s) not valid in CP932"},
       {'2', "a\x01", "-s1", 0, "\r\nSUMMARY:a\xEF\xBF\xBD\r\n", "1 control character(s)"},
@@ -164,18 +162,6 @@ TEST(IcalExport, UidsAreUniqueAndSurviveACopy) {
   EXPECT_EQ(Components(fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"})), comps);
   ASSERT_EQ(fixture::RunKalvert(dir, {"-xbook.dat", "-s3", "-ocopy.dat"}).status, 0);
   EXPECT_EQ(Components(fixture::RunKalvert(dir, {"-xcopy.dat", "--format=ics", "-s1"})), comps);
-}
-
-// UIDs are name-based UUIDs of SHA-1: its standard test vectors, of one
-// block and of two.
-TEST(IcalExport, Sha1OfTheStandardVectors) {
-  for (const auto& c : {std::make_pair("abc", "a9993e364706816aba3e25717850c26c9cd0d89d"),
-                        std::make_pair("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-                                       "84983e441c3bd26ebaae4aa1f95129e5e54670f1")}) {
-    std::string hex;
-    for (const uint8_t b : ical::Sha1(c.first)) hex += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
-    EXPECT_EQ(hex, c.second);
-  }
 }
 
 }  // namespace

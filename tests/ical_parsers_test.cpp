@@ -46,7 +46,6 @@ const Case kCases[] = {
   {"29 February", 0x26, 32, 0, 29, 0, 0x0002, 20230101, 20281231, {}, "2024-02-29 2028-02-29"},
   {"Daily ToDo", 0x14, 2, 1, 0, 0, 0, 20240501, 20240504, {202405020, 202405031, 202405091},
    "2024-05-01 2024-05-03* 2024-05-04"},
-  {"Weekly without a weekday", 0x80, 4, 1, 0x80, 0, 0, 20240610, 20241231, {}, "2024-06-10"},
 };
 // clang-format on
 
@@ -64,11 +63,8 @@ std::string ExportBook(const fixture::ScratchDir& dir, std::map<std::string, std
     std::tie(a.cYear, a.cMonth, a.cDay) = std::make_tuple(Date(c.first).v[0], Date(c.first).v[1], Date(c.first).v[2]);
     a.start(c.flags == 0x80 ? 540 : '2').end(600);  // 09:00 to 10:00, or a ToDo's priority
     a.description = c.name;
-    a.cRepeatType = c.type;
-    a.repeats = true;
     fixture::Bytes ria = fixture::Bytes().u8(c.freq).u8(c.days).u8(c.weeks).u8(c.months & 0xFF).u8(c.months >> 8);
-    ria.bytes(Date(c.first)).bytes(Date(c.last)).u8(static_cast<unsigned>(c.deleted.size()));
-    std::copy(ria.v.begin(), ria.v.end(), a.ria);
+    a.repeat(c.type, ria.bytes(Date(c.first)).bytes(Date(c.last)).u8(static_cast<unsigned>(c.deleted.size())).v);
     for (long d : c.deleted) a.deleted.bytes(Date(d / 10)).u8(static_cast<unsigned>(d % 10));
     db.Add(11, 0, n++, a.Encode());
     (*pExpected)[c.name] = c.name + std::string(": ") + c.dates;

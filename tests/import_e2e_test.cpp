@@ -49,10 +49,11 @@ std::vector<unsigned char> Written(fixture::Header h, std::vector<std::tuple<uns
   return h.Encode().bytes(records).bytes(table).v;
 }
 
-// The definition records of an appointment book, with the type-14 records
+// The definition records of an appointment book: three categories of one
+// number (the lookup table lists them in file order), the type-14 records
 // (record 0: 23 bytes the writer carries).
 void AddBookDefinitions(DbFile* db) {
-  db->Add(5, 0, 0, Text("Unfiled"));
+  for (const char* category : {"Unfiled", "Home", "Work"}) db->Add(5, 0, 0, Text(category));
   db->Add(6, 0, 0, FieldDefBody(2, 1, 0, 0x20, 0, 0, "&Description"));
   db->Add(14, 2, 0, Text("@ABCDEFGHIJKLMNOPQRSTUV"));
   db->Add(14, 2, 1, Bytes().u8(0x5A).u8(0).u8(0).u8(0xFF).u8(0xFF));
@@ -92,6 +93,8 @@ std::vector<unsigned char> VariedBook() {
 TEST(ImportE2E, AppointmentBookByteForByteAndRoundTrip) {
   DbFile db('2');
   AddBookDefinitions(&db);
+  // Odd header values, kept but for the bits the writer sets.
+  std::tie(db.header.cStatus, db.header.cFileStatus, db.header.iReleaseNum) = std::make_tuple(0x40, 0x81, -2);
   fixture::ScratchDir dir;
   dir.Write("book.dat", db.Finish());
   dir.Write("in.csv",
@@ -119,6 +122,8 @@ TEST(ImportE2E, AppointmentBookByteForByteAndRoundTrip) {
   EXPECT_EQ(dir.Read("out.dat"),
             Written(db.header,
                     {{5, 0, 0, Text("Unfiled")},
+                     {5, 0, 0, Text("Home")},
+                     {5, 0, 0, Text("Work")},
                      {6, 0, 0, FieldDefBody(2, 1, 0, 0x20, 0, 0, "&Description")},
                      {11, 2, 5, run.start(450).end(480).Encode()},
                      {11, 2, 1, trip.Encode()},

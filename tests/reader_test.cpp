@@ -1,6 +1,6 @@
-// The reader in-process: the definitions pass (copies, field counts, type-14
-// record 0), the progress bar, note lookups, the data pass under -m,
-// general-database lines with their notes, and the heading line.
+// The reader in-process: the definitions pass (copies, type-14 record 0),
+// note lookups, general-database lines with their notes; and the file layer's
+// lookup table limits.
 #include "inproc.h"
 
 namespace {
@@ -50,46 +50,6 @@ TEST_F(Reader, DefinitionsPassCopiesByTypeAndStatusAndKeepsRecordZero) {
   EXPECT_EQ(state.szUserType14_0, Text("xyz14").u8(0).v);  // the last type-14 record 0
 }
 
-// One slot per radio group, at its first button; a button outside a group;
-// 12 and 14 leave the group open, a text closes it.
-TEST_F(Reader, DefinitionsPassCountsFields) {
-  // clang-format off
-  const std::tuple<std::vector<unsigned>, int, int> cases[] = {
-      {{11, 9, 9, 9}, 3, 2}, {{9}, 1, 0}, {{11, 12, 9, 14, 9}, 2, 2}, {{11, 2, 9}, 2, 2},
-      {{0, 1, 7, 8, 10, 13, 15}, 7, 15}, {{12, 14, 16, 23}, 0, 0}};
-  // clang-format on
-  for (const auto& [types, fields, bytes] : cases) {
-    ResetGlobals();
-    DbFile db;
-    for (unsigned t : types) db.Add(TYPE_FIELDDEF, 0, 0, fixture::FieldDefBody(t, 1, 0, 0, 0, 0, "n"));
-    Read(db.Finish());
-    EXPECT_EQ(std::make_pair(int{state.iFileDefNum}, int{state.iOffsetLength}), std::make_pair(fields, bytes))
-        << types[0];
-  }
-}
-
-TEST_F(Reader, ProgressBarMarks) {
-  const std::tuple<std::vector<long>, long, int> cases[] = {
-      {{70, 100, 990}, 1000, 49},  // 7 + 10 + 99 percent: 3 + 2 + 44, no closing mark
-      {{70, 100, 950}, 1000, 48},  // 95 percent: 3 + 2 + 42 and the closing mark
-      {{58}, 100, 29},             // 58 / 100 * 100 is 57.99...: 28 marks and the closing one
-      {{70, 1200}, 1000, 4},       // past lFileLast nothing more is drawn
-      {{100}, 0, 1},               // no lookup table offset: only the closing mark
-  };
-  for (const auto& [steps, last, marks] : cases) {
-    ResetGlobals();
-    Bytes raw = Bytes().zeros(steps[0]);
-    for (std::size_t i = 1; i < steps.size(); ++i)
-      raw.bytes(Record(TYPE_DATA, 0, 0, Bytes().zeros(steps[i] - steps[i - 1] - 6)));
-    files.in = inproc::Image(raw.bytes(Record(TYPE_LOOKUPTABLE, 2, 0, Bytes())).v, steps[0]);
-    state.lFileLast = static_cast<int32_t>(last);
-    // The bar; a file shorter than lFileLast is warned of after it.
-    const std::string bar = "       0%|----+----+----+----+----|----+----+----+----+----|100%\n Pass-1  |" +
-                            std::string(marks, 'o') + "|\n";
-    EXPECT_EQ(Capture([] { ReadField(nullptr, nullptr); }).err.substr(0, bar.size()), bar) << steps.back();
-  }
-}
-
 // Notes by number with the three conversions: the first record of a number
 // wins, a NUL ends the text, nothing after the lookup table is found, and the
 // answers kept from earlier lookups equal a fresh read for every lookup.
@@ -119,24 +79,10 @@ TEST_F(Reader, NoteLookups) {
   }
 }
 
-// -m with -o leaves the input's items out: only the category is copied.
-TEST_F(Reader, MergeLeavesTheInputItemsOut) {
-  DbFile db;
-  db.Add(TYPE_CATEGORY, 0, 0, Text("cat"));
-  db.Add(TYPE_DATA, 0, 20, fixture::Appt("d", 100, 0, 0).Encode());
-  db.Add(TYPE_NOTE, 0, 0, Text("n"));
-  MutableOptions().iMerge = 1;
-  OpenOutput();
-  ASSERT_EQ(Read(db.Finish(), true).status, 0);
-  EXPECT_TRUE(scsv.items.empty());
-  EXPECT_EQ(OutputBytes(), Record(TYPE_CATEGORY, 0, 0, Text("cat")).v);
-}
-
 struct Def {
   uint8_t type;
   int16_t offset;
   uint8_t flags = 0, res1 = 0;
-  std::string name = "f";
 };
 
 // The field list as the definitions pass builds it, iFileDefNum counted from it.
@@ -146,7 +92,6 @@ PFDC Chain(const std::vector<Def>& defs) {
   for (const Def& d : defs) {
     FieldDefineChain& n = state.fdcNodes.emplace_back();
     n.pfd = std::make_unique<FieldDefine>(FieldDefine{d.type, 1, d.offset, d.flags, d.res1, 0});
-    n.szName = d.name;
     if (state.fdcNodes.size() > 1) state.fdcNodes[state.fdcNodes.size() - 2].pnext_fdc = &n;
     state.iFileDefNum += FieldMakesColumn(d.type);
   }
@@ -156,9 +101,24 @@ PFDC Chain(const std::vector<Def>& defs) {
 // Record 12 of the body bytes, with the appended NUL.
 RecordBody Body(Bytes b) { return RecordBody{b.u8(0).v, 12}; }
 
-TEST_F(Reader, GeneralDatabaseFieldTypes) {
+// One data record of a general database as a line: the field types, broken
+// records, and the notes, which -o writes as stored under the next numbers
+// (here from 3) in field order, renumbering the links, and -m neither writes
+// nor renumbers (0xFFFF: no note).
+TEST_F(Reader, GeneralDatabaseFieldTypesAndNotes) {
+  DbFile db('D');
+  db.Add(TYPE_NOTE, 0, 5, Text("hi\r\nyo"));
+  db.Add(TYPE_NOTE, 0, 6, Text("b"));
   const std::string broken = "Broken TYPE_DATA record 12.\n";
-  const std::tuple<std::vector<Def>, Bytes, std::string, std::string> cases[] = {
+  const Bytes notes = Record(TYPE_NOTE, 1, 3, Text("b")).bytes(Record(TYPE_NOTE, 1, 4, Text("hi\r\nyo")));
+  const struct {
+    std::vector<Def> defs;
+    Bytes bytes;
+    std::string want, err;
+    int16_t note = 2;
+    bool merge = true;
+    Bytes links{}, written{};  // the body and the output afterwards; empty: as before, nothing
+  } cases[] = {
       {{{0, 0}, {1, 2}}, Bytes().le16(5).le16(0), "1,0\n", ""},
       {{{7, 0}, {7, 2}, {7, 4}}, Bytes().le16(615).u8(0).u8(0x80).le16(0), "10:15,,00:00\n", ""},
       {{{8, 0}, {8, 3}}, Bytes().u8(0x5E).u8(0x0B).u8(0x1E).u8(0xFF).u8(0xFF).u8(0xFF), "1994/12/31,\n", ""},
@@ -170,77 +130,45 @@ TEST_F(Reader, GeneralDatabaseFieldTypes) {
       {{{2, 0, 0x20}}, Bytes().le16(0xFFFF), "", broken},
       {{{11, 0}, {9, 2}}, Bytes().le16(1), "", broken},
       {{{8, 1}}, Bytes().u8(1).u8(2).u8(3), "", broken},
+      {{{10, 0}, {10, 2}}, Bytes().le16(6).le16(5), "b,hi\nyo\n", "", 0, false, Bytes().le16(3).le16(4), notes},
+      {{{10, 0}, {10, 2}}, Bytes().le16(5).le16(0xFFFF), "hi\\nyo,\n", ""},
   };
-  MutableOptions().iCSV = 1;
-  for (const auto& [defs, bytes, want, err] : cases) {
-    RecordBody body = Body(bytes);
-    std::string line;
-    PFDC fdc = Chain(defs);
-    EXPECT_EQ(Capture([&] { ReadDB(fdc, &seek, body, line); }).err, err) << want;
-    EXPECT_EQ(line, want);
-  }
-}
-
-// With -o the linked notes are written under the next numbers in field order;
-// -m writes none and keeps the links (0xFFFF: no note).
-TEST_F(Reader, GeneralDatabaseNotesRenumberedOnlyWhenWritten) {
-  DbFile db('D');
-  db.Add(TYPE_NOTE, 0, 5, Text("hi\r\nyo"));
-  db.Add(TYPE_NOTE, 0, 6, Text("b"));
-  const std::tuple<int16_t, bool, Bytes, std::string, Bytes, Bytes> cases[] = {
-      {0, false, Bytes().le16(6).le16(5), "b,hi\nyo\n", Bytes().le16(3).le16(4),
-       Record(TYPE_NOTE, 1, 3, Text("b")).bytes(Record(TYPE_NOTE, 1, 4, Text("hi\r\nyo")))},  // as stored
-      {2, true, Bytes().le16(5).le16(0xFFFF), "hi\\nyo,\n", Bytes().le16(5).le16(0xFFFF), Bytes()}};
-  for (const auto& [note, merge, links, want, newLinks, written] : cases) {
+  for (const auto& c : cases) {
     ResetGlobals();
     OpenDatabase(db.Finish());
-    MutableOptions().iCSV = 1;
-    MutableOptions().iNote = note;
-    MutableOptions().iMerge = merge;
-    state.iFileType = 1;
-    state.iNoteNum = 3;
+    std::tie(MutableOptions().iCSV, MutableOptions().iNote, MutableOptions().iMerge) =
+        std::make_tuple(1, c.note, c.merge);
+    std::tie(state.iFileType, state.iNoteNum) = std::make_tuple(1, 3);
     OpenOutput();
-    RecordBody body = Body(links);
+    RecordBody body = Body(c.bytes);
     std::string line;
-    PFDC fdc = Chain({{10, 0}, {10, 2}});
-    ASSERT_EQ(Capture([&] { ReadDB(fdc, &seek, body, line); }).status, 0);
-    EXPECT_EQ(line, want);
-    EXPECT_EQ(body.bytes, Body(newLinks).bytes);
-    EXPECT_EQ(OutputBytes(), written.v);
-    EXPECT_EQ(state.iNoteNum, merge ? 3 : 5);
+    PFDC fdc = Chain(c.defs);
+    EXPECT_EQ(Capture([&] { ReadDB(fdc, &seek, body, line); }).err, c.err) << c.want;
+    EXPECT_EQ(line, c.want);
+    EXPECT_EQ(body.bytes, Body(c.links.size() ? c.links : c.bytes).bytes);
+    if (c.err.empty()) {  // a failed run has no output file
+      EXPECT_EQ(OutputBytes(), c.written.v);
+    }
+    EXPECT_EQ(state.iNoteNum, c.merge ? 3 : 5);
   }
 }
 
-// Field definitions of the given types and names.
-PFDC Named(const std::vector<std::pair<uint8_t, std::string>>& fields) {
-  std::vector<Def> defs;
-  for (const auto& [type, name] : fields) defs.push_back({type, 0, 0, 0, name});
-  return Chain(defs);
-}
-
-TEST_F(Reader, HeadingLineBranches) {
-  const std::tuple<int16_t, int16_t, int16_t, std::string> cases[] = {
-      {1, 1, 1, "Description,Start,End,Location,Nt,Tt,Note\n"},
-      {0, 1, 1, "Description,Location,Nt,Tt,Note\n"},
-      {0, 0, 2, "Description,Date,Nt,Pri,Tt,Note\n"}};
-  MutableOptions().iHeader = 1;
-  MutableOptions().iCSV = 1;
-  // clang-format off
-  PFDC book = Named({{2, "Desc&ription"}, {8, "Date"}, {7, "Start"}, {7, "End"}, {2, "Lo&cation"}, {19, "Nt"},
-                     {22, "Pri"}, {23, "Tt"}, {10, "No&te"}});
-  // clang-format on
-  for (const auto& [appt, event, todo, want] : cases) {
-    MutableOptions().iAppt = appt;
-    MutableOptions().iEvent = event;
-    MutableOptions().iToDo = todo;
-    EXPECT_EQ(Capture([&] { PrintHeader(book); }).out, want);
+// Type 32 and a count past the table's end through the program are the
+// broken-database tests'; here the order of the checks and the last offset.
+TEST_F(Reader, LookupTableRegistrationsItCannotHoldAreRefused) {
+  const std::tuple<uint8_t, int, int32_t, std::string> cases[] = {
+      {9, 0, 16777216, "Output file too large for the lookup table.\n"},
+      {40, 4095, 16777216, "Record type 40 can't be listed in the lookup table.\n"},  // type first
+      {9, 4095, 16777216, "Too many records for the lookup table.\n"},                // then count
+      {31, 4094, 16777215, ""},  // the last entry and offset the table holds
+  };
+  for (const auto& [type, existing, offset, message] : cases) {
+    SeekInfoLists lists;
+    const RecordHeader filler{11, 2, 6, 0}, rh{type, 2, 6, 0};
+    for (int i = 0; i < existing; ++i) AddSeekInfo(&lists, &filler, 29 + 6 * i);
+    const inproc::Outcome o = Capture([&] { AddSeekInfo(&lists, &rh, offset); });
+    EXPECT_EQ(std::make_pair(o.status, o.err), std::make_pair(message.empty() ? 0 : 1, message));
   }
-  // A general database names every column that prints, whatever -a says.
-  state.iFileType = 1;
-  MutableOptions().iCSV = 2;
-  PFDC fdc = Named(
-      {{2, "Na&me"}, {11, "Group"}, {9, "One"}, {12, "Link"}, {8, std::string("Da\0te", 5)}, {15, "#Memo"}, {23, "T"}});
-  EXPECT_EQ(Capture([&] { PrintHeader(fdc); }).out, "\"Name\",\"One\",\"Da\",\"Memo\",\"T\"\n");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 // file, and a failed run leaves every file as it was.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 
 namespace {
 
+using fixture::Line;
 using fixture::RunKalvert;
 using Blob = std::vector<unsigned char>;
 
@@ -65,12 +65,6 @@ Blob Patched(Blob b, long at, unsigned v, int bytes = 2) {
 
 Blob Cut(const Blob& b, long size) { return Blob(b.begin(), b.begin() + size); }
 
-// A CSV line of an appointment; with an empty note it is also the export
-// line of the item imported from it.
-std::string Line(const std::string& description, const std::string& location, const std::string& note) {
-  return "\"" + description + "\",\"2000/01/03\",\"12:00\",\"13:00\",\"" + location + "\",\"0\",\"" + note + "\"\n";
-}
-
 struct Outcome {
   int status;
   std::string message;  // the end of standard error when status is 1; a warning to find in it when 0
@@ -82,6 +76,11 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
   const Outcome readData{1, "2. Failed read TYPE_DATA in file.\n"}, broken0{1, "Broken TYPE_DATA record 0.\n"};
   const Outcome broken1{1, "Broken TYPE_DATA record 1.\n"}, ok{0, ""}, noNote{0, "Note record 7 not found.\n"};
   const Outcome notValid{1, "Not a valid database.\n"}, fileType{1, "Please, Check your enter file name.\n"};
+  const Outcome cut1{0, "in.dat ends early; 1 records read.\n"}, cut2{0, "in.dat ends early; 2 records read.\n"};
+  const Outcome shortDef{1, "2. Failed read TYPE_DEFFIELD in file.\n"};
+  fixture::DbFile table('2'), def('D');  // a "lookup table" shorter than its own header; a 5-byte field definition
+  table.AddRaw(fixture::Bytes().u8(31).u8(2).le16(3).le16(0));
+  def.Add(6, 0, 0, fixture::Bytes().u8(2).u8(1).le16(0).u8(0x20));
   // clang-format off
   // Each file is exported (-x only) and copied (-x and -o); `out` is what the
   // copy's run exports when it succeeds.
@@ -90,10 +89,12 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
       {"signature of another file", Patched(f, 0, 'X', 1), notValid, notValid, ""},
       {"unknown file type", Patched(f, 12, 'Z', 1), fileType, fileType, ""},
       {"negative record length", Patched(f, kPlain + 2, -2), shortRecord, shortRecord, ""},
+      {"record shorter than its own header", table.Finish(false), shortRecord, shortRecord, ""},
+      {"field definition of 5 of its 7 bytes", def.Finish(), shortDef, shortDef, ""},
       {"record length past the end of the file", Patched(f, kRepeat + 2, 32767), readData, readData, ""},
-      {"file cut inside a record header", Cut(f, kRepeat + 3), ok, ok, kDentist},
-      {"no lookup table", MakeBook(false), ok, ok, kChoir + kDentist},
-      {"lookup table offset past the end", Patched(f, 18, 0x7FFF7FFF, 4), ok, ok, kChoir + kDentist},
+      {"file cut inside a record header", Cut(f, kRepeat + 3), cut1, cut1, kDentist},
+      {"no lookup table", MakeBook(false), cut2, cut2, kChoir + kDentist},
+      {"lookup table offset past the end", Patched(f, 18, 0x7FFF7FFF, 4), cut2, cut2, kChoir + kDentist},
       {"negative location offset", Patched(f, kPlain + 6 + 4, -1), broken0, broken0, ""},
       {"repeat block past the end of the record", Patched(f, kRepeat + 6 + 6, 200), broken1, broken1, ""},
       {"negative count of deleted occurrences", Patched(f, kRepeat + 6 + 46, 0x80, 1), broken1, broken1, ""},
@@ -122,6 +123,22 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
       EXPECT_EQ(RunKalvert(dir, {"-xdest.dat"}).out, c.out);  // the copy reads back the same
     }
   }
+}
+
+// The 37-byte data record at 29 links note 0, which follows it empty.
+TEST(RobustInput, MissingNoteStillGetsAnEmptyNoteRecord) {
+  fixture::ScratchDir dir;
+  fixture::DbFile db('2');
+  fixture::Appt a("x", 100, 0, 0);
+  a.note = 5;
+  db.Add(11, 2, 0, a.Encode());
+  dir.Write("in.dat", db.Finish());
+  fixture::ExpectEnded(dir, RunKalvert(dir, {"-xin.dat", "-oout.dat", "-s2"}), 0, "Note record 5 not found.\n");
+  const Blob out = dir.Read("out.dat");
+  ASSERT_GT(out.size(), 72u);
+  a.note = 0;
+  EXPECT_EQ(Blob(out.begin() + 29, out.begin() + 72),
+            fixture::Record(11, 2, 0, a.Encode()).bytes(fixture::Record(9, 2, 0, fixture::Bytes())).v);
 }
 
 // Runs that fail, each with its message: every file as it was before.
@@ -160,25 +177,28 @@ TEST(RobustFiles, FailedRunsLeaveEveryFileAsItWas) {
 }
 
 // Huge lines are read whole (the description keeps 51 bytes, the location
-// 19); a cut never splits a two-byte character (ten of them, 20 bytes: 19
-// bytes would split the last one, so 18 are kept; 0x80 is a character of its
-// own); nothing after a NUL is read (one column: a warning, and an item of
-// nothing but its description: date and times of zero bytes); the book named
-// for -x and -o is replaced. Of two items at one time the later filed heads
-// the date, so the book read back files them the other way round again.
+// 19); a cut never splits a two-byte character: of a location of ten (20
+// bytes) 19 would split the last one, so 18 are kept; 0x80 is a character of
+// its own, so of a description of it and 26 two-byte characters 25 are kept,
+// the last ending at byte 51. Nothing after a NUL is read (one column: a
+// warning, and an item of nothing but its description: date and times of
+// zero bytes); the book named for -x and -o is replaced. Of two items at one
+// time the later filed heads the date, so the book read back files them the
+// other way round again.
 TEST(RobustFiles, CsvOfAnyLengthAndBytesInPlace) {
   fixture::ScratchDir dir;
   dir.Write("book.dat", MakeBook());
   const std::string huge(300000, 'A');
   std::string wide;
-  for (int i = 0; i < 10; ++i) wide += "\xA4\xA2";
-  std::string csv = Line(huge, huge, "") + Line("\xFF\xFE\x80", wide, "");
+  for (int i = 0; i < 26; ++i) wide += "\xA4\xA2";
+  std::string csv = Line(huge, huge, "") + Line("\x80" + wide, wide.substr(0, 20), "");
   dir.Write("in.csv", csv + "\"cut" + '\0' + "here\",\"2000/01/03\",\"12:00\",\"13:00\",\"x\",\"0\",\"\"\n");
   const auto r = RunKalvert(dir, {"-xbook.dat", "-iin.csv", "-obook.dat", "-s0"});
   fixture::ExpectEnded(dir, r, 0, "I can't understand follow this record. Please check !\n<<< \"cut");
-  EXPECT_EQ(RunKalvert(dir, {"-xbook.dat"}).out,
-            kChoir + "\"cut\",\"1900/01/01\",\"00:00\",\"00:00\",\"\",\"0\",\"\"\n" + kDentist +
-                Line(std::string(51, 'A'), std::string(19, 'A'), "") + Line("\xFF\xFE\x80", wide.substr(0, 18), ""));
+  const std::string cut = "\"cut\",\"1900/01/01\",\"00:00\",\"00:00\",\"\",\"0\",\"\"\n";
+  EXPECT_EQ(RunKalvert(dir, {"-xbook.dat"}).out, kChoir + cut + kDentist +
+                                                     Line(std::string(51, 'A'), std::string(19, 'A'), "") +
+                                                     Line("\x80" + wide.substr(0, 50), wide.substr(0, 18), ""));
 }
 
 }  // namespace

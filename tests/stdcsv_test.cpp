@@ -20,6 +20,7 @@ namespace {
 using fixture::Appt;
 using fixture::Bytes;
 using fixture::RunKalvert;
+using fixture::Said;
 using fixture::ScratchDir;
 
 struct Rec {
@@ -42,20 +43,16 @@ std::vector<Rec> Records(const std::vector<unsigned char>& f) {
 // The data record bodies (note, previous and next links cleared), each
 // followed by its note's text, sorted.
 std::vector<std::vector<unsigned char>> Items(const std::vector<unsigned char>& file) {
-  const std::vector<Rec> recs = Records(file);
   std::vector<std::vector<unsigned char>> notes, items;
-  for (const Rec& r : recs) {
+  for (const Rec& r : Records(file)) {
     if (r.type == 9) notes.push_back(r.body);
   }
-  for (const Rec& r : recs) {
+  for (Rec r : Records(file)) {
     if (r.type != 11) continue;
-    std::vector<unsigned char> b = r.body;
-    const int note = static_cast<int16_t>(b[8] | b[9] << 8);
-    std::fill(b.begin() + 8, b.begin() + 14, 0);
-    if (note >= 0)
-      b.insert(b.end(), notes.at(static_cast<std::size_t>(note)).begin(),
-               notes.at(static_cast<std::size_t>(note)).end());
-    items.push_back(b);
+    const int note = static_cast<int16_t>(r.body[8] | r.body[9] << 8);
+    std::fill(r.body.begin() + 8, r.body.begin() + 14, 0);
+    if (note >= 0) r.body.insert(r.body.end(), notes.at(note).begin(), notes.at(note).end());
+    items.push_back(r.body);
   }
   std::sort(items.begin(), items.end());
   return items;
@@ -70,9 +67,6 @@ std::vector<unsigned char> Book(std::vector<fixture::Appt> items, const std::vec
   for (std::size_t i = 0; i < items.size(); ++i) db.Add(11, 0, static_cast<int>(i), items[i].Encode());
   return db.Finish();
 }
-
-// What the run said after the banner.
-std::string Said(const fixture::RunResult& r) { return r.err.substr(r.err.find("\n\n") + 2); }
 
 // s cut at every sep ("" is one empty field).
 std::vector<std::string> Split(const std::string& s, char sep) {
@@ -105,30 +99,17 @@ std::vector<std::vector<std::string>> PythonRows(const std::string& path) {
 
 // Each kind once: values worked out from the bytes below.
 TEST(StdCsvExport, EveryKindReadBackByPython) {
-  Appt meet, pay, fair;  // plain appointment (start_csvd, so written last), repeating ToDo, custom event
-  std::tie(meet.cFlags, meet.cYear, meet.cMonth, meet.cDay, meet.lead, meet.leadTime) =
-      std::make_tuple(0x83, 103, 1, 13, 0x2C, 0x01);  // 300 minutes ahead
-  meet.start(570).end(645);
-  meet.description = "Say \"hi\", Tom & Sons #2 \x82";
-  meet.location = "Caf\x82";
-  meet.category = "Work, home";
-  meet.note = 0;
-  std::tie(pay.cFlags, pay.cYear, pay.cMonth, pay.cDay, pay.t1, pay.t2, pay.e1, pay.e2, pay.lead, pay.leadTime) =
-      std::make_tuple(0x16, 103, 2, 0, 'A', '2', 103, 2, 1, 0xFF);
-  pay.description = "Pay";
-  pay.cRepeatType = 4;
-  pay.repeats = fair.repeats = true;
-  const unsigned char payRule[12] = {2, 0x85, 0, 0, 0, 103, 2, 0, 103, 11, 30, 2};
-  std::copy(payRule, payRule + 12, pay.ria);
+  // A plain appointment (start_csvd, so written last), a repeating ToDo and a custom event.
+  Appt meet("Say \"hi\", Tom & Sons #2 \x82", 103, 1, 13, "Caf\x82"), pay("Pay", 103, 2, 0), fair("Fair", 103, 3, 0);
+  std::tie(meet.cFlags, meet.lead, meet.leadTime, meet.note) = std::make_tuple(0x83, 0x2C, 0x01, 0);  // 300 min ahead
+  meet.start(570).end(645).category = "Work, home";
+  std::tie(pay.cFlags, pay.t1, pay.t2, pay.e1, pay.e2, pay.lead, pay.leadTime) =
+      std::make_tuple(0x16, 'A', '2', 103, 2, 1, 0xFF);
+  pay.repeat(4, {2, 0x85, 0, 0, 0, 103, 2, 0, 103, 11, 30, 2});
   pay.deleted.u8(103).u8(2).u8(9).u8(0).u8(103).u8(2).u8(16).u8(1);
-  // three days, no time, 600 minutes ahead
-  std::tie(fair.cFlags, fair.cYear, fair.cMonth, fair.cDay, fair.t1, fair.t2, fair.e1, fair.e2, fair.lead,
-           fair.leadTime) = std::make_tuple(0x66, 103, 3, 0, 0, 0x80, 0, 0x80, 0x58, 0x02);
-  fair.iEndDate = 3;
-  fair.description = "Fair";
-  fair.cRepeatType = 32;
-  const unsigned char fairRule[12] = {0, 15, 0, 0x01, 0x0C, 103, 3, 0, 0xFF, 0xFF, 0xFF, 0};
-  std::copy(fairRule, fairRule + 12, fair.ria);
+  // Three days, no time, 600 minutes ahead.
+  std::tie(fair.cFlags, fair.iEndDate, fair.lead, fair.leadTime) = std::make_tuple(0x66, 3, 0x58, 0x02);
+  fair.start(0x8000).end(0x8000).repeat(32, {0, 15, 0, 0x01, 0x0C, 103, 3, 0, 0xFF, 0xFF, 0xFF, 0});
   ScratchDir dir;
   dir.Write("book.dat", Book({meet, pay, fair}, {"line1\r\nline2\nline3 \"q\", #&"}));
   const fixture::RunResult r = RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP437", "-s1"});
@@ -151,7 +132,8 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
 }
 
 // Kinds add up, none means all; the date range holds; bytes not valid in
-// the code page become U+FFFD with one warning; --bom leads the text.
+// the code page end the run with one warning (as U+FFFD in the text: the
+// codec the iCalendar tests check); --bom leads the text.
 TEST(StdCsvExport, ChoiceReplacementAndMark) {
   Appt a, e, t;
   e.cFlags = 0x26;
@@ -184,11 +166,10 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
     EXPECT_EQ(kinds, c.kinds) << c.args.size();
     EXPECT_EQ(Said(r), c.err);
   }
-  EXPECT_NE(RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP932", "-a", "-s1"}).out.find("\xEF\xBF\xBD x"),
-            std::string::npos);
   EXPECT_EQ(RunKalvert(dir, {"-xbook.dat", "--format=csv", "--bom", "-s1"}).out.substr(0, 8), "\xEF\xBB\xBFkind,");
 }
 
+// Imported with -m into a book whose own item is left out.
 TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   Appt lunch, rent;
   std::tie(lunch.cFlags, lunch.cYear, lunch.cMonth, lunch.cDay) = std::make_tuple(0x86, 103, 1, 13);  // no alarm
@@ -207,9 +188,9 @@ TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
     std::string text;
     for (const std::string& row : rows) text += row.empty() ? row : row + eol;
     ScratchDir dir;
-    dir.Write("defs.dat", Book({}));
+    dir.Write("book.dat", Book({Appt("Old", 100, 0, 0)}));
     dir.Write("sheet.csv", text);
-    const auto r = RunKalvert(dir, {"-xdefs.dat", "-m", "-isheet.csv", "-oout.dat", "--format=csv", "-s1"});
+    const auto r = RunKalvert(dir, {"-xbook.dat", "-m", "-isheet.csv", "-oout.dat", "--format=csv", "-s1"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Items(dir.Read("out.dat")), want);
   }
@@ -263,15 +244,15 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
       {"CP850", "\x9D\xE1 \x82", "\xC3\x98\xC3\x9F \xC3\xA9"},
       {"CP932", "\x89\xEF\x8B\x63 \x83\x41", "\xE4\xBC\x9A\xE8\xAD\xB0 \xE3\x82\xA2"},
   };
+  ScratchDir dir;
+  dir.Write("defs.dat", Book({}));
   for (const auto& c : cases) {
     Appt a;
     a.description = c.text;
     a.location = c.text.substr(0, 4);
     a.start(600).end(0x8000);
     a.note = 0;
-    ScratchDir dir;
     dir.Write("book.dat", Book({a}, {c.text + "\r\n" + c.text}));
-    dir.Write("defs.dat", Book({}));
     const std::string enc = std::string("--encoding=") + c.enc;
     const auto out = RunKalvert(dir, {"-xbook.dat", "--format=csv", enc, "-s1"});
     dir.Write("out.csv", out.out);
@@ -279,8 +260,6 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
     ASSERT_EQ(RunKalvert(dir, {"-xdefs.dat", "-m", "-iout.csv", "-ocopy.dat", "--format=csv", enc, "-s1"}).status, 0);
     EXPECT_EQ(Items(dir.Read("copy.dat")), Items(dir.Read("book.dat"))) << c.enc;
   }
-  ScratchDir dir;
-  dir.Write("defs.dat", Book({}));
   std::string kai, want;  // 26 characters of 3 bytes in UTF-8, 2 in CP932; 25 fit
   for (int i = 0; i < 26; ++i) kai += "\xE4\xBC\x9A", want += i < 25 ? "\x89\xEF" : "";
   dir.Write("sheet.csv", "date,description\n2003-01-01," + kai + "\n");

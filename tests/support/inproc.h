@@ -35,23 +35,9 @@ Outcome Capture(F&& f) {
   return o;
 }
 
-inline InputImage Image(const std::vector<unsigned char>& bytes, long lAt = 0) { return InputImage{bytes, lAt}; }
-
 using fixture::Record;
 
 inline fixture::Bytes Text(const std::string& s) { return fixture::Bytes().str(s); }
-
-// An appointment item as the reader makes it: kind byte, date bytes, start
-// in minutes (-1: none) and repeat type; end time 00:00.
-inline std::unique_ptr<CSVData> Item(const std::string& desc, unsigned flags, unsigned y, unsigned m, unsigned d,
-                                     int start = 0, int8_t r = 1) {
-  auto item = MakeCSVD(static_cast<int8_t>(r - 1));
-  const auto b = [](long x) { return static_cast<uint8_t>(x & 0xFF); };
-  *item->pnra = {0, 0, 0, 0, -1, -1, -1, b(flags), b(y), b(m), b(d), b(start), b(start >> 8), 0, 0, 0, 0, 0, r};
-  item->cKind = KIND_APPT;
-  item->pszDescription = desc;
-  return item;
-}
 
 class Test : public ::testing::Test {
  protected:
@@ -59,7 +45,7 @@ class Test : public ::testing::Test {
   void TearDown() override { ResetGlobals(); }
   // A whole database as input, on its first record, lFirst and lFileLast set.
   static void OpenDatabase(const std::vector<unsigned char>& file) {
-    files.in = Image(file, fixture::DbFile::kFirst);
+    files.in = InputImage{file, fixture::DbFile::kFirst};
     state.lFirst = fixture::DbFile::kFirst;
     state.lFileLast = DecodeI32(file.data() + 18);
   }

@@ -69,6 +69,13 @@ class ScratchDir {
   std::string path_;
 };
 
+// A legacy CSV line of an appointment of 2000/01/03, 12:00 to 13:00; with an
+// empty note also the export line of the item imported from it.
+inline std::string Line(const std::string& description, const std::string& location = "",
+                        const std::string& note = "") {
+  return "\"" + description + "\",\"2000/01/03\",\"12:00\",\"13:00\",\"" + location + "\",\"0\",\"" + note + "\"\n";
+}
+
 inline std::string Quote(const std::string& s) {
   std::string q = "'";
   for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -76,19 +83,23 @@ inline std::string Quote(const std::string& s) {
 }
 
 // Runs the binary with the given arguments (each passed as one word) inside
-// dir, with standard input from /dev/null; `before` and `after` go around the
-// command in the shell (a limit set first, a redirection of its own).
-inline RunResult RunKalvert(const ScratchDir& dir, const std::vector<std::string>& args, const std::string& before = "",
-                            const std::string& after = "") {
+// dir, with standard input from /dev/null; `before` goes first in the shell
+// (a limit set, a file made).
+inline RunResult RunKalvert(const ScratchDir& dir, const std::vector<std::string>& args,
+                            const std::string& before = "") {
   std::string cmd = "cd " + Quote(dir.path()) + " && (" + before + "exec " + Quote(KALVERT_BIN);
   for (const auto& a : args) cmd += " " + Quote(a);
-  cmd += after + ") </dev/null >.stdout 2>.stderr";
+  cmd += ") </dev/null >.stdout 2>.stderr";
   const int rc = std::system(cmd.c_str());
   RunResult r{Slurp(dir.Path(".stdout")), Slurp(dir.Path(".stderr")), WIFEXITED(rc) ? WEXITSTATUS(rc) : -1};
   fs::remove(dir.Path(".stdout"));
   fs::remove(dir.Path(".stderr"));
   return r;
 }
+
+// What the run said on standard error after its banner (two lines and an
+// empty one).
+inline std::string Said(const RunResult& r) { return r.err.substr(r.err.find("\n\n") + 2); }
 
 // The run ended with `status`, with `message` at the end of standard error
 // (it may follow progress marks on the same line) when the status is 1 or
