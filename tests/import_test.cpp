@@ -76,3 +76,33 @@ TEST_F(Import, WriteDBSlotsTextsAndRadioGroups) {
 }
 
 }  // namespace
+
+namespace {
+
+// Plain appointments filed one by one: a date's head is the last item that
+// starts no later than every other, and its down chain runs by start time,
+// equal times in filing order. Record numbers follow the filing order.
+TEST_F(Import, FilingOrdersADateByStartTime) {
+  StartCSV scsv;
+  const auto file = [&](uint8_t day, int16_t start) {
+    auto item = MakeCSVD(0);
+    NonRepeaAppt& nra = *item->pnra;
+    std::tie(nra.cYear, nra.cMonth, nra.cDay, nra.cFlags, nra.cRepeatType) = std::tuple(99, 0, day, 0x80, 1);
+    nra.cStartTimePri1 = static_cast<uint8_t>(start & 0xFF);
+    nra.cStartTimePri2 = static_cast<uint8_t>(start >> 8);
+    AddUserType14(&scsv, std::move(item), nullptr);
+  };
+  file(1, 60), file(1, 500);  // an earlier date with a down chain of its own
+  for (const int16_t start : {60, 120, 120, 90, 120, 60, 60, 90, 61, 30, 60}) file(2, start);
+  std::vector<int> got;
+  for (PCSVD h = scsv.start_csvd; h; h = h->pnext_csvd) {
+    for (PCSVD p = h; p; p = p == h ? h->pdown_csvd : p->pnext_csvd) got.push_back(p->iRecordNum);
+  }
+  // Date 2, by filing order from 2: 60 heads; 120, 120 go down; 90 before
+  // them; 120 last; 60 and 60 take the head in turn; 90 after the first 90;
+  // 61 after the 60s; 30 takes the head; 60 after the other 60s.
+  EXPECT_EQ(got, (std::vector<int>{0, 1, 11, 8, 7, 2, 12, 10, 5, 9, 3, 4, 6}));
+  EXPECT_EQ(state.iUserType14, 2);
+}
+
+}  // namespace
