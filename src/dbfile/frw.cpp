@@ -23,7 +23,7 @@ int WriteStruct(const T& v, void (*encode)(const T&, unsigned char*), const char
   unsigned char b[kSize];
   encode(v, b);
   if (std::fwrite(b, 1, kSize, f) != static_cast<std::size_t>(kSize)) return -1;
-  if (f == files.fpout) files.lOutPos += kSize;
+  if (f == files.fpout) files.lOutPos += kSize;  // the output position is counted, never asked
   if (n * m != kSize) fwerr(name, kSize, n * m);
   return m;
 }

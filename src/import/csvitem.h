@@ -14,20 +14,20 @@ namespace csvitem {
 // The line as handled: up to its first NUL.
 inline std::string LineOf(const std::string& szBuffer) { return std::string(szBuffer.c_str()); }
 
+inline bool HasColumn(const std::vector<std::string>& columns, long column) {
+  return column >= 1 && static_cast<std::size_t>(column) <= columns.size();
+}
+
 // Column number `column` (from 1) of a split line; empty beyond its last.
 inline const std::string& Field(const std::vector<std::string>& columns, long column) {
   static const std::string kNone;
-  return column >= 1 && static_cast<std::size_t>(column) <= columns.size()
-             ? columns[static_cast<std::size_t>(column) - 1]
-             : kNone;
+  return HasColumn(columns, column) ? columns[static_cast<std::size_t>(column) - 1] : kNone;
 }
 
 // The same column moved out of the line, for a builder that reads each
 // column once.
 inline std::string TakeField(std::vector<std::string>& columns, long column) {
-  return column >= 1 && static_cast<std::size_t>(column) <= columns.size()
-             ? std::move(columns[static_cast<std::size_t>(column) - 1])
-             : std::string();
+  return HasColumn(columns, column) ? std::move(columns[static_cast<std::size_t>(column) - 1]) : std::string();
 }
 
 // 1 + the separators of the whole line, those inside quotes included. The

@@ -60,15 +60,11 @@ void FileInStart(PSCSV pscsv, PCSVD item) {
   const PCSVD from = WalkStart(pscsv->dateHeads, key, pscsv->start_csvd);
   const PCSVD result = AddChainForDay(from, item, 0);
   if (from == pscsv->start_csvd) pscsv->start_csvd = result;
-  if (!oldHead) {
-    pscsv->dateHeads[key] = item;
-    return;
-  }
-  // The item took the head's place and the old head now leads the down
-  // chain: every node there starts no earlier than it, so it is the last of
-  // its start time only when that time is new to the chain.
-  pscsv->dateHeads[key] = item;
-  pscsv->lastOfStart.emplace(StartKey(key, *oldHead), oldHead);
+  pscsv->dateHeads[key] = item;  // a new date, or the item took the head's place
+  // The old head now leads the down chain and every node there starts no
+  // earlier than it: it is the last of its start time only when that time is
+  // new to the chain.
+  if (oldHead) pscsv->lastOfStart.emplace(StartKey(key, *oldHead), oldHead);
 }
 
 void FileInOther(PSCSV pscsv, PCSVD item) {

@@ -68,7 +68,7 @@ std::string ShapeNote(const std::string& raw) {
     } else if (opt.iNote == 2) {
       *w++ = ch == '\r' ? '\\' : 'n';
     } else if (ch == '\n') {
-      *w++ = ch;  // without -n a line feed stays and a carriage return goes
+      *w++ = ch;  // line breaks kept: a line feed stays, a carriage return goes
     }
   }
   out.resize(static_cast<std::size_t>(w - out.data()));
