@@ -247,6 +247,20 @@ inline int16_t StartTime(const NonRepeaAppt& nra) {
   return static_cast<int16_t>(static_cast<uint16_t>(nra.cStartTimePri2 << 8 | nra.cStartTimePri1));
 }
 
+// A number of 0 or more in decimal, padded with zeros to at least iWidth
+// digits (the "%0Nd" form for values that cannot be negative).
+inline void AppendPadded(std::string& s, unsigned long uValue, std::size_t iWidth) {
+  char digits[24];
+  char* p = digits + sizeof digits;
+  do {
+    *--p = static_cast<char>('0' + uValue % 10);
+    uValue /= 10;
+  } while (uValue != 0);
+  const std::size_t n = static_cast<std::size_t>(digits + sizeof digits - p);
+  if (n < iWidth) s.append(iWidth - n, '0');
+  s.append(p, n);
+}
+
 // The names of a repeat rule: weekdays by bit of the day rule from bit 0, and
 // months by bit of the month rule (bits 10 and 11 are named DEC and NOV, in
 // that order, in both directions, so a rule survives export and import).
@@ -338,6 +352,11 @@ bool WantsKind(uint8_t cKind);
 bool WantsItem(const CSVData& item);
 // The item's date read as the number YYYYMMDD, as the date range compares it.
 int32_t DateKey(const NonRepeaAppt& nra);
+// Shared with the legacy text (outdata): the date within -g and -f, and the
+// class of a kind option (1 every item, 2 those that happen once, 3 those
+// that repeat).
+bool InDateRange(const NonRepeaAppt& nra);
+bool ClassTakes(int16_t iClass, bool bOnce, bool bRepeats);
 // The export of the modern formats, at the place of the legacy text output.
 void WriteStdCsv(PFDC start_fdc, PSCSV start_scsv);
 void WriteICalendar(PSCSV start_scsv);

@@ -156,7 +156,6 @@ void Run() {
 
   // Text lost on a full disk or a closed pipe must not pass as success.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) Fatal("Failed write standard output.\n");
-  CloseStream(files.fp);
   CloseStream(files.fpin);
   CommitOutput();
 }

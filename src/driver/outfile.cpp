@@ -150,7 +150,7 @@ void CopyExtendedAttributes(int from, int to) {
     std::vector<char> value(static_cast<std::size_t>(len));
     const ssize_t have = fgetxattr(from, name, value.data(), value.size());
     // An attribute this process may not set (a user and a security label) stays behind.
-    if (have >= 0 && fsetxattr(to, name, value.data(), static_cast<std::size_t>(have), 0) != 0) continue;
+    if (have >= 0) (void)fsetxattr(to, name, value.data(), static_cast<std::size_t>(have), 0);
   }
 #else
   (void)from;

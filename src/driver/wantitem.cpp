@@ -34,18 +34,26 @@ int16_t WantedClass(uint8_t cKind) {
 
 bool WantsKind(uint8_t cKind) { return WantedClass(cKind) != 0; }
 
-bool WantsItem(const CSVData& item) {
-  const int32_t lKey = DateKey(*item.pnra);
-  if (lKey < opt.lCutStart || lKey > opt.lCutEnd) return false;
-  const bool bRepeats = item.pnra->cRepeatType > 1;
-  switch (WantedClass(item.cKind)) {
+bool InDateRange(const NonRepeaAppt& nra) {
+  const int32_t lKey = DateKey(nra);
+  return opt.lCutStart <= lKey && lKey <= opt.lCutEnd;
+}
+
+bool ClassTakes(int16_t iClass, bool bOnce, bool bRepeats) {
+  switch (iClass) {
     case 1:
       return true;
     case 2:
-      return !bRepeats;
+      return bOnce;
     case 3:
       return bRepeats;
     default:
       return false;
   }
+}
+
+// A repeat type of 0 (no rule fits) counts as happening once here.
+bool WantsItem(const CSVData& item) {
+  const bool bRepeats = item.pnra->cRepeatType > 1;
+  return InDateRange(*item.pnra) && ClassTakes(WantedClass(item.cKind), !bRepeats, bRepeats);
 }

@@ -7,25 +7,10 @@
 
 namespace {
 
-bool InRange(const CSVData& csvd) {
-  const int32_t lKey = DateKey(*csvd.pnra);
-  return opt.lCutStart <= lKey && lKey <= opt.lCutEnd;
-}
-
-// Mode 1 takes every item of the kind, 2 those that do not repeat, 3 those
-// that repeat.
+// The legacy text takes only repeat type 1 as happening once.
 bool ModeTakes(int16_t iMode, const CSVData& csvd) {
   const int8_t cRepeatType = csvd.pnra->cRepeatType;
-  switch (iMode) {
-    case 1:
-      return true;
-    case 2:
-      return cRepeatType == 1;
-    case 3:
-      return cRepeatType > 1;
-    default:
-      return false;
-  }
+  return ClassTakes(iMode, cRepeatType == 1, cRepeatType > 1);
 }
 
 bool KindPasses(const CSVData& csvd) {
@@ -39,11 +24,11 @@ bool KindPasses(const CSVData& csvd) {
 
 void OutputData(PSCSV start_scsv) {
   for (PCSVD p = start_scsv->other_csvd; p; p = p->pnext_csvd) {
-    if (InRange(*p) && KindPasses(*p)) WriteCSV(p);
+    if (InDateRange(*p->pnra) && KindPasses(*p)) WriteCSV(p);
   }
   // The items of a down chain share their date head's date.
   for (PCSVD head = start_scsv->start_csvd; head; head = head->pnext_csvd) {
-    if (!InRange(*head)) continue;
+    if (!InDateRange(*head->pnra)) continue;
     if (KindPasses(*head)) WriteCSV(head);
     for (PCSVD p = head->pdown_csvd; p; p = p->pnext_csvd) {
       if (KindPasses(*p)) WriteCSV(p);

@@ -8,20 +8,6 @@
 
 namespace {
 
-// A number of 0 or more in decimal, padded with zeros to at least iWidth
-// digits (the "%0Nd" form for values that cannot be negative).
-void AppendPadded(std::string& s, unsigned long uValue, std::size_t iWidth) {
-  char digits[24];
-  char* p = digits + sizeof digits;
-  do {
-    *--p = static_cast<char>('0' + uValue % 10);
-    uValue /= 10;
-  } while (uValue != 0);
-  const std::size_t n = static_cast<std::size_t>(digits + sizeof digits - p);
-  if (n < iWidth) s.append(iWidth - n, '0');
-  s.append(p, n);
-}
-
 // A signed number in decimal (the "%d" form).
 std::string Number(long lValue) {
   std::string s;

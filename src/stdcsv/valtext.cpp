@@ -21,25 +21,13 @@ std::string Names(unsigned bits, const char* const (&names)[N]) {
   return s;
 }
 
-// v of 0 or more in decimal, at least two digits.
-void AppendNumber(std::string& s, unsigned v) {
-  char digits[12];
-  int n = 0;
-  do {
-    digits[n++] = static_cast<char>('0' + v % 10);
-    v /= 10;
-  } while (v != 0);
-  if (n < 2) s += '0';
-  while (n > 0) s += digits[--n];
-}
-
 std::string RawDate(const unsigned char* p) {
   std::string s;
-  AppendNumber(s, p[0] + 1900u);
+  AppendPadded(s, p[0] + 1900u, 2);
   s += '-';
-  AppendNumber(s, p[1] + 1u);
+  AppendPadded(s, p[1] + 1u, 2);
   s += '-';
-  AppendNumber(s, p[2] + 1u);
+  AppendPadded(s, p[2] + 1u, 2);
   return s;
 }
 
@@ -55,9 +43,9 @@ std::string TimeText(uint8_t cLow, uint8_t cHigh) {
   const int iTime = CutTo16(cHigh * 256L + cLow);
   if (iTime < 0) return std::string();
   std::string s;
-  AppendNumber(s, static_cast<unsigned>(iTime / 60));
+  AppendPadded(s, static_cast<unsigned long>(iTime / 60), 2);
   s += ':';
-  AppendNumber(s, static_cast<unsigned>(iTime % 60));
+  AppendPadded(s, static_cast<unsigned long>(iTime % 60), 2);
   return s;
 }
 
