@@ -35,6 +35,12 @@ inline void EncodeU16(unsigned char* p, uint16_t v) {
 
 inline void EncodeI16(unsigned char* p, int16_t v) { EncodeU16(p, static_cast<uint16_t>(v)); }
 
+// A 16-bit value that a structure keeps as two byte members, low byte first.
+inline void SplitU16(uint16_t v, uint8_t* low, uint8_t* high) {
+  *low = static_cast<uint8_t>(v & 0xFF);
+  *high = static_cast<uint8_t>(v >> 8);
+}
+
 inline void EncodeI32(unsigned char* p, int32_t v) {
   const uint32_t u = static_cast<uint32_t>(v);
   p[0] = static_cast<unsigned char>(u & 0xFF);

@@ -51,15 +51,11 @@ inline void SetFreq(PRIA ria, const std::string& text) {
 }
 
 inline void SetDayRule(PRIA ria, const std::string& text) {
-  const uint16_t v = static_cast<uint16_t>(GetRepeatDay(text));
-  ria->Days = static_cast<uint8_t>(v & 0xFF);
-  ria->Weeks = static_cast<uint8_t>(v >> 8);
+  SplitU16(static_cast<uint16_t>(GetRepeatDay(text)), &ria->Days, &ria->Weeks);
 }
 
 inline void SetMonthRule(PRIA ria, const std::string& text) {
-  const uint16_t v = static_cast<uint16_t>(GetRepeatMonth(text));
-  ria->Month1 = static_cast<uint8_t>(v & 0xFF);
-  ria->Month2 = static_cast<uint8_t>(v >> 8);
+  SplitU16(static_cast<uint16_t>(GetRepeatMonth(text)), &ria->Month1, &ria->Month2);
 }
 
 inline void SetFirstDate(PRIA ria, const std::string& text) {

@@ -18,8 +18,7 @@ void SetTime(const std::string& text, uint8_t* low, uint8_t* high, int16_t* flag
     return;
   }
   const uint16_t minutes = csvvalue::ParseMinutes(text);
-  *low = static_cast<uint8_t>(minutes & 0xFF);
-  *high = static_cast<uint8_t>(minutes >> 8);
+  SplitU16(minutes, low, high);
   *flag = 0;
 }
 

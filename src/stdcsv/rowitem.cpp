@@ -89,13 +89,9 @@ uint8_t Kind(const RowReader& r) {
 uint8_t TimedColumns(const RowReader& r, NonRepeaAppt& nra, const char* szKind) {
   r.MustBeEmpty({kPriority, kCompleted, kCompletedOn, kCarry}, szKind);
   const uint16_t start = r.Time(kStart), end = r.Time(kEnd);
-  nra.cStartTimePri1 = static_cast<uint8_t>(start & 0xFF);
-  nra.cStartTimePri2 = static_cast<uint8_t>(start >> 8);
-  nra.cEndTimeYear = static_cast<uint8_t>(end & 0xFF);
-  nra.cEndTimeMonth = static_cast<uint8_t>(end >> 8);
-  const long lLead = r.Number(kLead, 0, 65535, 5);
-  nra.cLeadTimeDay = static_cast<uint8_t>(lLead & 0xFF);
-  nra.cLeadTime = static_cast<uint8_t>(lLead >> 8);
+  SplitU16(start, &nra.cStartTimePri1, &nra.cStartTimePri2);
+  SplitU16(end, &nra.cEndTimeYear, &nra.cEndTimeMonth);
+  SplitU16(static_cast<uint16_t>(r.Number(kLead, 0, 65535, 5)), &nra.cLeadTimeDay, &nra.cLeadTime);
   return static_cast<uint8_t>((r.Flag(kAlarm, false) ? 1 : 0) | (r.Flag(kMonthView, true) ? 2 : 0) |
                               (r.Flag(kWeekView, true) ? 4 : 0));
 }

@@ -247,8 +247,7 @@ bool ParseMonths(const std::string& text, uint8_t* pMonth1, uint8_t* pMonth2, st
       v |= 1L << i;
     }
   }
-  *pMonth1 = static_cast<uint8_t>(v & 0xFF);
-  *pMonth2 = static_cast<uint8_t>(v >> 8);
+  SplitU16(static_cast<uint16_t>(v), pMonth1, pMonth2);
   return true;
 }
 
