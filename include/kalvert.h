@@ -150,6 +150,17 @@ struct StartCSV {
 using SCSV = StartCSV;
 using PSCSV = StartCSV*;
 
+// Every filed item in the order of the text output: the flat chain, then
+// each date head followed by its down chain.
+template <typename F>
+void ForEachFiled(const StartCSV& scsv, F&& f) {
+  for (PCSVD p = scsv.other_csvd; p; p = p->pnext_csvd) f(p);
+  for (PCSVD head = scsv.start_csvd; head; head = head->pnext_csvd) {
+    f(head);
+    for (PCSVD p = head->pdown_csvd; p; p = p->pnext_csvd) f(p);
+  }
+}
+
 std::unique_ptr<CSVData> MakeCSVD(int8_t cFlag);
 // Numbers the item, files it in one of the two chains and takes ownership.
 void AddUserType14(PSCSV pscsv, std::unique_ptr<CSVData> curr_csvd, SeekInfoLists* pSeekInfo);

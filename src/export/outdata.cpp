@@ -23,15 +23,7 @@ bool KindPasses(const CSVData& csvd) {
 }  // namespace
 
 void OutputData(PSCSV start_scsv) {
-  for (PCSVD p = start_scsv->other_csvd; p; p = p->pnext_csvd) {
+  ForEachFiled(*start_scsv, [](PCSVD p) {
     if (InDateRange(*p->pnra) && KindPasses(*p)) WriteCSV(p);
-  }
-  // The items of a down chain share their date head's date.
-  for (PCSVD head = start_scsv->start_csvd; head; head = head->pnext_csvd) {
-    if (!InDateRange(*head->pnra)) continue;
-    if (KindPasses(*head)) WriteCSV(head);
-    for (PCSVD p = head->pdown_csvd; p; p = p->pnext_csvd) {
-      if (KindPasses(*p)) WriteCSV(p);
-    }
-  }
+  });
 }

@@ -43,16 +43,9 @@ std::string ContentKey(const CSVData& csvd) {
 // The items the legacy walk would write, in its order.
 std::vector<PCSVD> Chosen(PSCSV start_scsv) {
   std::vector<PCSVD> items;
-  for (PCSVD p = start_scsv->other_csvd; p; p = p->pnext_csvd) {
+  ForEachFiled(*start_scsv, [&items](PCSVD p) {
     if (WantsItem(*p)) items.push_back(p);
-  }
-  // The items of a down chain share their date head's date.
-  for (PCSVD head = start_scsv->start_csvd; head; head = head->pnext_csvd) {
-    if (WantsItem(*head)) items.push_back(head);
-    for (PCSVD p = head->pdown_csvd; p; p = p->pnext_csvd) {
-      if (WantsItem(*p)) items.push_back(p);
-    }
-  }
+  });
   return items;
 }
 

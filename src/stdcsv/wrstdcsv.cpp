@@ -19,16 +19,11 @@ void Flush(std::string& out, bool bAll) {
 
 void WriteItems(PSCSV start_scsv, TextCodec& codec, std::string& out) {
   AppendRow(out, std::vector<std::string>(stdcsv::kColumnNames, stdcsv::kColumnNames + stdcsv::kColumns));
-  auto write = [&](PCSVD p) {
+  ForEachFiled(*start_scsv, [&](PCSVD p) {
     if (!WantsItem(*p)) return;
     AppendRow(out, stdcsv::ItemRow(*p, codec));
     Flush(out, false);
-  };
-  for (PCSVD p = start_scsv->other_csvd; p; p = p->pnext_csvd) write(p);
-  for (PCSVD head = start_scsv->start_csvd; head; head = head->pnext_csvd) {
-    write(head);
-    for (PCSVD p = head->pdown_csvd; p; p = p->pnext_csvd) write(p);
-  }
+  });
 }
 
 // The records as the input holds them (the data pass may have renumbered
