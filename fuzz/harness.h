@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "kalvert.h"
+#include "driver.h"
 
 namespace fuzz {
 

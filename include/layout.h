@@ -23,6 +23,24 @@ constexpr uint8_t TYPE_USER14 = 14;  // holds the appointment chain
 constexpr uint8_t TYPE_USER15 = 15;
 constexpr uint8_t TYPE_LOOKUPTABLE = 31;
 
+// Field types of a general database (cFieldType of a field definition).
+constexpr uint8_t kFieldFlagWord = 0;     // and 1: a 16-bit word shown as 0 or 1
+constexpr uint8_t kFieldTime = 7;         // signed minutes; 0x00 0x80 is no time
+constexpr uint8_t kFieldDate = 8;         // three date bytes; 0xFF 0xFF 0xFF is no date
+constexpr uint8_t kFieldRadio = 9;        // a radio button; its group has one 2-byte slot
+constexpr uint8_t kFieldNote = 10;        // the record number of a note; 0xFFFF is none
+constexpr uint8_t kFieldGroupStart = 11;  // starts a radio-button group
+constexpr uint8_t kFieldHeading = 23;     // a name in the heading, no column
+// Types 12 and 14 close a radio-button group; every type from 2 to 6, 13
+// and 15 is a text.
+constexpr bool EndsRadioGroup(uint8_t cFieldType) { return cFieldType == 12 || cFieldType == 14; }
+// The field types that make a column of a line (and a slot of its record);
+// 11 to 14 and 16 and above make none.
+constexpr bool FieldMakesColumn(uint8_t cFieldType) { return cFieldType <= 10 || cFieldType == 13 || cFieldType == 15; }
+// A text field's slot holds the offset of the text, not the text.
+constexpr uint8_t kFlagIndirect = 0x20;
+constexpr uint16_t kNoNote = 0xFFFF;
+
 // Record status codes.
 constexpr uint8_t STATUS_GARBAGE = 1;
 constexpr uint8_t STATUS_MODIFIED = 2;

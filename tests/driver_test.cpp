@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "helptext.h"
+#include "help_text.h"
 #include "inproc.h"
 #include "runner.h"
 

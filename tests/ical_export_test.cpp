@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "dbbuilder.h"
-#include "kalvert.h"
+#include "driver.h"
 #include "runner.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// Process entry point: the run itself is KalvertMain (module kalvert), so that
+// Process entry point: the run itself is KalvertMain (run.cpp), so that
 // tests and fuzzers can call it in-process; every run unwinds and releases what
 // it owns before the process ends.
 #include <fcntl.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "kalvert.h"
+#include "driver.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // only breaks ties and is kept with the first in X-KALVERT-PRIORITY.
 #include <cctype>
 
-#include "icalendar.h"
+#include "calendar_parts.h"
 
 namespace ical {
 

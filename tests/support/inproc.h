@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dbbuilder.h"
-#include "kalvert.h"
+#include "driver.h"
 
 namespace inproc {
 

@@ -1,0 +1,318 @@
+// options: ReadOption turns the command line into the run's options and the
+// names of its files; OpenFiles then opens the input database, the CSV file
+// and the output database, in that order.
+//
+// The output database is not written in place: it goes to a new temporary
+// file in the destination's folder, which replaces the destination only when
+// the run succeeds (output_file).
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "driver.h"
+#include "text_codec.h"
+
+namespace {
+
+bool IsOptionStart(const char* arg) { return arg[0] == '-' || arg[0] == '/'; }
+
+// A decimal number (fraction and exponent allowed) truncated toward zero to
+// 32 bits; not a number gives 0, and values beyond 32 bits saturate.
+int32_t DateNumber(const char* s) {
+  const double d = std::strtod(s, nullptr);
+  if (std::isnan(d)) return 0;
+  if (d >= 2147483647.0) return INT32_MAX;
+  if (d <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(d);
+}
+
+int32_t CutDate(const char* value, int32_t lDefault, const char* szCheckMessage) {
+  const int32_t v = DateNumber(value);
+  if (std::string(value).size() == 6) {
+    if (v <= 100) {
+      std::fprintf(stderr, szCheckMessage, static_cast<long>(lDefault));
+      return lDefault;
+    }
+    // Six characters with an exponent can hold a value the century cannot be
+    // added to; such a value is no date.
+    const int64_t full = static_cast<int64_t>(v) + (v < 900000 ? 20000000 : 19000000);
+    return full > INT32_MAX ? lDefault : static_cast<int32_t>(full);
+  }
+  return (v < kDefaultCutStart || v > kDefaultCutEnd) ? lDefault : v;
+}
+
+// A file option's name: the attached text, else the next argument unless that
+// begins with '-' (a separate name may begin with '/': shells complete names
+// so). False after printing the option's missing-name message.
+bool TakeFileName(int iArg, char** ppArg, int* i, const char* value, const char* szMissing, std::string* name) {
+  if (*value) {
+    *name = value;
+    return true;
+  }
+  if (*i + 1 >= iArg || ppArg[*i + 1][0] == '-') {
+    std::fputs(szMissing, stderr);
+    return false;
+  }
+  *name = ppArg[++*i];
+  return true;
+}
+
+void SetKind(Options& o, int16_t* iKind, int16_t v, int16_t iMax) {
+  *iKind = v;
+  if (v == 0) {
+    *iKind = 1;
+    o.iSilent = 1;
+  }
+  if (v < 0 || v > iMax) *iKind = 1;
+}
+
+// A kind option (-a, -e, -t): its mode from the value, 1 without one.
+int16_t TakeKind(Options& o, int16_t* iKind, bool bHasValue, int16_t v, int16_t iMax) {
+  if (bHasValue) {
+    SetKind(o, iKind, v, iMax);
+  } else {
+    *iKind = 1;
+  }
+  return *iKind;
+}
+
+// Opens one input; on failure prints why.
+std::FILE* OpenInput(const std::string& szName, const char* mode) {
+  std::FILE* f = std::fopen(szName.c_str(), mode);
+  if (!f) ReportCantOpen(szName, errno);
+  return f;
+}
+
+// The English usage of the modern command line (--help).
+constexpr char kLongUsage[] =
+    "Usage: kalvert -x FILE [options]\n"
+    "Convert an organiser's appointment book or general database to and from text.\n"
+    "\n"
+    "Formats:\n"
+    "  --format=legacy     the byte-exact exchange text that existing files and\n"
+    "                      scripts rely on (default; -? shows its help)\n"
+    "  --format=csv        standard CSV with a header row, both ways (-i imports it)\n"
+    "  --format=ics        iCalendar export of the appointment book\n"
+    "  --encoding=NAME     the organiser's text encoding (CP437, CP850, CP932,\n"
+    "                      EUC-JP, ...): csv and ics texts are then UTF-8\n"
+    "  --bom               begin the text with a UTF-8 byte order mark\n"
+    "\n"
+    "Files:\n"
+    "  -xFILE              the database to read (required)\n"
+    "  -iFILE              a text file to import\n"
+    "  -oFILE              the database to write: the input plus the import\n"
+    "  -m                  with -o: only the definitions and the imported items\n"
+    "\n"
+    "Choice:\n"
+    "  -a, -e, -t          appointments, events, ToDo items; with csv and ics they\n"
+    "                      add up and none of them means all kinds\n"
+    "  -gYYYYMMDD          first date written      -fYYYYMMDD  last date written\n"
+    "  -s0                 no text output          -s1         no progress bars\n"
+    "\n"
+    "Legacy text only: -c0 -c1 -c2 -b -h -n0 -n1 -n2 -r0..7\n"
+    "\n"
+    "  --help              this text               --version   the version\n";
+
+enum class LongResult : uint8_t { kTaken, kRefused, kDone };
+
+bool IsLongOption(const char* arg) { return arg[0] == '-' && arg[1] == '-'; }
+
+// --name or --name=value. A refusal has printed its message; kDone means the
+// run ends here with status 0 (--help, --version).
+LongResult LongOption(Options& o, const char* arg) {
+  const std::string text(arg + 2);
+  const std::size_t eq = text.find('=');
+  const std::string name = text.substr(0, eq);
+  const bool bHasValue = eq != std::string::npos;
+  const std::string value = bHasValue ? text.substr(eq + 1) : std::string();
+  const bool bFlag = name == "help" || name == "version" || name == "bom";
+  if (bFlag && bHasValue) {
+    std::fprintf(stderr, "Option --%s takes no value.\n", name.c_str());
+    return LongResult::kRefused;
+  }
+  if (name == "help") {
+    std::fputs(kLongUsage, stdout);
+    return LongResult::kDone;
+  }
+  if (name == "version") {
+    std::printf("%s %s\n", kProgramName, kProgramVersion);
+    return LongResult::kDone;
+  }
+  if (name == "bom") {
+    o.bBom = true;
+    return LongResult::kTaken;
+  }
+  if (name == "format") {
+    if (value == "legacy") {
+      o.format = OutputFormat::kLegacy;
+    } else if (value == "csv") {
+      o.format = OutputFormat::kCsv;
+    } else if (value == "ics") {
+      o.format = OutputFormat::kIcs;
+    } else {
+      std::fputs("Option --format needs one of legacy, csv, ics (as --format=csv).\n", stderr);
+      return LongResult::kRefused;
+    }
+    return LongResult::kTaken;
+  }
+  if (name == "encoding") {
+    if (value.empty()) {
+      std::fputs("Option --encoding needs an encoding name (as --encoding=CP437).\n", stderr);
+      return LongResult::kRefused;
+    }
+    o.szEncoding = value;
+    return LongResult::kTaken;
+  }
+  std::fprintf(stderr, "Bad option %s\n", arg);
+  usage();
+  return LongResult::kRefused;
+}
+
+// Options that only the legacy text knows, refused with a modern format, and
+// the modern options refused with the legacy one. With a modern format the
+// kind options add up, and none of them means every kind.
+bool CheckFormatOptions(Options& o, const std::string& szLegacyOnly, bool bKindGiven) {
+  if (o.format == OutputFormat::kLegacy) {
+    if (!o.szEncoding.empty() || o.bBom) {
+      std::fprintf(stderr, "Option %s needs --format=csv or --format=ics: the legacy text is kept byte for byte.\n",
+                   o.bBom && o.szEncoding.empty() ? "--bom" : "--encoding");
+      return false;
+    }
+    return true;
+  }
+  const char* szFormat = o.format == OutputFormat::kCsv ? "csv" : "ics";
+  if (!szLegacyOnly.empty()) {
+    std::fprintf(stderr, "Option %s shapes only the legacy text; it can't be used with --format=%s.\n",
+                 szLegacyOnly.c_str(), szFormat);
+    return false;
+  }
+  if (o.format == OutputFormat::kIcs && o.iInCSV) {
+    std::fputs("Option -i can't be used with --format=ics: iCalendar is export only.\n", stderr);
+    return false;
+  }
+  if (!bKindGiven) o.iWantAppt = o.iWantEvent = o.iWantToDo = 1;
+  if (!o.szEncoding.empty()) TextCodec probe(o.szEncoding);  // an unknown name ends the run here
+  return true;
+}
+
+}  // namespace
+
+int ReadOption(int iArg, char** ppArg) {
+  Options& o = MutableOptions();
+  std::string szFilename;
+  std::string szFilenameIN;
+  std::string szLegacyOnly;  // the first option given that shapes only the legacy text
+  bool bKindGiven = false;
+  for (int i = 1; i < iArg; ++i) {
+    const char* arg = ppArg[i];
+    if (!IsOptionStart(arg)) break;
+    if (IsLongOption(arg)) {
+      const LongResult r = LongOption(o, arg);
+      if (r == LongResult::kDone) Exit(0);
+      if (r == LongResult::kRefused) return 0;
+      continue;
+    }
+    const char cLetter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[1])));
+    const char* value = arg[1] ? arg + 2 : arg + 1;
+    const bool bHasValue = *value != '\0';
+    const int16_t v = LeadingNumber(value);
+    if (std::string("cbhnr").find(cLetter) != std::string::npos && cLetter && szLegacyOnly.empty()) {
+      szLegacyOnly = arg;
+    }
+    switch (cLetter) {
+      case 'a':
+        o.iWantAppt = TakeKind(o, &o.iAppt, bHasValue, v, 3);
+        bKindGiven = true;
+        break;
+      case 'e':
+        o.iAppt = 0;
+        o.iWantEvent = TakeKind(o, &o.iEvent, bHasValue, v, 3);
+        bKindGiven = true;
+        break;
+      case 't': {
+        o.iAppt = 0;
+        const int16_t iToDo = TakeKind(o, &o.iToDo, bHasValue, v, 4);
+        o.iWantToDo = iToDo == 4 ? 1 : iToDo;  // -t4 only shapes the legacy line
+        bKindGiven = true;
+        break;
+      }
+      case 'c':
+        o.iCSV = bHasValue ? v : 2;
+        if (o.iCSV < 0 || o.iCSV > 2) o.iCSV = 0;
+        break;
+      case 'b':
+        o.iTAB = 2;
+        o.iCSV = 0;
+        break;
+      case 'n':
+        o.iNote = bHasValue ? v : 1;
+        if (o.iNote < 0 || o.iNote > 2) o.iNote = 0;
+        break;
+      case 'r':
+        o.iAlarm = bHasValue ? v : 7;
+        if (o.iAlarm < 0 || o.iAlarm > 7) o.iAlarm = 1;
+        break;
+      case 's': {
+        const int s = bHasValue ? v + 1 : 1;
+        o.iSilent = static_cast<int16_t>((s < 0 || s > 3) ? 1 : s);
+        break;
+      }
+      case 'h':
+        o.iHeader = 1;
+        break;
+      case 'm':
+        o.iMerge = 1;
+        break;
+      case 'd':
+        if (bHasValue)
+          o.iDebugG2 = 1;
+        else
+          o.iDebugG = 1;
+        break;
+      case 'g':
+        o.lCutStart = CutDate(value, kDefaultCutStart, "Check! Cut first date.(%ld)\n");
+        break;
+      case 'f':
+        o.lCutEnd = CutDate(value, kDefaultCutEnd, "Check! Cut finish date.(%ld)\n");
+        break;
+      case 'x':
+        if (!TakeFileName(iArg, ppArg, &i, value, "Please, input filename!\n", &szFilename)) return 0;
+        break;
+      case 'i':
+        o.iInCSV = 1;
+        if (!TakeFileName(iArg, ppArg, &i, value, "Please, input CSV filename!\n", &szFilenameIN)) return 0;
+        break;
+      case 'o':
+        o.iOutAppt = 1;
+        if (!TakeFileName(iArg, ppArg, &i, value, "Please, Output filename!\n", &files.szFilenameOUT)) return 0;
+        break;
+      case '?':
+        usage();
+        return 0;
+      default:
+        std::fprintf(stderr, "Bad option %s\n", arg);
+        usage();
+        return 0;
+    }
+  }
+  if (!CheckFormatOptions(o, szLegacyOnly, bKindGiven)) return 0;
+  files.szFilename = szFilename;
+  files.szFilenameIN = szFilenameIN;
+  return 1;
+}
+
+bool OpenFiles() {
+  // The destination is locked before the input is read: a run waiting for
+  // another on the same file reads what that one wrote.
+  if (opt.iOutAppt) PrepareOutput();
+  files.fp = OpenInput(files.szFilename, "rb");
+  if (!files.fp) return false;
+  if (opt.iInCSV) {
+    files.fpin = OpenInput(files.szFilenameIN, "r");
+    if (!files.fpin) return false;
+  }
+  return !opt.iOutAppt || OpenOutput();
+}

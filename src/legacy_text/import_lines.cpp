@@ -1,0 +1,319 @@
+// import_lines: ReadCSV, the import's line loop: each line becomes an item of
+// the appointment book (CSVToNRAAppt for appointments and events,
+// CSVToNRAToDo for ToDo items), or a new record of a general database.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "legacy_text.h"
+
+// The pieces that the appointment and the ToDo line builders share: the
+// column count, the note column, the repeat columns and the repeat type.
+namespace csvitem {
+
+// The line as handled: up to its first NUL.
+std::string LineOf(const std::string& szBuffer) { return std::string(szBuffer.c_str()); }
+
+// 1 + the separators of the whole line, those inside quotes included. The
+// count is kept exact (not cut to 16 bits), so a very wide line is never
+// mistaken for a short one.
+long CountColumns(const std::string& line) {
+  const char sep = opt.iTAB ? '\t' : ',';
+  long n = 1;
+  for (const char c : line) n += c == sep ? 1 : 0;
+  return n;
+}
+
+// Note column: a note is written for the item unless the text is empty.
+void SetNote(PCSVD item, std::string text) {
+  item->pszNote = ChangeString(std::move(text));
+  if (item->pszNote.empty()) item->pnra->iNoteRecNum = -1;
+}
+
+void SetFreq(PRIA ria, const std::string& text) { ria->cFreq = static_cast<int8_t>(CutTo8(LeadingNumber(text))); }
+
+void SetDayRule(PRIA ria, const std::string& text) {
+  SplitU16(static_cast<uint16_t>(GetRepeatDay(text)), &ria->Days, &ria->Weeks);
+}
+
+void SetMonthRule(PRIA ria, const std::string& text) {
+  SplitU16(static_cast<uint16_t>(GetRepeatMonth(text)), &ria->Month1, &ria->Month2);
+}
+
+void SetFirstDate(PRIA ria, const std::string& text) {
+  csvvalue::StoreDate(text, &ria->cStartYear, &ria->cStartMonth, &ria->cStartDay);
+}
+
+void SetLastDate(PRIA ria, const std::string& text) {
+  csvvalue::StoreDate(text, &ria->cEndYear, &ria->cEndMonth, &ria->cEndDay);
+}
+
+// The five repeat columns, numbered 1 (frequency) to 5 (last date); they
+// follow the note column in both layouts.
+void SetRepeatColumn(PRIA ria, long iRepeatColumn, const std::string& text) {
+  switch (iRepeatColumn) {
+    case 1:
+      SetFreq(ria, text);
+      break;
+    case 2:
+      SetDayRule(ria, text);
+      break;
+    case 3:
+      SetMonthRule(ria, text);
+      break;
+    case 4:
+      SetFirstDate(ria, text);
+      break;
+    case 5:
+      SetLastDate(ria, text);
+      break;
+    default:
+      break;
+  }
+}
+
+// The repeat type from the frequency, day rule and month rule; 0 when no
+// row of the table fits (the item then counts as not repeating).
+int8_t RepeatType(const RepeatInformationAppt& ria) {
+  const bool freq = ria.cFreq != 0;
+  const int16_t iDay = CutTo16(ria.Weeks * 256L + ria.Days);
+  const int16_t iMonth = CutTo16(ria.Month2 * 256L + ria.Month1);
+  const bool weekdays = iDay >= 129 && iDay <= 255;
+  const bool plainDay = iDay <= 127 || iDay >= 257;
+  if (iMonth == 0 && iDay == 0) return freq ? 2 : 1;
+  if (freq && iMonth == 0) return weekdays ? 4 : plainDay ? 8 : 0;
+  if (iMonth != 0 && plainDay) return freq ? 16 : 32;
+  return 0;
+}
+
+}  // namespace csvitem
+
+namespace {
+
+// The line buffer of POSIX getline, released with the reader.
+struct LineReader {
+  char* buf = nullptr;
+  std::size_t cap = 0;
+  LineReader() = default;
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+  ~LineReader() { std::free(buf); }
+
+  // Reads one line whole, its line feed included. False at end of file when
+  // nothing was read; a read error ends the run.
+  bool Read(std::FILE* f, std::string* line) {
+    errno = 0;
+    const ssize_t n = ::getline(&buf, &cap, f);
+    if (std::ferror(f) || (n < 0 && errno == ENOMEM)) {
+      const int err = errno;
+      Fatal("Failed read file.\n  %s: %s\n", files.szFilenameIN.c_str(), std::strerror(err));
+    }
+    if (n < 0) return false;
+    // A NUL byte ends the line.
+    const void* nul = std::memchr(buf, '\0', static_cast<std::size_t>(n));
+    line->assign(buf, nul ? static_cast<const char*>(nul) - buf : n);
+    return true;
+  }
+};
+
+// One line of an appointment book: its kind comes from the options, ToDo over
+// event over appointment. Returns false when no date could be read.
+bool ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& line) {
+  std::unique_ptr<CSVData> item = MakeCSVD(1);
+  int16_t nKind = 0;
+  if (opt.iAppt != 0) {
+    nKind = CutTo16(static_cast<long>(opt.iAlarm) + 128);
+    item->cKind = KIND_APPT;
+  }
+  if (opt.iEvent != 0) {
+    nKind = 0x26;
+    item->cKind = KIND_EVENT;
+  }
+  if (opt.iToDo != 0) {
+    nKind = 0x14;
+    item->cKind = KIND_TODO;
+  }
+  if (opt.iToDo != 0) {
+    CSVToNRAToDo(item.get(), line, nKind);
+  } else {
+    CSVToNRAAppt(item.get(), line, nKind);
+  }
+  // An item without a date is shown by no export.
+  const bool bDated = !IsNoDate(item->pnra->cYear, item->pnra->cMonth, item->pnra->cDay);
+  AddUserType14(start_scsv, std::move(item), pSeekInfo);
+  return bDated;
+}
+
+}  // namespace
+
+void ReadCSV(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
+  LineReader reader;
+  std::string line;
+  long lLine = 0;
+  long lUndated = 0;
+  while (reader.Read(files.fpin, &line)) {
+    ++lLine;
+    if (state.iFileType == 2) {
+      if (ImportItem(start_scsv, pSeekInfo, line)) continue;
+      std::fprintf(
+          stderr, "Warning: no date can be read from line %ld of the CSV file; no export will show its item.\n", lLine);
+      ++lUndated;
+    } else if (state.iFileType == 1) {
+      WriteDB(start_fdc, pSeekInfo, line);
+    }
+  }
+  if (lUndated > 0) std::fprintf(stderr, "Warning: %ld item(s) stored without a date.\n", lUndated);
+}
+
+namespace {
+
+constexpr long kLastApptColumn = 12;  // later columns are not read
+
+// A time column: minutes low byte first; no time gives 0xFF 0xFF and flag 1.
+void SetTime(const std::string& text, uint8_t* low, uint8_t* high, int16_t* flag) {
+  if (csvvalue::IsNoTime(text)) {
+    *low = 0xFF;
+    *high = 0xFF;
+    *flag = 1;
+    return;
+  }
+  const uint16_t minutes = csvvalue::ParseMinutes(text);
+  SplitU16(minutes, low, high);
+  *flag = 0;
+}
+
+void SetApptColumn(PCSVD item, long column, std::string text) {
+  NonRepeaAppt& nra = *item->pnra;
+  RepeatInformationAppt* ria = item->pria.get();
+  switch (column) {
+    case 1:
+      item->pszDescription = std::move(CutString(text, 0, 51));
+      break;
+    case 2:
+      csvvalue::StoreDate(text, &nra.cYear, &nra.cMonth, &nra.cDay);
+      break;
+    case 3:
+      SetTime(text, &nra.cStartTimePri1, &nra.cStartTimePri2, &item->iStartTimeFlag);
+      break;
+    case 4:
+      SetTime(text, &nra.cEndTimeYear, &nra.cEndTimeMonth, &item->iEndTimeFlag);
+      break;
+    case 5:
+      item->pszLocation = std::move(CutString(text, 0, 19));
+      break;
+    case 6:
+      nra.iEndDate = static_cast<uint16_t>(LeadingNumber(text));
+      break;
+    case 7:
+      csvitem::SetNote(item, std::move(text));
+      break;
+    default:
+      csvitem::SetRepeatColumn(ria, column - 7, text);
+      break;
+  }
+}
+
+// A line that ends inside the repeat columns repeats from 1994/01/01 to
+// 1999/01/01 with no day or month rule.
+void ShortLineDefaults(PRIA ria, long iNum) {
+  if (iNum < 8 || iNum > 11) return;
+  if (iNum <= 8) ria->Days = ria->Weeks = 0;
+  if (iNum <= 9) ria->Month1 = ria->Month2 = 0;
+  if (iNum <= 10) {
+    ria->cStartYear = 94;
+    ria->cStartMonth = 0;
+    ria->cStartDay = 0;
+  }
+  ria->cEndYear = 99;
+  ria->cEndMonth = 0;
+  ria->cEndDay = 0;
+}
+
+}  // namespace
+
+void CSVToNRAAppt(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind) {
+  const std::string line = csvitem::LineOf(szBuffer);
+  if (!curr_csvd->pria) curr_csvd->pria = std::make_unique<RepeatInformationAppt>();
+  const long iNum = csvitem::CountColumns(line);
+  if (iNum <= 6) {
+    std::fputs("I can't understand follow this record. Please check !\n", stderr);
+    std::fprintf(stderr, "<<< %s >>>\n", line.c_str());
+  }
+  // A line too short to reach the note has none.
+  if (iNum < 7) curr_csvd->pnra->iNoteRecNum = -1;
+  std::vector<std::string> columns = SplitCSV(line, '"');
+  for (long column = 1; column <= iNum && column <= kLastApptColumn; ++column) {
+    SetApptColumn(curr_csvd, column, csvitem::TakeField(columns, column));
+  }
+  ShortLineDefaults(curr_csvd->pria.get(), iNum);
+
+  NonRepeaAppt& nra = *curr_csvd->pnra;
+  nra.cRepeatType = csvitem::RepeatType(*curr_csvd->pria);
+  nra.iPrevRecNum = -1;
+  nra.iNextRecNum = -1;
+  nra.cFlags = CutTo8(nKind);
+  nra.cLeadTimeDay = 5;
+  nra.cLeadTime = 0;
+  curr_csvd->pszCategory.clear();
+}
+
+namespace {
+
+constexpr long kLastTodoColumn = 11;  // later columns are not read
+
+// Returns what the column adds to the flags (the completed bit).
+int SetTodoColumn(PCSVD item, long column, std::string text) {
+  NonRepeaAppt& nra = *item->pnra;
+  RepeatInformationAppt* ria = item->pria.get();
+  switch (column) {
+    case 1:
+      item->pszDescription = std::move(CutString(text, 0, 51));
+      break;
+    case 2:
+      csvvalue::StoreDate(text, &nra.cYear, &nra.cMonth, &nra.cDay);
+      break;
+    case 3:
+      nra.iEndDate = static_cast<uint16_t>(LeadingNumber(text));
+      break;
+    case 4:
+      csvvalue::StoreDate(text, &nra.cEndTimeYear, &nra.cEndTimeMonth, &nra.cLeadTimeDay);
+      return text.empty() ? 0 : kFlagCompleted;
+    case 5:
+      nra.cStartTimePri1 = text.empty() ? static_cast<uint8_t>('1') : static_cast<uint8_t>(text[0]);
+      nra.cStartTimePri2 = 0;
+      break;
+    case 6:
+      csvitem::SetNote(item, std::move(text));
+      break;
+    default:
+      csvitem::SetRepeatColumn(ria, column - 6, text);
+      break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void CSVToNRAToDo(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind) {
+  const std::string line = csvitem::LineOf(szBuffer);
+  if (!curr_csvd->pria) curr_csvd->pria = std::make_unique<RepeatInformationAppt>();
+  const long iNum = csvitem::CountColumns(line);
+  // A line too short to reach the note has none.
+  if (iNum < 6) curr_csvd->pnra->iNoteRecNum = -1;
+  int nComplete = 0;
+  std::vector<std::string> columns = SplitCSV(line, '"');
+  for (long column = 1; column <= iNum && column <= kLastTodoColumn; ++column) {
+    nComplete += SetTodoColumn(curr_csvd, column, csvitem::TakeField(columns, column));
+  }
+
+  NonRepeaAppt& nra = *curr_csvd->pnra;
+  nra.cRepeatType = csvitem::RepeatType(*curr_csvd->pria);
+  nra.iPrevRecNum = -1;
+  nra.iNextRecNum = -1;
+  nra.cFlags = CutTo8(static_cast<long>(nKind) + nComplete);
+  nra.cLeadTime = 0xFF;
+  curr_csvd->pszLocation.clear();
+  curr_csvd->pszCategory.clear();
+}

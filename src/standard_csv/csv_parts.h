@@ -1,0 +1,141 @@
+// csv_parts: the pieces of the standard CSV export and import, for this
+// folder's files only (its interface is standard_csv.h). Texts are UTF-8 when
+// --encoding names the organiser's code page, and pass as bytes otherwise.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "standard_csv.h"
+#include "text_codec.h"
+
+namespace stdcsv {
+
+// The columns of the appointment book, in the order the export writes them.
+enum Column : int {
+  kKind,
+  kDescription,
+  kDate,
+  kStart,
+  kEnd,
+  kDays,
+  kLocation,
+  kCategory,
+  kAlarm,
+  kLead,
+  kMonthView,
+  kWeekView,
+  kPriority,
+  kCompleted,
+  kCompletedOn,
+  kCarry,
+  kOtherFlags,
+  kRepeat,
+  kEvery,
+  kWeekdays,
+  kWeeks,
+  kDayOfMonth,
+  kMonths,
+  kRepeatFrom,
+  kRepeatUntil,
+  kDeleted,
+  kNote,
+  kColumns
+};
+extern const char* const kColumnNames[kColumns];
+
+// Limits of the organiser's fields, in bytes of its code page.
+constexpr std::size_t kMaxDescription = 51;
+constexpr std::size_t kMaxLocation = 19;
+constexpr std::size_t kMaxNote = 32767 - kSizeRHDR;
+
+// The word of a kind.
+const char* KindWord(uint8_t cKind);
+// The cFlags bits of a kind that are not its base, its named flags or a
+// change of kind: what the other_flags column may hold.
+uint8_t OtherFlagMask(uint8_t cKind);
+
+// csvfield: one field appended to a row, quoted when it holds a comma, a
+// double quote, CR or LF; the last field of a row ends it with CR LF.
+void AppendField(std::string& row, const std::string& field, bool bLast);
+void AppendRow(std::string& out, const std::vector<std::string>& fields);
+
+// valtext: the values of the export.
+std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay);  // empty for 0xFF 0xFF 0xFF
+std::string TimeText(uint8_t cLow, uint8_t cHigh);                  // empty for no time
+std::string YesNo(bool b);
+std::string NumberText(long v);  // empty for 0
+// The month names in calendar order (the weekday names are kWeekdayNames).
+extern const char* const kMonthNames[12];
+extern const char* const kWeekNames[5];
+std::string RepeatWord(int8_t cRepeatType);
+std::string WeekdaysText(uint8_t cDays);  // bit 7 set: names, or "none"
+std::string WeeksText(uint8_t cWeeks);
+std::string MonthsText(uint8_t cMonth1, uint8_t cMonth2);
+std::string DeletedText(const std::vector<unsigned char>& entries);
+
+// valparse: the values of the import. Each returns false with *why set when
+// the text is not such a value.
+bool ParseDate(const std::string& s, Date3* out, std::string* why);     // empty: no date
+bool ParseTime(const std::string& s, uint16_t* out, std::string* why);  // empty: 0x8000
+bool ParseYesNo(const std::string& s, bool bDefault, bool* out, std::string* why);
+bool ParseNumber(const std::string& s, long lMin, long lMax, long lDefault, long* out, std::string* why);
+bool ParseRepeatWord(const std::string& s, int8_t* out, std::string* why);
+bool ParseWeekdays(const std::string& s, uint8_t* out, std::string* why);
+bool ParseWeeks(const std::string& s, uint8_t* out, std::string* why);
+bool ParseMonths(const std::string& s, uint8_t* pMonth1, uint8_t* pMonth2, std::string* why);
+bool ParseDeleted(const std::string& s, std::vector<unsigned char>* out, std::string* why);
+
+// itemrow: the fields of one item, texts in UTF-8 (or bytes).
+std::vector<std::string> ItemRow(const CSVData& item, TextCodec& codec);
+
+// cardrow: the columns of a general database, and one record's fields. A
+// note link's text is noteText when given, else the stored note.
+struct CardColumn {
+  std::string name;           // in the organiser's bytes, without hotkey markers
+  PFDC pfdc = nullptr;        // the field, or the group start of a radio group
+  std::vector<PFDC> buttons;  // the buttons of a radio group
+};
+std::vector<CardColumn> CardColumns(PFDC start_fdc);
+std::vector<std::string> CardRow(const std::vector<CardColumn>& columns, const RecordBody& body,
+                                 const std::string* noteText, TextCodec& codec);
+// A field's name shown without its '&' hotkey markers ("&&" is one '&').
+std::string ShownFieldName(const std::string& szName);
+
+// csvparse: the fields of a CSV text, with the line each field starts on.
+struct Field {
+  std::string text;
+  long lLine = 0;
+};
+using Row = std::vector<Field>;
+// Parses the whole text (after a UTF-8 byte order mark): commas, fields in
+// double quotes with "" inside, rows ending in CR LF, LF or CR. Rows that
+// hold nothing are left out. Fails with the line and reason.
+bool ParseCsv(const std::string& text, std::vector<Row>* rows, long* pBadLine, std::string* why);
+
+// Import errors name the file, the line, the column and the reason.
+[[noreturn]] void RowError(long lLine, int iColumn, const std::string& szColumn, const std::string& why);
+void RowWarning(long lLine, int iColumn, const std::string& szColumn, const std::string& what);
+
+// rowtext: a field's text in the organiser's code page, cut to lMax bytes at
+// a character boundary (0: no limit) with a warning; a character the code
+// page cannot hold is an error.
+std::string RowText(const Field& f, int iColumn, const std::string& szColumn, std::size_t nMax, TextCodec& codec);
+
+// rowitem: one row of the appointment book as an item; iColumnOf maps each
+// Column to its place in the row (-1: absent).
+std::unique_ptr<CSVData> RowItem(const Row& row, const std::vector<int>& iColumnOf,
+                                 const std::vector<std::string>& header, TextCodec& codec);
+
+// rowcard: one row of a general database as a record body (in the layout
+// the definitions give) and its note text.
+struct CardRecord {
+  RecordBody body;    // with its NUL appended
+  std::string note;   // empty: no note
+  long lNoteAt = -1;  // where the note's record number goes
+};
+CardRecord RowCard(const Row& row, const std::vector<CardColumn>& columns, const std::vector<int>& iColumnOf,
+                   const std::vector<std::string>& header, TextCodec& codec);
+
+}  // namespace stdcsv

@@ -1,0 +1,70 @@
+// row_text: RowText, a field's text in the organiser's code page, cut at a
+// character boundary.
+
+#include <algorithm>
+
+#include "csv_parts.h"
+
+namespace stdcsv {
+
+namespace {
+
+// The line of byte `at` of a field that starts on lLine.
+long LineOf(const Field& f, std::size_t at) {
+  long lLine = f.lLine;
+  for (std::size_t i = 0; i < at && i < f.text.size(); ++i) {
+    const char c = f.text[i];
+    if (c == '\n' || (c == '\r' && (i + 1 >= f.text.size() || f.text[i + 1] != '\n'))) ++lLine;
+  }
+  return lLine;
+}
+
+bool ValidUtf8At(const std::string& s, std::size_t at) {
+  const std::size_t n = Utf8SequenceLength(static_cast<unsigned char>(s[at]));
+  if (n == 1) return static_cast<unsigned char>(s[at]) < 0x80;
+  if (at + n > s.size()) return false;
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((static_cast<unsigned char>(s[at + i]) & 0xC0) != 0x80) return false;
+  }
+  return true;
+}
+
+std::string Convert(const Field& f, int iColumn, const std::string& szColumn, const std::string& text,
+                    TextCodec& codec) {
+  std::string out;
+  std::size_t bad = 0;
+  if (codec.FromUtf8(text, &out, &bad)) return out;
+  const std::string why =
+      ValidUtf8At(text, bad) ? "a character that " + codec.Name() + " cannot hold" : "bytes that are not UTF-8";
+  RowError(LineOf(f, bad), iColumn, szColumn, "the text holds " + why);
+}
+
+// The longest start of the UTF-8 text whose bytes in the code page fit nMax.
+std::string CutUtf8(const Field& f, int iColumn, const std::string& szColumn, std::size_t nMax, TextCodec& codec) {
+  std::size_t used = 0;
+  std::size_t at = 0;
+  while (at < f.text.size()) {
+    const std::size_t n = std::min(Utf8SequenceLength(static_cast<unsigned char>(f.text[at])), f.text.size() - at);
+    used += Convert(f, iColumn, szColumn, f.text.substr(at, n), codec).size();
+    if (used > nMax) break;
+    at += n;
+  }
+  return Convert(f, iColumn, szColumn, f.text.substr(0, at), codec);
+}
+
+}  // namespace
+
+std::string RowText(const Field& f, int iColumn, const std::string& szColumn, std::size_t nMax, TextCodec& codec) {
+  std::string out = Convert(f, iColumn, szColumn, f.text, codec);
+  if (nMax == 0 || out.size() <= nMax) return out;
+  if (codec.PassThrough()) {
+    CutString(out, 0, static_cast<int>(nMax));
+  } else {
+    out = CutUtf8(f, iColumn, szColumn, nMax, codec);
+  }
+  RowWarning(f.lLine, iColumn, szColumn,
+             "text cut to " + std::to_string(out.size()) + " bytes, as much as the organiser's field holds");
+  return out;
+}
+
+}  // namespace stdcsv

@@ -1,0 +1,273 @@
+// value_parse: how the import reads dates, times, yes/no, numbers and repeat
+// rules; every value is checked, and a refusal says why.
+
+#include <cctype>
+
+#include "csv_parts.h"
+
+namespace stdcsv {
+
+namespace {
+
+std::string Trim(const std::string& s) {
+  const std::size_t a = s.find_first_not_of(" \t");
+  if (a == std::string::npos) return std::string();
+  return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The items of a list separated by ';' or ',', trimmed, empty ones left out.
+std::vector<std::string> Items(const std::string& s) {
+  std::vector<std::string> v;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= s.size(); ++i) {
+    if (i < s.size() && s[i] != ';' && s[i] != ',') continue;
+    const std::string item = Trim(s.substr(start, i - start));
+    if (!item.empty()) v.push_back(item);
+    start = i + 1;
+  }
+  return v;
+}
+
+// Digits only, at most nMax of them.
+bool Digits(const std::string& s, std::size_t nMin, std::size_t nMax, long* out) {
+  if (s.size() < nMin || s.size() > nMax) return false;
+  long v = 0;
+  for (const char c : s) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  *out = v;
+  return true;
+}
+
+bool Split3(const std::string& s, char sep, std::string part[3]) {
+  const std::size_t a = s.find(sep);
+  if (a == std::string::npos) return false;
+  const std::size_t b = s.find(sep, a + 1);
+  if (b == std::string::npos || s.find(sep, b + 1) != std::string::npos) return false;
+  part[0] = s.substr(0, a);
+  part[1] = s.substr(a + 1, b - a - 1);
+  part[2] = s.substr(b + 1);
+  return true;
+}
+
+// A name from the list, by its first three letters or whole (any case).
+template <std::size_t N>
+int NameIndex(const std::string& word, const char* const (&names)[N]) {
+  const std::string w = Lower(word);
+  for (std::size_t i = 0; i < N; ++i) {
+    if (w.size() >= 3 && Lower(names[i]).compare(0, 3, w, 0, 3) == 0) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+const char* const kFullWeekdays[7] = {"monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"};
+const char* const kFullMonths[12] = {"january", "february", "march",     "april",   "may",      "june",
+                                     "july",    "august",   "september", "october", "november", "december"};
+
+// A word of a list is one of the names (a three-letter start of it, or all of it).
+template <std::size_t N>
+int FullNameIndex(const std::string& word, const char* const (&names)[N]) {
+  const int i = NameIndex(word, names);
+  if (i < 0) return -1;
+  const std::string full = names[static_cast<std::size_t>(i)];
+  return full.compare(0, word.size(), Lower(word)) == 0 ? i : -1;
+}
+
+}  // namespace
+
+bool ParseDate(const std::string& text, Date3* out, std::string* why) {
+  const std::string s = Trim(text);
+  *out = Date3{};
+  if (s.empty()) return true;
+  std::string p[3];
+  long y = 0, m = 0, d = 0;
+  if (!(Split3(s, '-', p) || Split3(s, '/', p)) || !Digits(p[0], 4, 4, &y) || !Digits(p[1], 1, 2, &m) ||
+      !Digits(p[2], 1, 2, &d)) {
+    *why = "\"" + s + "\" is not a date (YYYY-MM-DD)";
+    return false;
+  }
+  if (y < 1900 || y > 2154) {
+    *why = "the year of " + s + " is outside 1900 to 2154";
+    return false;
+  }
+  if (m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) {
+    *why = s + " is not a calendar date";
+    return false;
+  }
+  out->y = static_cast<uint8_t>(y - 1900);
+  out->m = static_cast<uint8_t>(m - 1);
+  out->d = static_cast<uint8_t>(d - 1);
+  return true;
+}
+
+bool ParseTime(const std::string& text, uint16_t* out, std::string* why) {
+  const std::string s = Trim(text);
+  *out = 0x8000;  // the organiser's "no time"
+  if (s.empty()) return true;
+  std::string p[3];
+  long h = 0, m = 0, sec = 0;
+  const std::size_t colon = s.find(':');
+  bool ok = false;
+  if (Split3(s, ':', p)) {
+    ok = Digits(p[0], 1, 2, &h) && Digits(p[1], 2, 2, &m) && Digits(p[2], 2, 2, &sec) && sec == 0;
+  } else if (colon != std::string::npos) {
+    ok = Digits(s.substr(0, colon), 1, 2, &h) && Digits(s.substr(colon + 1), 2, 2, &m);
+  }
+  if (!ok) {
+    *why = "\"" + s + "\" is not a time (HH:MM)";
+    return false;
+  }
+  if (h > 23 || m > 59) {
+    *why = s + " is not a time of the day";
+    return false;
+  }
+  *out = static_cast<uint16_t>(h * 60 + m);
+  return true;
+}
+
+bool ParseYesNo(const std::string& text, bool bDefault, bool* out, std::string* why) {
+  const std::string s = Lower(Trim(text));
+  if (s.empty()) {
+    *out = bDefault;
+  } else if (s == "yes" || s == "y" || s == "true" || s == "1") {
+    *out = true;
+  } else if (s == "no" || s == "n" || s == "false" || s == "0") {
+    *out = false;
+  } else {
+    *why = "\"" + text + "\" is neither yes nor no";
+    return false;
+  }
+  return true;
+}
+
+bool ParseNumber(const std::string& text, long lMin, long lMax, long lDefault, long* out, std::string* why) {
+  const std::string s = Trim(text);
+  if (s.empty()) {
+    *out = lDefault;
+    return true;
+  }
+  const bool negative = s[0] == '-';
+  long v = 0;
+  if (!Digits(negative ? s.substr(1) : s, 1, 6, &v) || (negative ? -v : v) < lMin || (negative ? -v : v) > lMax) {
+    *why = "\"" + s + "\" is not a whole number from " + std::to_string(lMin) + " to " + std::to_string(lMax);
+    return false;
+  }
+  *out = negative ? -v : v;
+  return true;
+}
+
+bool ParseRepeatWord(const std::string& text, int8_t* out, std::string* why) {
+  static const struct {
+    const char* word;
+    int8_t value;
+  } kWords[] = {{"none", 1}, {"daily", 2}, {"weekly", 4}, {"monthly", 8}, {"yearly", 16}, {"custom", 32}};
+  const std::string s = Lower(Trim(text));
+  if (s.empty()) {
+    *out = 1;
+    return true;
+  }
+  for (const auto& w : kWords) {
+    if (s == w.word) {
+      *out = w.value;
+      return true;
+    }
+  }
+  long v = 0;
+  if (!ParseNumber(s, -128, 127, 1, &v, why)) {
+    *why = "\"" + text + "\" is not a repeat (none, daily, weekly, monthly, yearly, custom)";
+    return false;
+  }
+  *out = static_cast<int8_t>(v);
+  return true;
+}
+
+bool ParseWeekdays(const std::string& text, uint8_t* out, std::string* why) {
+  *out = 0;
+  if (Lower(Trim(text)) == "none") {
+    *out = 0x80;
+    return true;
+  }
+  for (const std::string& w : Items(text)) {
+    const int i = FullNameIndex(w, kFullWeekdays);
+    if (i < 0) {
+      *why = "\"" + w + "\" is not a weekday (MON to SUN)";
+      return false;
+    }
+    *out = static_cast<uint8_t>(*out | 0x80 | (1 << i));
+  }
+  return true;
+}
+
+bool ParseWeeks(const std::string& text, uint8_t* out, std::string* why) {
+  static const char* const kOrdinals[5] = {"1st", "2nd", "3rd", "4th", "last"};
+  *out = 0;
+  long v = 0;
+  std::string ignored;
+  if (ParseNumber(text, 0, 255, 0, &v, &ignored)) {
+    *out = static_cast<uint8_t>(v);
+    return true;
+  }
+  for (const std::string& w : Items(text)) {
+    int bit = -1;
+    for (int i = 0; i < 5; ++i) {
+      if (Lower(w) == kWeekNames[i] || Lower(w) == kOrdinals[i]) bit = i;
+    }
+    if (bit < 0) {
+      *why = "\"" + w + "\" is not a week of the month (first, second, third, fourth, last)";
+      return false;
+    }
+    *out = static_cast<uint8_t>(*out | (1 << bit));
+  }
+  return true;
+}
+
+bool ParseMonths(const std::string& text, uint8_t* pMonth1, uint8_t* pMonth2, std::string* why) {
+  long v = 0;
+  std::string ignored;
+  if (!ParseNumber(text, 0, 65535, 0, &v, &ignored)) {
+    v = 0;
+    for (const std::string& w : Items(text)) {
+      const int i = FullNameIndex(w, kFullMonths);
+      if (i < 0) {
+        *why = "\"" + w + "\" is not a month (JAN to DEC)";
+        return false;
+      }
+      v |= 1L << i;
+    }
+  }
+  SplitU16(static_cast<uint16_t>(v), pMonth1, pMonth2);
+  return true;
+}
+
+bool ParseDeleted(const std::string& text, std::vector<unsigned char>* out, std::string* why) {
+  out->clear();
+  for (const std::string& entry : Items(text)) {
+    const std::size_t space = entry.find(' ');
+    Date3 d;
+    if (!ParseDate(entry.substr(0, space), &d, why)) return false;
+    long lStatus = 0;
+    const std::string rest = space == std::string::npos ? std::string() : Lower(Trim(entry.substr(space)));
+    if (rest == "done") {
+      lStatus = 1;
+    } else if (rest.compare(0, 7, "status ") == 0) {
+      if (!ParseNumber(rest.substr(7), 0, 255, 0, &lStatus, why)) return false;
+    } else if (!rest.empty()) {
+      *why = "\"" + entry + "\" is not a date, a date and done, or a date and status N";
+      return false;
+    }
+    out->insert(out->end(), {d.y, d.m, d.d, static_cast<unsigned char>(lStatus)});
+  }
+  if (out->size() > 127 * 4) {
+    *why = "more than 127 deleted occurrences";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace stdcsv
