@@ -25,7 +25,7 @@ TEST(ImportText, GetCSVInQuotedAndPlainMode) {
 }
 
 // The item of a line of the quoted columns.
-std::unique_ptr<CSVData> Appt(const std::vector<std::string>& cols) {
+std::unique_ptr<BookItem> Appt(const std::vector<std::string>& cols) {
   std::string line;
   for (const std::string& c : cols) line += (line.empty() ? "\"" : ",\"") + c + "\"";
   auto item = MakeCSVD(1);
@@ -90,7 +90,7 @@ TEST_F(Import, FilingOrdersADateByStartTime) {
     std::tie(nra.cYear, nra.cMonth, nra.cDay, nra.cFlags, nra.cRepeatType) = std::tuple(99, 0, day, 0x80, 1);
     nra.cStartTimePri1 = static_cast<uint8_t>(start & 0xFF);
     nra.cStartTimePri2 = static_cast<uint8_t>(start >> 8);
-    AddUserType14(&scsv, std::move(item), nullptr);
+    FileItem(&scsv, std::move(item), nullptr);
   };
   file(1, 60), file(1, 500);  // an earlier date with a down chain of its own
   for (const int16_t start : {60, 120, 120, 90, 120, 60, 60, 90, 61, 30, 60}) file(2, start);

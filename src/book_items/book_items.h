@@ -95,7 +95,7 @@ inline int16_t StartTime(const NonRepeaAppt& nra) {
 // ---------------------------------------------------------------------------
 
 // One appointment, event or ToDo item. Texts are bytes, without a NUL.
-struct CSVData {
+struct BookItem {
   std::string pszDescription;
   std::string pszCategory;
   std::string pszLocation;
@@ -110,18 +110,17 @@ struct CSVData {
   bool bFromInput = false;             // read from the input database: a copy writes its note as stored
   std::unique_ptr<NonRepeaAppt> pnra;  // never null
   std::unique_ptr<RepeatInformationAppt> pria;
-  CSVData* pdown_csvd = nullptr;
-  CSVData* pnext_csvd = nullptr;
+  BookItem* pdown_csvd = nullptr;
+  BookItem* pnext_csvd = nullptr;
 };
-using CSVD = CSVData;
-using PCSVD = CSVData*;
+using PCSVD = BookItem*;
 
 // The two chains of filed items, and the items themselves (owned here).
 struct StartCSV {
   PCSVD start_csvd = nullptr;  // date heads of plain items, each with its down chain
   PCSVD other_csvd = nullptr;  // every other item, one flat chain
-  std::vector<std::unique_ptr<CSVData>> items;
-  // Kept by AddUserType14 beside the chains, by date (year, month, day bytes):
+  std::vector<std::unique_ptr<BookItem>> items;
+  // Kept by FileItem beside the chains, by date (year, month, day bytes):
   // the head of each date in start_csvd, the last node of each date in
   // other_csvd, and by date and start time the last node of each start time
   // in a date's down chain. They tell where a walk along a chain would stop.
@@ -143,9 +142,9 @@ void ForEachFiled(const StartCSV& scsv, F&& f) {
   }
 }
 
-std::unique_ptr<CSVData> MakeCSVD(int8_t cFlag);
+std::unique_ptr<BookItem> MakeCSVD(int8_t cFlag);
 // Numbers the item, files it in one of the two chains and takes ownership.
-void AddUserType14(PSCSV pscsv, std::unique_ptr<CSVData> curr_csvd, SeekInfoLists* pSeekInfo);
+void FileItem(PSCSV pscsv, std::unique_ptr<BookItem> curr_csvd, SeekInfoLists* pSeekInfo);
 PCSVD AddChainForDay(PCSVD start_csvd, PCSVD curr_csvd, int16_t iFlag);
 PCSVD AddChainForTime(PCSVD start_csvd, PCSVD curr_csvd);
 
@@ -153,8 +152,8 @@ PCSVD AddChainForTime(PCSVD start_csvd, PCSVD curr_csvd);
 // Records (item_decode, item_records)
 // ---------------------------------------------------------------------------
 
-void ReadAppt(PFDC start_fdc, PCSVD curr_csvd, const RecordBody& szBuffer, uint8_t nKindOrig);
-void ReadTodo(PFDC start_fdc, PCSVD curr_csvd, const RecordBody& szBuffer, uint8_t nKindOrig);
+void ReadAppt(PFDC start_fdc, PCSVD curr_csvd, const RecordBody& body, uint8_t nKindOrig);
+void ReadTodo(PFDC start_fdc, PCSVD curr_csvd, const RecordBody& body, uint8_t nKindOrig);
 void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo);
 void WriteUserType14(PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 
@@ -166,7 +165,7 @@ void WriteUserType14(PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 // KIND_TODO) chosen by the kind options; WantsItem: the item's kind and
 // repeat class chosen, and its date within -g and -f.
 bool WantsKind(uint8_t cKind);
-bool WantsItem(const CSVData& item);
+bool WantsItem(const BookItem& item);
 // The item's date read as the number YYYYMMDD, as the date range compares it.
 int32_t DateKey(const NonRepeaAppt& nra);
 // Shared with the legacy text: the date within -g and -f, and the class of a

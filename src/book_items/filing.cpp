@@ -17,10 +17,10 @@
 
 #include "book_items.h"
 
-std::unique_ptr<CSVData> MakeCSVD(int8_t cFlag) {
+std::unique_ptr<BookItem> MakeCSVD(int8_t cFlag) {
   std::unique_ptr<NonRepeaAppt> pnra(new (std::nothrow) NonRepeaAppt{});
   if (!pnra) Fatal("1. Not enough memory in MakeCSVD.\n");
-  std::unique_ptr<CSVData> pcsvd(new (std::nothrow) CSVData{});
+  std::unique_ptr<BookItem> pcsvd(new (std::nothrow) BookItem{});
   if (!pcsvd) Fatal("2. Not enough memory in MakeCSVD.\n");
   pcsvd->pnra = std::move(pnra);
   if (cFlag != 0) {
@@ -32,7 +32,7 @@ std::unique_ptr<CSVData> MakeCSVD(int8_t cFlag) {
 
 namespace {
 
-uint32_t DateKey(const CSVData& c) {
+uint32_t DateKey(const BookItem& c) {
   return static_cast<uint32_t>(c.pnra->cYear) << 16 | static_cast<uint32_t>(c.pnra->cMonth) << 8 | c.pnra->cDay;
 }
 
@@ -45,7 +45,7 @@ PCSVD WalkStart(const std::map<uint32_t, PCSVD>& index, uint32_t key, PCSVD head
 
 // Date and start time in one key, ordered as the date bytes and then as the
 // signed start time.
-uint64_t StartKey(uint32_t dateKey, const CSVData& c) {
+uint64_t StartKey(uint32_t dateKey, const BookItem& c) {
   const uint16_t start = static_cast<uint16_t>(StartTime(*c.pnra));
   return static_cast<uint64_t>(dateKey) << 16 | static_cast<uint16_t>(start ^ 0x8000u);
 }
@@ -94,7 +94,7 @@ void FileInOther(PSCSV pscsv, PCSVD item) {
 
 }  // namespace
 
-void AddUserType14(PSCSV pscsv, std::unique_ptr<CSVData> curr_csvd, SeekInfoLists* /*pSeekInfo*/) {
+void FileItem(PSCSV pscsv, std::unique_ptr<BookItem> curr_csvd, SeekInfoLists* /*pSeekInfo*/) {
   PCSVD item = curr_csvd.get();
   pscsv->items.push_back(std::move(curr_csvd));
   item->iRecordNum = TakeDataNumber();

@@ -53,7 +53,7 @@ bool ClassTakes(int16_t iClass, bool bOnce, bool bRepeats) {
 }
 
 // A repeat type of 0 (no rule fits) counts as happening once here.
-bool WantsItem(const CSVData& item) {
+bool WantsItem(const BookItem& item) {
   const bool bRepeats = Repeats(item.pnra->cRepeatType);
   return InDateRange(*item.pnra) && ClassTakes(WantedClass(item.cKind), !bRepeats, bRepeats);
 }

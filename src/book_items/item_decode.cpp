@@ -53,7 +53,7 @@ void ReadDateAndTime(const RecordBody& body, NonRepeaAppt* pnra) {
 
 // The note kept twice: as stored (copies and the modern formats) and shaped
 // for the legacy text.
-void ReadItemNote(CSVData* pcsvd) {
+void ReadItemNote(BookItem* pcsvd) {
   const NonRepeaAppt& nra = *pcsvd->pnra;
   pcsvd->pszStoredNote.clear();
   pcsvd->pszNote.clear();
@@ -78,7 +78,7 @@ std::string ReadLocation(const RecordBody& body, const NonRepeaAppt& nra) {
 // The repeat block at iOsRepeat and the cDelete * 4 bytes after it. Returns
 // false when the item does not repeat. A block or deleted list that does not
 // lie wholly inside the body ends the run.
-bool ReadRepeat(const RecordBody& body, CSVData* pcsvd) {
+bool ReadRepeat(const RecordBody& body, BookItem* pcsvd) {
   const NonRepeaAppt& nra = *pcsvd->pnra;
   if (!Repeats(nra.cRepeatType) || !pcsvd->pria) return false;
   const long lAt = nra.iOsRepeat;
@@ -97,7 +97,7 @@ bool ReadRepeat(const RecordBody& body, CSVData* pcsvd) {
 }
 
 // Appointments print the deleted-list bytes unsigned, ToDo items signed.
-void PrintRepeat(const CSVData& csvd, bool bSignedBytes) {
+void PrintRepeat(const BookItem& csvd, bool bSignedBytes) {
   const RepeatInformationAppt& r = *csvd.pria;
   const int16_t iDays = CutTo16(r.Weeks * 256L + r.Days);
   const int16_t iMonth = CutTo16(r.Month2 * 256L + r.Month1);
@@ -114,29 +114,29 @@ void PrintRepeat(const CSVData& csvd, bool bSignedBytes) {
 
 }  // namespace
 
-void ReadAppt(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, uint8_t nKindOrig) {
+void ReadAppt(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& body, uint8_t nKindOrig) {
   NonRepeaAppt& nra = *curr_csvd->pnra;
-  ReadLinks(szBuffer, &nra);
+  ReadLinks(body, &nra);
   if (opt.iDebugG) PrintLinks(nra);
 
   curr_csvd->cKind = nKindOrig >= KIND_APPT ? KIND_APPT : KIND_EVENT;
   nra.cFlags = nKindOrig;
 
-  ReadDateAndTime(szBuffer, &nra);
-  nra.cLeadTime = BodyU8(szBuffer, layout::nra::kLeadTime);
+  ReadDateAndTime(body, &nra);
+  nra.cLeadTime = BodyU8(body, layout::nra::kLeadTime);
 
-  curr_csvd->pszDescription = BodyText(szBuffer, layout::nra::kDescription);
-  curr_csvd->pszLocation = BodyText(szBuffer, nra.iOsLocation);
-  curr_csvd->pszCategory = ReadCategory(szBuffer, nra);
+  curr_csvd->pszDescription = BodyText(body, layout::nra::kDescription);
+  curr_csvd->pszLocation = BodyText(body, nra.iOsLocation);
+  curr_csvd->pszCategory = ReadCategory(body, nra);
 
   ReadItemNote(curr_csvd);
 
-  if (ReadRepeat(szBuffer, curr_csvd) && opt.iDebugG) PrintRepeat(*curr_csvd, false);
+  if (ReadRepeat(body, curr_csvd) && opt.iDebugG) PrintRepeat(*curr_csvd, false);
 }
 
-void ReadTodo(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, uint8_t nKindOrig) {
+void ReadTodo(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& body, uint8_t nKindOrig) {
   NonRepeaAppt& nra = *curr_csvd->pnra;
-  ReadLinks(szBuffer, &nra);
+  ReadLinks(body, &nra);
   if (opt.iDebugG) PrintLinks(nra);
 
   curr_csvd->cKind = KIND_TODO;
@@ -144,19 +144,19 @@ void ReadTodo(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& szBuffer, u
 
   ReadItemNote(curr_csvd);
 
-  ReadDateAndTime(szBuffer, &nra);
+  ReadDateAndTime(body, &nra);
   nra.cLeadTime = 0;
 
-  curr_csvd->pszDescription = BodyText(szBuffer, layout::nra::kDescription);
+  curr_csvd->pszDescription = BodyText(body, layout::nra::kDescription);
   curr_csvd->pszLocation.clear();
   curr_csvd->pszCategory.clear();
   // The modern formats keep every byte of the record; the legacy text and
   // its copies never did.
   if (opt.format != OutputFormat::kLegacy) {
-    nra.cLeadTime = BodyU8(szBuffer, 25);
-    curr_csvd->pszLocation = ReadLocation(szBuffer, nra);
-    curr_csvd->pszCategory = ReadCategory(szBuffer, nra);
+    nra.cLeadTime = BodyU8(body, 25);
+    curr_csvd->pszLocation = ReadLocation(body, nra);
+    curr_csvd->pszCategory = ReadCategory(body, nra);
   }
 
-  if (ReadRepeat(szBuffer, curr_csvd) && opt.iDebugG) PrintRepeat(*curr_csvd, true);
+  if (ReadRepeat(body, curr_csvd) && opt.iDebugG) PrintRepeat(*curr_csvd, true);
 }

@@ -22,14 +22,14 @@ int16_t NotesRegistered(const SeekInfoLists& seekInfo) { return CutTo16(seekInfo
 
 // The deleted occurrences as the record holds them: cDelete entries of four
 // bytes (missing bytes as 0, so the record always matches its length).
-std::vector<unsigned char> DeletedBytes(const CSVData& item, long lDelRLength) {
+std::vector<unsigned char> DeletedBytes(const BookItem& item, long lDelRLength) {
   std::vector<unsigned char> v(static_cast<std::size_t>(lDelRLength), 0);
   const std::size_t have = std::min(v.size(), item.pszDelRepeat.size());
   std::copy(item.pszDelRepeat.begin(), item.pszDelRepeat.begin() + static_cast<long>(have), v.begin());
   return v;
 }
 
-void DebugDump(const CSVData& item) {
+void DebugDump(const BookItem& item) {
   const NonRepeaAppt& nra = *item.pnra;
   std::printf("%s\n", item.pszDescription.c_str());
   std::printf("%s\n", item.pszLocation.c_str());

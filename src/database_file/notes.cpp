@@ -98,15 +98,15 @@ std::string ReadStoredNote(int16_t word) {
 
 std::string ReadNote(int16_t word, int8_t /*cRepeatType*/) { return ShapeNote(ReadStoredNote(word)); }
 
-std::string ChangeString(std::string szBuffer) {
-  if (szBuffer.empty()) return szBuffer;
-  const std::size_t n = szBuffer.size();
+std::string ChangeString(std::string szText) {
+  if (szText.empty()) return szText;
+  const std::size_t n = szText.size();
   for (std::size_t i = 0; i + 1 < n; ++i) {
-    if (szBuffer[i] == '\\' && szBuffer[i + 1] == 'n') {
-      szBuffer[i] = '\r';
-      szBuffer[i + 1] = '\n';
+    if (szText[i] == '\\' && szText[i + 1] == 'n') {
+      szText[i] = '\r';
+      szText[i + 1] = '\n';
       ++i;  // the scan goes on after the n
     }
   }
-  return szBuffer;
+  return szText;
 }

@@ -13,7 +13,7 @@ namespace {
 
 // The UID's name: the item's kind, date, start time (appointments) and
 // description, as stored, so that it does not change with --encoding.
-std::string UidName(const CSVData& csvd) {
+std::string UidName(const BookItem& csvd) {
   const NonRepeaAppt& nra = *csvd.pnra;
   const bool bTimed = csvd.cKind == KIND_APPT;
   const char key[6] = {static_cast<char>(csvd.cKind),
@@ -27,7 +27,7 @@ std::string UidName(const CSVData& csvd) {
 
 // Everything of the item but what a copy renumbers or packs anew (its links
 // and offsets), to order the items of one name.
-std::string ContentKey(const CSVData& csvd) {
+std::string ContentKey(const BookItem& csvd) {
   NonRepeaAppt nra = *csvd.pnra;
   nra.iLength = nra.iOsCategory = nra.iOsLocation = nra.iOsRepeat = 0;
   nra.iNoteRecNum = nra.iPrevRecNum = nra.iNextRecNum = 0;
@@ -71,7 +71,7 @@ std::vector<std::string> Uids(const std::vector<PCSVD>& items) {
 
 // Without --encoding every text must be ASCII; refused before anything is
 // written.
-void RequireAsciiTexts(const CSVData& csvd) {
+void RequireAsciiTexts(const BookItem& csvd) {
   const NonRepeaAppt& nra = *csvd.pnra;
   for (const std::string& text : {csvd.pszDescription, csvd.pszLocation, csvd.pszCategory, NoteOf(csvd)}) {
     RequireAscii(csvd, text);

@@ -118,7 +118,7 @@ struct Series {
 };
 
 // False (after a warning) when the item has no date to write.
-bool PlanSeries(const CSVData& csvd, Series* pSeries);
+bool PlanSeries(const BookItem& csvd, Series* pSeries);
 
 // ---------------------------------------------------------------------------
 // Text (ictext, fold), names (icuid, sha1) and messages (label)
@@ -133,21 +133,21 @@ struct TextContext {
 };
 
 // An organiser text as an escaped TEXT value in UTF-8.
-std::string TextValue(TextContext& ctx, const CSVData& csvd, const std::string& bytes);
+std::string TextValue(TextContext& ctx, const BookItem& csvd, const std::string& bytes);
 // Without an encoding a byte above 0x7F ends the run: iCalendar is UTF-8 and
 // the code page is not known.
-void RequireAscii(const CSVData& csvd, const std::string& bytes);
+void RequireAscii(const BookItem& csvd, const std::string& bytes);
 // The note as stored, up to its first NUL.
-inline std::string NoteOf(const CSVData& csvd) { return csvd.pszStoredNote.substr(0, csvd.pszStoredNote.find('\0')); }
+inline std::string NoteOf(const BookItem& csvd) { return csvd.pszStoredNote.substr(0, csvd.pszStoredNote.find('\0')); }
 // Appends one content line, folded at 75 octets, with CRLF.
 void AppendFolded(std::string* pOut, const std::string& line);
 std::array<uint8_t, 20> Sha1(const std::string& data);
 // A name-based UUID (version 5) in kalvert's own namespace.
 std::string NameUuid(const std::string& name);
 // "the appointment of 1999/04/05 (data record 3)", for messages.
-std::string ItemLabel(const CSVData& csvd);
+std::string ItemLabel(const BookItem& csvd);
 // "<label>: <what>." on standard error; the run goes on.
-void Warn(const CSVData& csvd, const std::string& szWhat);
+void Warn(const BookItem& csvd, const std::string& szWhat);
 
 // ---------------------------------------------------------------------------
 // Components (vevent, vtodo, valarm, priority)
@@ -163,8 +163,8 @@ struct Component {
   void Add(std::initializer_list<std::string_view> parts);
 };
 
-void EventComponents(TextContext& ctx, const CSVData& csvd, const Series& series, std::vector<Component>* pComps);
-void TodoComponents(TextContext& ctx, const CSVData& csvd, const Series& series, std::vector<Component>* pComps);
+void EventComponents(TextContext& ctx, const BookItem& csvd, const Series& series, std::vector<Component>* pComps);
+void TodoComponents(TextContext& ctx, const BookItem& csvd, const Series& series, std::vector<Component>* pComps);
 // The VALARM lines of an alarm lead minutes before the start.
 void AppendAlarm(const std::string& szSummary, unsigned uLead, Component* pComp);
 // The iCalendar priority (1 highest to 9 lowest) of a ToDo priority; 0 when

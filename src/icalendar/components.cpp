@@ -23,7 +23,7 @@ std::string TimeSuffix(int iMinutes) {
 }
 
 // DTSTART and DTEND of an appointment; returns the start's time suffix.
-std::string AppointmentTimes(const CSVData& csvd, const CalDate& day, Component* pComp) {
+std::string AppointmentTimes(const BookItem& csvd, const CalDate& day, Component* pComp) {
   const NonRepeaAppt& nra = *csvd.pnra;
   int iStart = StartTime(nra);
   // Minutes after midnight, low byte first; a negative value is no time.
@@ -51,7 +51,7 @@ std::string AppointmentTimes(const CSVData& csvd, const CalDate& day, Component*
 
 }  // namespace
 
-void EventComponents(TextContext& ctx, const CSVData& csvd, const Series& series, std::vector<Component>* pComps) {
+void EventComponents(TextContext& ctx, const BookItem& csvd, const Series& series, std::vector<Component>* pComps) {
   const NonRepeaAppt& nra = *csvd.pnra;
   Component comp("VEVENT");
   std::string szTime;
@@ -83,7 +83,7 @@ namespace ical {
 namespace {
 
 // DTSTART and DUE of the occurrence on day.
-void Dates(const CSVData& csvd, const Series& series, const CalDate& day, Component* pComp) {
+void Dates(const BookItem& csvd, const Series& series, const CalDate& day, Component* pComp) {
   const uint16_t iDays = csvd.pnra->iEndDate;
   if (iDays != 1 || series.bRepeats) pComp->Add({"DTSTART;VALUE=DATE:", DateValue(day)});
   if (iDays == 0) return;
@@ -93,7 +93,7 @@ void Dates(const CSVData& csvd, const Series& series, const CalDate& day, Compon
 
 }  // namespace
 
-void TodoComponents(TextContext& ctx, const CSVData& csvd, const Series& series, std::vector<Component>* pComps) {
+void TodoComponents(TextContext& ctx, const BookItem& csvd, const Series& series, std::vector<Component>* pComps) {
   const NonRepeaAppt& nra = *csvd.pnra;
   Component texts("");
   texts.Add({"SUMMARY:", TextValue(ctx, csvd, csvd.pszDescription)});

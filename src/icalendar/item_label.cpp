@@ -8,7 +8,7 @@
 
 namespace ical {
 
-std::string ItemLabel(const CSVData& csvd) {
+std::string ItemLabel(const BookItem& csvd) {
   const NonRepeaAppt& nra = *csvd.pnra;
   const char* szKind = csvd.cKind == KIND_APPT ? "appointment" : csvd.cKind == KIND_EVENT ? "event" : "ToDo item";
   char sz[96];
@@ -17,7 +17,7 @@ std::string ItemLabel(const CSVData& csvd) {
   return sz;
 }
 
-void Warn(const CSVData& csvd, const std::string& szWhat) {
+void Warn(const BookItem& csvd, const std::string& szWhat) {
   std::fprintf(stderr, "%s: %s.\n", ItemLabel(csvd).c_str(), szWhat.c_str());
 }
 

@@ -141,13 +141,13 @@ bool InSeries(const Series& series, const CalDate& day) {
   return lSteps % series.rule.interval == 0;
 }
 
-bool WarnSingle(const CSVData& csvd, const std::string& szWhy) {
+bool WarnSingle(const BookItem& csvd, const std::string& szWhy) {
   Warn(csvd, "its repeat rule can't be written in iCalendar (" + szWhy + "); written as one occurrence on its date");
   return false;
 }
 
 // The 4-byte entries: a date and a status, 0 deleted, 1 checked off (ToDo).
-void ReadDeleted(const CSVData& csvd, Series* pSeries) {
+void ReadDeleted(const BookItem& csvd, Series* pSeries) {
   const std::vector<unsigned char>& v = csvd.pszDelRepeat;
   for (std::size_t i = 0; i + 4 <= v.size(); i += 4) {
     CalDate date;
@@ -174,7 +174,7 @@ void ReadDeleted(const CSVData& csvd, Series* pSeries) {
 
 // The series of a repeat block; false after a warning when the item is to be
 // written as one occurrence.
-bool PlanRepeat(const CSVData& csvd, Series* pSeries) {
+bool PlanRepeat(const BookItem& csvd, Series* pSeries) {
   const RepeatInformationAppt& r = *csvd.pria;
   std::string szWhy;
   if (!ReadRule(r, csvd.pnra->cRepeatType, &pSeries->rule, &szWhy)) return WarnSingle(csvd, szWhy);
@@ -202,7 +202,7 @@ bool PlanRepeat(const CSVData& csvd, Series* pSeries) {
 
 }  // namespace
 
-bool PlanSeries(const CSVData& csvd, Series* pSeries) {
+bool PlanSeries(const BookItem& csvd, Series* pSeries) {
   const NonRepeaAppt& nra = *csvd.pnra;
   *pSeries = Series{};
   if (!DateFromBytes(nra.cYear, nra.cMonth, nra.cDay, &pSeries->start)) {

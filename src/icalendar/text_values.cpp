@@ -15,7 +15,7 @@ TextContext::TextContext(const std::string& szEncoding) : codec(szEncoding) {
   bAsciiKept = codec.ToUtf8(ascii) == ascii;
 }
 
-void RequireAscii(const CSVData& csvd, const std::string& bytes) {
+void RequireAscii(const BookItem& csvd, const std::string& bytes) {
   if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return;
   Fatal(
       "%s: a text holds non-ASCII bytes, and iCalendar is UTF-8. Name the organiser's encoding with "
@@ -23,7 +23,7 @@ void RequireAscii(const CSVData& csvd, const std::string& bytes) {
       ItemLabel(csvd).c_str());
 }
 
-std::string TextValue(TextContext& ctx, const CSVData& csvd, const std::string& bytes) {
+std::string TextValue(TextContext& ctx, const BookItem& csvd, const std::string& bytes) {
   const bool bAscii =
       std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ctx.codec.PassThrough()) RequireAscii(csvd, bytes);

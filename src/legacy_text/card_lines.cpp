@@ -47,33 +47,33 @@ void NoteField(SeekInfoLists* pSeekInfo, RecordBody& body, long lPos, std::strin
 
 }  // namespace
 
-void ReadDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordBody& szBuffer, std::string& szOut) {
+void ReadDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordBody& body, std::string& szOut) {
   int iField = 1;
   for (PFDC fdc = start_fdc; fdc; fdc = fdc->pnext_fdc) {
     const FieldDefine& fd = *fdc->pfd;
     if (!FieldMakesColumn(fd.cFieldType)) continue;
     long lPos = fd.iDataOffset;
-    if (fd.cFlags & kFlagIndirect) lPos = static_cast<int16_t>(BodyU16(szBuffer, lPos));
+    if (fd.cFlags & kFlagIndirect) lPos = static_cast<int16_t>(BodyU16(body, lPos));
     const int nFlag = iField == state.iFileDefNum ? 0 : 1;
     switch (fd.cFieldType) {
       case 0:
       case 1:
-        PrintString(BodyU16(szBuffer, lPos) != 0 ? "1" : "0", szOut, nFlag);
+        PrintString(BodyU16(body, lPos) != 0 ? "1" : "0", szOut, nFlag);
         break;
       case kFieldTime:
-        PrintString(TimeText(szBuffer, lPos), szOut, nFlag);
+        PrintString(TimeText(body, lPos), szOut, nFlag);
         break;
       case kFieldDate:
-        PrintString(DateText(szBuffer, lPos), szOut, nFlag);
+        PrintString(DateText(body, lPos), szOut, nFlag);
         break;
       case kFieldRadio:
-        PrintString(BodyU8(szBuffer, lPos) == fd.cReserved1 ? "1" : "0", szOut, nFlag);
+        PrintString(BodyU8(body, lPos) == fd.cReserved1 ? "1" : "0", szOut, nFlag);
         break;
       case kFieldNote:
-        NoteField(pSeekInfo, szBuffer, lPos, szOut, nFlag);
+        NoteField(pSeekInfo, body, lPos, szOut, nFlag);
         break;
       default:  // 2 to 6, 13, 15: text
-        PrintString(BodyText(szBuffer, lPos), szOut, nFlag);
+        PrintString(BodyText(body, lPos), szOut, nFlag);
         break;
     }
     ++iField;
@@ -163,9 +163,9 @@ void PutField(DBLine* rec, const FieldDefineChain& fdc, long column, const std::
   }
 }
 
-void BuildRecord(PFDC start_fdc, const std::string& szBuffer, DBLine* rec) {
+void BuildRecord(PFDC start_fdc, const std::string& szLine, DBLine* rec) {
   const char cST = opt.iCSV == 1 ? '0' : '"';
-  const std::vector<std::string> fields = SplitCSV(szBuffer, cST);
+  const std::vector<std::string> fields = SplitCSV(szLine, cST);
   long column = 1;
   for (PFDC fdc = start_fdc; fdc; fdc = fdc->pnext_fdc) {
     const uint8_t type = fdc->pfd->cFieldType;
@@ -209,8 +209,8 @@ void WriteRecord(SeekInfoLists* pSeekInfo, DBLine* rec) {
 
 }  // namespace
 
-void WriteDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, const std::string& szBuffer) {
-  const std::string line(szBuffer.c_str());  // the line ends at its first NUL
+void WriteDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, const std::string& szLine) {
+  const std::string line(szLine.c_str());  // the line ends at its first NUL
   if (opt.iSilent % 2 == 0) std::fwrite(line.data(), 1, line.size(), stdout);
   DBLine rec;
   BuildRecord(start_fdc, line, &rec);

@@ -14,7 +14,7 @@
 namespace csvitem {
 
 // The line as handled: up to its first NUL.
-std::string LineOf(const std::string& szBuffer) { return std::string(szBuffer.c_str()); }
+std::string LineOf(const std::string& szLine) { return std::string(szLine.c_str()); }
 
 // 1 + the separators of the whole line, those inside quotes included. The
 // count is kept exact (not cut to 16 bits), so a very wide line is never
@@ -121,7 +121,7 @@ struct LineReader {
 // One line of an appointment book: its kind comes from the options, ToDo over
 // event over appointment. Returns false when no date could be read.
 bool ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& line) {
-  std::unique_ptr<CSVData> item = MakeCSVD(1);
+  std::unique_ptr<BookItem> item = MakeCSVD(1);
   int16_t nKind = 0;
   if (opt.iAppt != 0) {
     nKind = CutTo16(static_cast<long>(opt.iAlarm) + 128);
@@ -142,7 +142,7 @@ bool ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& l
   }
   // An item without a date is shown by no export.
   const bool bDated = !IsNoDate(item->pnra->cYear, item->pnra->cMonth, item->pnra->cDay);
-  AddUserType14(start_scsv, std::move(item), pSeekInfo);
+  FileItem(start_scsv, std::move(item), pSeekInfo);
   return bDated;
 }
 
@@ -233,8 +233,8 @@ void ShortLineDefaults(PRIA ria, long iNum) {
 
 }  // namespace
 
-void CSVToNRAAppt(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind) {
-  const std::string line = csvitem::LineOf(szBuffer);
+void CSVToNRAAppt(PCSVD curr_csvd, const std::string& szLine, int16_t nKind) {
+  const std::string line = csvitem::LineOf(szLine);
   if (!curr_csvd->pria) curr_csvd->pria = std::make_unique<RepeatInformationAppt>();
   const long iNum = csvitem::CountColumns(line);
   if (iNum <= 6) {
@@ -296,8 +296,8 @@ int SetTodoColumn(PCSVD item, long column, std::string text) {
 
 }  // namespace
 
-void CSVToNRAToDo(PCSVD curr_csvd, const std::string& szBuffer, int16_t nKind) {
-  const std::string line = csvitem::LineOf(szBuffer);
+void CSVToNRAToDo(PCSVD curr_csvd, const std::string& szLine, int16_t nKind) {
+  const std::string line = csvitem::LineOf(szLine);
   if (!curr_csvd->pria) curr_csvd->pria = std::make_unique<RepeatInformationAppt>();
   const long iNum = csvitem::CountColumns(line);
   // A line too short to reach the note has none.

@@ -11,12 +11,12 @@
 namespace {
 
 // The legacy text takes only repeat type 1 as happening once.
-bool ModeTakes(int16_t iMode, const CSVData& csvd) {
+bool ModeTakes(int16_t iMode, const BookItem& csvd) {
   const int8_t cRepeatType = csvd.pnra->cRepeatType;
   return ClassTakes(iMode, cRepeatType == kRepeatNone, Repeats(cRepeatType));
 }
 
-bool KindPasses(const CSVData& csvd) {
+bool KindPasses(const BookItem& csvd) {
   if (opt.iAppt != 0 && csvd.cKind == KIND_APPT) return ModeTakes(opt.iAppt, csvd);
   if (opt.iEvent != 0 && csvd.cKind == KIND_EVENT) return ModeTakes(opt.iEvent, csvd);
   if (opt.iToDo != 0 && csvd.cKind == KIND_TODO) return opt.iToDo == 4 || ModeTakes(opt.iToDo, csvd);
@@ -86,7 +86,7 @@ void AppendRepeat(const RepeatInformationAppt& r, std::string& szOut) {
 }
 
 // The note column, last of the line unless the repeat columns follow.
-void AppendNoteAndRepeat(const CSVData& csvd, std::string& szOut) {
+void AppendNoteAndRepeat(const BookItem& csvd, std::string& szOut) {
   const bool bRepeats = Repeats(csvd.pnra->cRepeatType);
   // A note without line breaks (every note read from a book is shaped
   // already) goes out as it is, without a copy.
@@ -101,7 +101,7 @@ void AppendNoteAndRepeat(const CSVData& csvd, std::string& szOut) {
   AppendRepeat(csvd.pria ? *csvd.pria : kNone, szOut);
 }
 
-void AppendAppt(const CSVData& csvd, std::string& szOut) {
+void AppendAppt(const BookItem& csvd, std::string& szOut) {
   const NonRepeaAppt& nra = *csvd.pnra;
   PrintString(csvd.pszDescription, szOut, 1);
   PrintString(DateText(nra.cYear, nra.cMonth, nra.cDay), szOut, 1);
@@ -113,7 +113,7 @@ void AppendAppt(const CSVData& csvd, std::string& szOut) {
 }
 
 // With iToDo 4 the ToDo line takes the columns of an appointment line.
-void AppendTodo(const CSVData& csvd, std::string& szOut) {
+void AppendTodo(const BookItem& csvd, std::string& szOut) {
   const NonRepeaAppt& nra = *csvd.pnra;
   PrintString(csvd.pszDescription, szOut, 1);
   PrintString(DateText(nra.cYear, nra.cMonth, nra.cDay), szOut, 1);

@@ -22,14 +22,14 @@ void ReadAppointmentRecord(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSee
     Fatal("TYPE_DATA record %d has no known kind; can't write it.\n", body.iRecord);
   }
   const int8_t cRepeatType = static_cast<int8_t>(BodyU8(body, kRepeatTypeByte));
-  std::unique_ptr<CSVData> item = MakeCSVD(static_cast<int8_t>(CutTo8(cRepeatType - 1L)));
+  std::unique_ptr<BookItem> item = MakeCSVD(static_cast<int8_t>(CutTo8(cRepeatType - 1L)));
   item->bFromInput = true;
   if (cKind >= KIND_EVENT) {
     ReadAppt(start_fdc, item.get(), body, cKind);
   } else if (cKind >= KIND_TODO) {
     ReadTodo(start_fdc, item.get(), body, cKind);
   }
-  if (!Merging()) AddUserType14(start_scsv, std::move(item), pSeekInfo);
+  if (!Merging()) FileItem(start_scsv, std::move(item), pSeekInfo);
 }
 
 void DumpBody(const RecordBody& body) {

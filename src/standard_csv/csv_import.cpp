@@ -74,12 +74,12 @@ void ImportItems(const std::vector<Row>& rows, PSCSV start_scsv, SeekInfoLists* 
   const std::vector<int> at = MatchHeader(rows[0], names);
   if (at[stdcsv::kDate] < 0) stdcsv::RowError(rows[0].front().lLine, 0, std::string(), "the header has no column date");
   const std::vector<std::string> header = Texts(rows[0]);
-  std::vector<std::unique_ptr<CSVData>> items;
+  std::vector<std::unique_ptr<BookItem>> items;
   for (std::size_t r = 1; r < rows.size(); ++r) {
     CheckWidth(rows[r], header.size());
     items.push_back(stdcsv::RowItem(rows[r], at, header, codec));
   }
-  for (auto& item : items) AddUserType14(start_scsv, std::move(item), pSeekInfo);
+  for (auto& item : items) FileItem(start_scsv, std::move(item), pSeekInfo);
 }
 
 // Each note record goes in front of its data record, as the organiser keeps them.

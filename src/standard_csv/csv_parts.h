@@ -88,7 +88,7 @@ bool ParseMonths(const std::string& s, uint8_t* pMonth1, uint8_t* pMonth2, std::
 bool ParseDeleted(const std::string& s, std::vector<unsigned char>* out, std::string* why);
 
 // itemrow: the fields of one item, texts in UTF-8 (or bytes).
-std::vector<std::string> ItemRow(const CSVData& item, TextCodec& codec);
+std::vector<std::string> ItemRow(const BookItem& item, TextCodec& codec);
 
 // cardrow: the columns of a general database, and one record's fields. A
 // note link's text is noteText when given, else the stored note.
@@ -125,8 +125,8 @@ std::string RowText(const Field& f, int iColumn, const std::string& szColumn, st
 
 // rowitem: one row of the appointment book as an item; iColumnOf maps each
 // Column to its place in the row (-1: absent).
-std::unique_ptr<CSVData> RowItem(const Row& row, const std::vector<int>& iColumnOf,
-                                 const std::vector<std::string>& header, TextCodec& codec);
+std::unique_ptr<BookItem> RowItem(const Row& row, const std::vector<int>& iColumnOf,
+                                  const std::vector<std::string>& header, TextCodec& codec);
 
 // rowcard: one row of a general database as a record body (in the layout
 // the definitions give) and its note text.

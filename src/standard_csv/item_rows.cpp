@@ -9,7 +9,7 @@ namespace stdcsv {
 
 namespace {
 
-void TimedFields(const CSVData& item, std::vector<std::string>& f) {
+void TimedFields(const BookItem& item, std::vector<std::string>& f) {
   const NonRepeaAppt& nra = *item.pnra;
   f[kStart] = TimeText(nra.cStartTimePri1, nra.cStartTimePri2);
   f[kEnd] = TimeText(nra.cEndTimeYear, nra.cEndTimeMonth);
@@ -19,7 +19,7 @@ void TimedFields(const CSVData& item, std::vector<std::string>& f) {
   f[kWeekView] = YesNo(nra.cFlags & kFlagWeekView);
 }
 
-void TodoFields(const CSVData& item, TextCodec& codec, std::vector<std::string>& f) {
+void TodoFields(const BookItem& item, TextCodec& codec, std::vector<std::string>& f) {
   const NonRepeaAppt& nra = *item.pnra;
   f[kPriority] = codec.ToUtf8(PriorityText(nra.cStartTimePri1, nra.cStartTimePri2));
   f[kCompleted] = YesNo(nra.cFlags & kFlagCompleted);
@@ -29,7 +29,7 @@ void TodoFields(const CSVData& item, TextCodec& codec, std::vector<std::string>&
   if (nra.cLeadTime != 0xFF) f[kLead] = std::to_string(nra.cLeadTime);
 }
 
-void RepeatFields(const CSVData& item, std::vector<std::string>& f) {
+void RepeatFields(const BookItem& item, std::vector<std::string>& f) {
   const int8_t cRepeatType = item.pnra->cRepeatType;
   f[kRepeat] = RepeatWord(cRepeatType);
   if (!Repeats(cRepeatType) || !item.pria) return;
@@ -49,7 +49,7 @@ void RepeatFields(const CSVData& item, std::vector<std::string>& f) {
 
 }  // namespace
 
-std::vector<std::string> ItemRow(const CSVData& item, TextCodec& codec) {
+std::vector<std::string> ItemRow(const BookItem& item, TextCodec& codec) {
   const NonRepeaAppt& nra = *item.pnra;
   std::vector<std::string> f(kColumns);
   f[kKind] = KindWord(item.cKind);
@@ -178,7 +178,7 @@ uint8_t TodoColumns(const RowReader& r, NonRepeaAppt& nra) {
                               (r.Flag(kCarry, false) ? kFlagCarry : 0));
 }
 
-void RepeatColumns(const RowReader& r, CSVData& item) {
+void RepeatColumns(const RowReader& r, BookItem& item) {
   NonRepeaAppt& nra = *item.pnra;
   r.Check(kRepeat, [&](const std::string& s, std::string* why) { return ParseRepeatWord(s, &nra.cRepeatType, why); });
   static const int kRule[] = {kEvery, kWeekdays, kWeeks, kDayOfMonth, kMonths, kRepeatFrom, kRepeatUntil, kDeleted};
@@ -210,10 +210,10 @@ void RepeatColumns(const RowReader& r, CSVData& item) {
 
 }  // namespace
 
-std::unique_ptr<CSVData> RowItem(const Row& row, const std::vector<int>& iColumnOf,
-                                 const std::vector<std::string>& header, TextCodec& codec) {
+std::unique_ptr<BookItem> RowItem(const Row& row, const std::vector<int>& iColumnOf,
+                                  const std::vector<std::string>& header, TextCodec& codec) {
   const RowReader r(row, iColumnOf, header, codec);
-  std::unique_ptr<CSVData> item = MakeCSVD(1);
+  std::unique_ptr<BookItem> item = MakeCSVD(1);
   NonRepeaAppt& nra = *item->pnra;
   item->cKind = Kind(r);
   item->pszDescription = r.Str(kDescription, kMaxDescription);
