@@ -42,27 +42,27 @@ bool ReadDayRule(const RepeatInformationAppt& r, Rule* pRule, std::string* pWhy)
 bool ReadRule(const RepeatInformationAppt& r, int8_t cRepeatType, Rule* pRule, std::string* pWhy) {
   Rule rule;
   const uint16_t months = static_cast<uint16_t>(r.Month2 << 8 | r.Month1);
-  const bool bCustom = cRepeatType == 32;
+  const bool bCustom = cRepeatType == kRepeatCustom;
   rule.interval = bCustom ? 1 : r.cFreq;
   if (rule.interval < 1) return Refuse(pWhy, "an interval of " + std::to_string(r.cFreq));
   switch (cRepeatType) {
-    case 2:
+    case kRepeatDaily:
       rule.freq = Freq::kDaily;
       if (r.Days != 0 || r.Weeks != 0 || months != 0) return Refuse(pWhy, "a daily rule with a day or month rule");
       break;
-    case 4:
+    case kRepeatWeekly:
       rule.freq = Freq::kWeekly;
       rule.weekdays = r.Days & 0x7F;
       if (months != 0 || r.Weeks != 0) return Refuse(pWhy, "a weekly rule with a month or week rule");
       if ((r.Days & kWeekdaySet) == 0 || rule.weekdays == 0) return Refuse(pWhy, "a weekly rule with no weekday");
       break;
-    case 8:
+    case kRepeatMonthly:
       rule.freq = Freq::kMonthly;
       if (months != 0) return Refuse(pWhy, "a monthly rule with a month rule");
       if (!ReadDayRule(r, &rule, pWhy)) return false;
       break;
-    case 16:
-    case 32:
+    case kRepeatYearly:
+    case kRepeatCustom:
       rule.freq = Freq::kYearly;
       rule.months = months;
       if (months == 0) return Refuse(pWhy, "a yearly rule with no month");

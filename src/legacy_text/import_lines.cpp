@@ -82,9 +82,9 @@ int8_t RepeatType(const RepeatInformationAppt& ria) {
   const int16_t iMonth = CutTo16(ria.Month2 * 256L + ria.Month1);
   const bool weekdays = iDay >= 129 && iDay <= 255;
   const bool plainDay = iDay <= 127 || iDay >= 257;
-  if (iMonth == 0 && iDay == 0) return freq ? 2 : 1;
-  if (freq && iMonth == 0) return weekdays ? 4 : plainDay ? 8 : 0;
-  if (iMonth != 0 && plainDay) return freq ? 16 : 32;
+  if (iMonth == 0 && iDay == 0) return freq ? kRepeatDaily : kRepeatNone;
+  if (freq && iMonth == 0) return weekdays ? kRepeatWeekly : plainDay ? kRepeatMonthly : 0;
+  if (iMonth != 0 && plainDay) return freq ? kRepeatYearly : kRepeatCustom;
   return 0;
 }
 

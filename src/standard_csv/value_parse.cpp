@@ -166,7 +166,8 @@ bool ParseRepeatWord(const std::string& text, int8_t* out, std::string* why) {
   static const struct {
     const char* word;
     int8_t value;
-  } kWords[] = {{"none", 1}, {"daily", 2}, {"weekly", 4}, {"monthly", 8}, {"yearly", 16}, {"custom", 32}};
+  } kWords[] = {{"none", kRepeatNone},       {"daily", kRepeatDaily},   {"weekly", kRepeatWeekly},
+                {"monthly", kRepeatMonthly}, {"yearly", kRepeatYearly}, {"custom", kRepeatCustom}};
   const std::string s = Lower(Trim(text));
   if (s.empty()) {
     *out = 1;

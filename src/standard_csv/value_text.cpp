@@ -44,17 +44,17 @@ std::string NumberText(long v) { return v == 0 ? std::string() : std::to_string(
 
 std::string RepeatWord(int8_t cRepeatType) {
   switch (cRepeatType) {
-    case 1:
+    case kRepeatNone:
       return "none";
-    case 2:
+    case kRepeatDaily:
       return "daily";
-    case 4:
+    case kRepeatWeekly:
       return "weekly";
-    case 8:
+    case kRepeatMonthly:
       return "monthly";
-    case 16:
+    case kRepeatYearly:
       return "yearly";
-    case 32:
+    case kRepeatCustom:
       return "custom";
     default:
       return std::to_string(cRepeatType);
