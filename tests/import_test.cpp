@@ -1,5 +1,5 @@
-// The import in-process: CSV fields, the repeat type of odd repeat columns,
-// and general-database records written from lines, checked byte for byte.
+// The import in-process: CSV fields, general-database records written from
+// lines, checked byte for byte, and the filing order of a date's items.
 #include "inproc.h"
 
 namespace {
@@ -22,27 +22,7 @@ TEST(ImportText, GetCSVInQuotedAndPlainMode) {
   for (const auto& [line, num, mode, want] : cases) EXPECT_EQ(GetCSV(line, num, mode), want) << line;
 }
 
-// The item of a line of the quoted columns.
-std::unique_ptr<CSVData> Appt(const std::vector<std::string>& cols) {
-  std::string line;
-  for (const std::string& c : cols) line += (line.empty() ? "\"" : ",\"") + c + "\"";
-  auto item = MakeCSVD(1);
-  CSVToNRAAppt(item.get(), line + "\n", 135);
-  return item;
-}
-
 class Import : public inproc::Test {};
-
-// The repeat type of odd columns; cFreq keeps its low 8 bits (the types of
-// the columns an export writes are the legacy round trip's).
-TEST_F(Import, RepeatTypeOfOddColumns) {
-  const std::tuple<std::string, std::string, std::string, int> cases[] = {
-      {"0", "", "", 1}, {"257", "", "", 2}, {"256", "", "", 1}, {"1", "MON", "JAN", 0}, {"1", "128", "0", 0}};
-  for (const auto& [freq, day, month, type] : cases) {
-    auto item = Appt({"r", "2000/01/05", "", "", "", "0", "", freq, day, month, "2000/01/01", "2000/12/31"});
-    EXPECT_EQ(item->pnra->cRepeatType, type) << freq << "/" << day << "/" << month;
-  }
-}
 
 // The definitions read from a general database, the fixed area counted as
 // the reader counts it (a group's slot at its first button, types 12 and 14

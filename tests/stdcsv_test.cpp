@@ -343,44 +343,47 @@ TEST(StdCsvRoundTrip, GeneratedBooksComeBackWhole) {
 // leading number, modulo 2^16 (-1:00 is -60, 65537 hours is 1); a line that
 // ends inside the repeat columns repeats from 1994/01/01 to 1999/01/01 without
 // the rules it lacks, a ToDo line that ends at its frequency or day rule
-// without a day or month rule; an unquoted line has no fields, so no date, and
-// is named and counted.
+// without a day or month rule; the frequency keeps its low 8 bits, a weekday
+// rule with a month rule or a day rule of 128 fits no repeat type (0); an
+// unquoted line has no fields, so no date, and is named and counted.
 TEST(LegacyImport, OddLinesStoredByTheColumnRules) {
   const auto line = [](const std::string& name, const std::string& rest) {
     return "\"" + name + "\",\"2000/01/05\"," + (rest[0] == ',' ? "\"\",\"\",\"\",\"0\",\"\"" + rest : rest) + "\n";
   };
-  const auto item = [](const std::string& name, int type, std::vector<unsigned char> ria) {
-    return Appt(name, 100, 0, 4).repeat(type, ria);
+  const auto item = [](const std::string& name, int type, std::vector<unsigned char> ria = {}) {
+    Appt a(name, 100, 0, 4);
+    a.cRepeatType = type;
+    return ria.empty() ? a : a.repeat(type, ria);
   };
+  const std::string year = "\"2000/01/01\",\"2000/12/31\"";
   Appt t = item("T", 8, {1, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), u = item("U", 2, {3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   for (Appt* p : {&t, &u})
     std::tie(p->cFlags, p->t1, p->t2, p->lead, p->leadTime) = std::make_tuple(0x14, 'A', 0, 255, 255);
-  const struct {
-    std::string option, csv;
-    std::vector<Appt> items;
-    std::string said;
-  } runs[] = {
+  const std::tuple<std::string, std::string, std::vector<Appt>, std::string> runs[] = {
       {"-a",
        line("a", "\"-1:00\",\"12::30\",\"\",\"0\",\"\"") + line("b", "\"65537\",\"NONE\",\"\",\"0\",\"\"") +
            "Lunch,2000/01/05,12:00,13:00,Office,0,\n" + line("r8", ",\"2\"") + line("r9", ",\"1\",\"MON\"") +
            line("r10", ",\"0\",\"15\",\"JAN\"") + line("r11", ",\"1\",\"3\",\"0\",\"2000/01/01\"") +
-           line("r12", ",\"1\",\"3\",\"0\",\"2000/01/01\",\"2000/12/31\""),
+           line("r12", ",\"1\",\"3\",\"0\"," + year) + line("f257", ",\"257\",\"\",\"\"," + year) +
+           line("f256", ",\"256\",\"\",\"\"," + year) + line("t0", ",\"1\",\"MON\",\"JAN\"," + year) +
+           line("t0d", ",\"1\",\"128\",\"0\"," + year),
        {Appt("a", 100, 0, 4).start(-60).end(720), Appt("b", 100, 0, 4).start(60), Appt("", 255, 255, 255),
         item("r8", 2, {2, 0, 0, 0, 0, 94, 0, 0, 99, 0, 0, 0}), item("r9", 4, {1, 0x81, 0, 0, 0, 94, 0, 0, 99, 0, 0, 0}),
         item("r10", 32, {0, 15, 0, 1, 0, 94, 0, 0, 99, 0, 0, 0}),
         item("r11", 8, {1, 3, 0, 0, 0, 100, 0, 0, 99, 0, 0, 0}),
-        item("r12", 8, {1, 3, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0})},
+        item("r12", 8, {1, 3, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}),
+        item("f257", 2, {1, 0, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}), item("f256", 1), item("t0", 0), item("t0d", 0)},
        "Warning: no date can be read from line 3 of the CSV file; no export will show its item.\n"
        "Warning: 1 item(s) stored without a date.\n"},
       {"-t", line("T", "\"0\",\"\",\"A\",\"\",\"1\",\"5\"") + line("U", "\"0\",\"\",\"A\",\"\",\"3\""), {t, u}, ""},
   };
-  for (const auto& run : runs) {
+  for (const auto& [option, csv, items, said] : runs) {
     ScratchDir dir;
     dir.Write("defs.dat", Book({}));
-    dir.Write("in.csv", run.csv);
-    const auto r = RunKalvert(dir, {"-xdefs.dat", run.option, "-iin.csv", "-oout.dat", "-s1"});
-    EXPECT_EQ(std::make_pair(r.status, Said(r)), std::make_pair(0, run.said));
-    EXPECT_EQ(Items(dir.Read("out.dat")), Items(Book(run.items))) << run.option;
+    dir.Write("in.csv", csv);
+    const auto r = RunKalvert(dir, {"-xdefs.dat", option, "-iin.csv", "-oout.dat", "-s1"});
+    EXPECT_EQ(std::make_pair(r.status, Said(r)), std::make_pair(0, said));
+    EXPECT_EQ(Items(dir.Read("out.dat")), Items(Book(items))) << option;
   }
 }
 
