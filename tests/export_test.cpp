@@ -1,5 +1,7 @@
 // The export: the text of a small appointment book through the whole program
 // in every layout and under the kind, date and note options.
+#include <sstream>
+
 #include "inproc.h"
 #include "runner.h"
 
@@ -66,6 +68,30 @@ TEST(ExportEndToEnd, OptionsAndLayouts) {
     const fixture::RunResult r = fixture::RunKalvert(dir, options);
     EXPECT_EQ(std::make_pair(r.status, r.out), std::make_pair(0, out)) << options[0] << r.err;
   }
+}
+
+// Odd bytes: a date's key for -g and -f reads "%4d%02d%02d" as a number, so
+// a month or day byte of 99 or more (a part of 100 or more) gives a key of
+// nine digits, past any range; a day rule of 128 is still a plain day.
+TEST(ExportEndToEnd, GarbageDatesInTheRangeAndDayRule128) {
+  fixture::DbFile db;
+  const unsigned md[][2] = {{98, 0}, {99, 0}, {0, 98}, {0, 99}};  // d0 to d3
+  for (int i = 0; i < 4; ++i) db.Add(11, 0, i, Appt("d" + std::to_string(i), 100, md[i][0], md[i][1]).Encode());
+  db.Add(11, 0, 4, Appt("r", 100, 0, 0).repeat(8, {1, 0x80, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}).Encode());
+  fixture::ScratchDir dir;
+  dir.Write("book.dat", db.Finish());
+  // Keys: r 20000101, d2 20000199, d0 20009901.
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"-xbook.dat"}, "r d2 d0"}, {{"-xbook.dat", "-f20000199"}, "r d2"}, {{"-xbook.dat", "-g20000200"}, "d0"}};
+  for (const auto& [options, names] : cases) {
+    std::string got, line;
+    for (std::istringstream out(fixture::RunKalvert(dir, options).out); std::getline(out, line);)
+      got += (got.empty() ? "" : " ") + line.substr(1, line.find('"', 1) - 1);
+    EXPECT_EQ(got, names) << options.back();
+  }
+  EXPECT_EQ(fixture::RunKalvert(dir, {"-xbook.dat", "-a3"}).out,
+            "\"r\",\"2000/01/01\",\"NONE\",\"NONE\",\"\",\"0\",\"\","
+            "\"1\",\"128\",\"0\",\"2000/01/01\",\"2000/12/31\",\"0\"\n");
 }
 
 }  // namespace

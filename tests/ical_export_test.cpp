@@ -56,7 +56,7 @@ std::vector<Row> Rows() {
        {"DTSTART:20240305T100000", "!RRULE", "!BEGIN:VALARM"}},
       {Item("Trip", 0x26, -1, -1, 0, 3), {"DTSTART;VALUE=DATE:20240305", "DTEND;VALUE=DATE:20240308"}},
       {Item("Holiday", 0x26), {"DTEND;VALUE=DATE:20240306"}},
-      {Item("File taxes", 0x10, 'B'),
+      {Item("File taxes", 0x11, 'B'),  // bit 0 is no carry
        {"DTSTART;VALUE=DATE:20240305", "!DUE", "PRIORITY:1", "X-KALVERT-PRIORITY:B", "!STATUS", "!X-KALVERT-CARRY"}},
       {Item("Due that day", 0x14, '7', -1, 0, 1),
        {"!DTSTART", "DUE;VALUE=DATE:20240305", "PRIORITY:7", "X-KALVERT-DUE-DAYS:1", "X-KALVERT-CARRY-FORWARD:TRUE"}},

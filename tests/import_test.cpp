@@ -1,7 +1,5 @@
-// The import in-process: CSV fields, the repeat type of odd repeat columns,
-// and general-database records written from lines, checked byte for byte.
-#include <deque>
-
+// The import in-process: CSV fields, general-database records written from
+// lines, checked byte for byte, and the filing order of a date's items.
 #include "inproc.h"
 
 namespace {
@@ -24,53 +22,38 @@ TEST(ImportText, GetCSVInQuotedAndPlainMode) {
   for (const auto& [line, num, mode, want] : cases) EXPECT_EQ(GetCSV(line, num, mode), want) << line;
 }
 
-// The item of a line of the quoted columns.
-std::unique_ptr<BookItem> Appt(const std::vector<std::string>& cols) {
-  std::string line;
-  for (const std::string& c : cols) line += (line.empty() ? "\"" : ",\"") + c + "\"";
-  auto item = MakeCSVD(1);
-  CSVToNRAAppt(item.get(), line + "\n", 135);
-  return item;
-}
-
 class Import : public inproc::Test {};
 
-// The repeat type of odd columns; cFreq keeps its low 8 bits (the types of
-// the columns an export writes are the legacy round trip's).
-TEST_F(Import, RepeatTypeOfOddColumns) {
-  const std::tuple<std::string, std::string, std::string, int> cases[] = {
-      {"0", "", "", 1}, {"257", "", "", 2}, {"256", "", "", 1}, {"1", "MON", "JAN", 0}, {"1", "128", "0", 0}};
-  for (const auto& [freq, day, month, type] : cases) {
-    auto item = Appt({"r", "2000/01/05", "", "", "", "0", "", freq, day, month, "2000/01/01", "2000/12/31"});
-    EXPECT_EQ(item->pnra->cRepeatType, type) << freq << "/" << day << "/" << month;
-  }
-}
-
+// The definitions read from a general database, the fixed area counted as
+// the reader counts it (a group's slot at its first button, types 12 and 14
+// leave the group open), then a line written.
 TEST_F(Import, WriteDBSlotsTextsAndRadioGroups) {
   // clang-format off
-  const struct { std::vector<uint8_t> types, reserved; int slots; std::string line; Bytes body; } cases[] = {
-      {{2, 2, 7, 8, 0}, {}, 11, "\"ab\",\"c\",\"9:05\",\"1994/12/31\",\"5\"\n",
+  const struct { std::vector<uint8_t> types, reserved; std::string line; Bytes body; } cases[] = {
+      {{2, 2, 7, 8, 0}, {}, "\"ab\",\"c\",\"9:05\",\"1994/12/31\",\"5\"\n",
        Bytes().le16(12).le16(15).u8(0x21).u8(0x02).u8(0x5E).u8(0x0B).u8(0x1E).le16(5).u8(0).cstr("ab").cstr("c")},
-      {{11, 9, 9, 9, 2}, {0, 1, 2, 3}, 4, "\"0\",\"1\",\"0\",\"x\"\n", Bytes().le16(2).le16(5).u8(0).cstr("x")},
+      {{11, 9, 9, 9, 2}, {0, 1, 2, 3}, "\"0\",\"1\",\"0\",\"x\"\n", Bytes().le16(2).le16(5).u8(0).cstr("x")},
       // The last set button of a group wins; an unset group keeps the value.
-      {{11, 9, 9, 11, 9, 9}, {0, 1, 2, 0, 5, 6}, 4, "\"1\",\"1\",\"0\",\"0\"\n", Bytes().le16(2).le16(2).u8(0)},
-      {{11, 12, 9, 2}, {0, 0, 4}, 4, "\"1\",\"t\"\n", Bytes().le16(5).le16(0).u8(0).cstr("t")},  // 12 ends the group
-      {{2, 16, 14, 2}, {}, 4, "\"a\",\"b\"\n", Bytes().le16(5).le16(7).u8(0).cstr("a").cstr("b")}};
+      {{11, 9, 9, 11, 9, 9}, {0, 1, 2, 0, 5, 6}, "\"1\",\"1\",\"0\",\"0\"\n", Bytes().le16(2).le16(2).u8(0)},
+      // In the record 12 and 14 end the group: its button writes no slot.
+      {{11, 12, 9, 2}, {0, 0, 4}, "\"1\",\"t\"\n", Bytes().le16(5).le16(0).u8(0).cstr("t")},
+      {{11, 14, 9, 2}, {0, 0, 4}, "\"1\",\"t\"\n", Bytes().le16(5).le16(0).u8(0).cstr("t")},
+      {{2, 16, 14, 2}, {}, "\"a\",\"b\"\n", Bytes().le16(5).le16(7).u8(0).cstr("a").cstr("b")}};
   // clang-format on
   for (const auto& c : cases) {
-    std::deque<FieldDefineChain> defs;
+    fixture::DbFile db('D');
     for (std::size_t i = 0; i < c.types.size(); ++i) {
-      const uint8_t reserved = i < c.reserved.size() ? c.reserved[i] : 0;  // cReserved1 of a radio button
-      defs.emplace_back().pfd =
-          std::make_unique<FieldDefine>(FieldDefine{c.types[i], static_cast<uint8_t>(i), 0, 0x20, reserved, 0});
-      if (i) defs[i - 1].pnext_fdc = &defs.back();
+      const unsigned reserved = i < c.reserved.size() ? c.reserved[i] : 0;  // cReserved1 of a radio button
+      db.Add(6, 0, static_cast<int>(i),
+             fixture::FieldDefBody(c.types[i], static_cast<unsigned>(i), 0, 0x20, reserved, 0, "f"));
     }
-    state.iOffsetLength = static_cast<int16_t>(c.slots);
-    state.iDataNum = 0;
-    if (files.fpout) std::fclose(files.fpout);
-    OpenOutput();
+    ResetGlobals();
+    OpenDatabase(db.Finish());
     SeekInfoLists seek;
-    EXPECT_EQ(Capture([&] { WriteDB(&defs.front(), &seek, c.line); }).status, 0);
+    PFDC fdc = nullptr;
+    Capture([&] { fdc = ReadField(nullptr, &seek); });
+    OpenOutput();
+    EXPECT_EQ(Capture([&] { WriteDB(fdc, &seek, c.line); }).status, 0);
     EXPECT_EQ(OutputBytes(), Record(11, 1, 0, c.body).v) << c.line;
   }
 }
@@ -94,15 +77,18 @@ TEST_F(Import, FilingOrdersADateByStartTime) {
   };
   file(1, 60), file(1, 500);  // an earlier date with a down chain of its own
   for (const int16_t start : {60, 120, 120, 90, 120, 60, 60, 90, 61, 30, 60}) file(2, start);
+  for (const int16_t start : {60, 120, -32768, -32768, 90, 30}) file(3, start);  // -32768: no time
   std::vector<int> got;
   for (PCSVD h = scsv.start_csvd; h; h = h->pnext_csvd) {
     for (PCSVD p = h; p; p = p == h ? h->pdown_csvd : p->pnext_csvd) got.push_back(p->iRecordNum);
   }
   // Date 2, by filing order from 2: 60 heads; 120, 120 go down; 90 before
   // them; 120 last; 60 and 60 take the head in turn; 90 after the first 90;
-  // 61 after the 60s; 30 takes the head; 60 after the other 60s.
-  EXPECT_EQ(got, (std::vector<int>{0, 1, 11, 8, 7, 2, 12, 10, 5, 9, 3, 4, 6}));
-  EXPECT_EQ(state.iUserType14, 2);
+  // 61 after the 60s; 30 takes the head; 60 after the other 60s. Date 3, from
+  // 13: no time is the earliest start, so each untimed item takes the head;
+  // 90 goes after 60, 30 after the untimed item that went down.
+  EXPECT_EQ(got, (std::vector<int>{0, 1, 11, 8, 7, 2, 12, 10, 5, 9, 3, 4, 6, 16, 15, 18, 13, 17, 14}));
+  EXPECT_EQ(state.iUserType14, 3);
 }
 
 }  // namespace

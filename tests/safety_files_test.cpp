@@ -202,8 +202,9 @@ TEST(SafetyRun, SignalsRemoveTheTemporaryFile) {
   }
 }
 
-// Through a link to it, the real file is updated and keeps its mode, owner
-// and attributes; a file with other hard links is replaced with a warning.
+// Through a link to it, the real file is updated and keeps its mode (the
+// set-id bits too), owner and attributes; a file with other hard links is
+// replaced with a warning.
 TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
   ScratchDir dir;
   std::filesystem::create_directory(dir.Path("real"));
@@ -211,16 +212,16 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
   dir.Write("real/book.dat", Book(3));
   std::filesystem::create_symlink("real/book.dat", dir.Path("link.dat"));
   dir.Write("in.csv", Line("Added"));
-  chmod(path.c_str(), 0600);
   const bool root = geteuid() == 0;
   ASSERT_TRUE(!root || chown(path.c_str(), 1234, 4321) == 0);
+  chmod(path.c_str(), 06755);  // after the chown, which clears the set-id bits
   const bool xattrs = setxattr(path.c_str(), "user.kalvert", "kept", 4, 0) == 0;
   ASSERT_EQ(RunKalvert(dir, {"-xlink.dat", "-iin.csv", "-olink.dat", "-s2"}).status, 0);
   EXPECT_TRUE(S_ISLNK(Mode(dir.Path("link.dat"))));
   EXPECT_NE(Export(dir, "real/book.dat").find(Line("Added")), std::string::npos);
   struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(st.st_mode & 07777, 06755u);
   EXPECT_TRUE(!root || (st.st_uid == 1234 && st.st_gid == 4321)) << st.st_uid << ":" << st.st_gid;
   char value[8] = "kept";
   EXPECT_TRUE(!xattrs || getxattr(path.c_str(), "user.kalvert", value, sizeof value) == 4);

@@ -3,8 +3,8 @@
 // of item with its flags and repeat rule. The import: what spreadsheets
 // write, every refusal with its line and column (the destination untouched),
 // cuts at character boundaries, code pages there and back, general
-// databases, the lossless round trip; and the legacy import's warning for
-// lines without a date.
+// databases, the lossless round trip; and how the legacy import stores odd
+// times and short or dateless lines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -105,13 +105,13 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
   meet.start(570).end(645).category = "Work, home";
   std::tie(pay.cFlags, pay.t1, pay.t2, pay.e1, pay.e2, pay.lead, pay.leadTime) =
       std::make_tuple(0x16, 'A', '2', 103, 2, 1, 0xFF);
-  pay.repeat(4, {2, 0x85, 0, 0, 0, 103, 2, 0, 103, 11, 30, 2});
+  pay.repeat(4, {2, 0x85, 0, 0, 0, 103, 2, 0, 103, 11, 30, 2}).note = 1;  // a bare LF: quoted too
   pay.deleted.u8(103).u8(2).u8(9).u8(0).u8(103).u8(2).u8(16).u8(1);
   // Three days, no time, 600 minutes ahead.
   std::tie(fair.cFlags, fair.iEndDate, fair.lead, fair.leadTime) = std::make_tuple(0x66, 3, 0x58, 0x02);
   fair.start(0x8000).end(0x8000).repeat(32, {0, 15, 0, 0x01, 0x0C, 103, 3, 0, 0xFF, 0xFF, 0xFF, 0});
   ScratchDir dir;
-  dir.Write("book.dat", Book({meet, pay, fair}, {"line1\r\nline2\nline3 \"q\", #&"}));
+  dir.Write("book.dat", Book({meet, pay, fair}, {"line1\r\nline2\nline3 \"q\", #&", "x\ny"}));
   const fixture::RunResult r = RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP437", "-s1"});
   ASSERT_EQ(r.status, 0) << r.err;
   dir.Write("out.csv", r.out);
@@ -122,7 +122,7 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
       "completed_on|carry|other_flags|repeat|every|weekdays|weeks|day_of_month|months|repeat_from|repeat_until|"
       "deleted|note",
       "todo|Pay|2003-03-01||||||||||A2|yes|2003-03-02|yes||weekly|2|MON;WED||||2003-03-01|2003-12-31|"
-      "2003-03-10;2003-03-17 done|",
+      "2003-03-10;2003-03-17 done|x\ny",
       "event|Fair|2003-04-01|||3|||no|600|yes|yes|||||64|custom||||15|JAN;NOV;DEC|2003-04-01|||",
       "appointment|Say \"hi\", Tom & Sons #2 \xC3\xA9|2003-02-14|09:30|10:45||Caf\xC3\xA9|Work, home|yes|300|yes|no|"
       "|||||none|||||||||line1\r\nline2\nline3 \"q\", #&"};
@@ -131,14 +131,16 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
   EXPECT_EQ(PythonRows(dir.Path("out.csv")), want);
 }
 
-// Kinds add up, none means all; the date range holds; bytes not valid in
-// the code page end the run with one warning (as U+FFFD in the text: the
-// codec the iCalendar tests check); --bom leads the text.
+// Kinds add up, none means all; a class 2 takes the items that happen once
+// (the ToDo's repeat type 0 among them), 3 the repeating ones (the event);
+// the date range holds; bytes not valid in the code page end the run with one
+// warning (as U+FFFD in the text: the codec the iCalendar tests check); --bom
+// leads the text.
 TEST(StdCsvExport, ChoiceReplacementAndMark) {
   Appt a, e, t;
   e.cFlags = 0x26;
-  t.cFlags = 0x14;
-  t.cDay = 5;
+  e.repeat(2, {1, 0, 0, 0, 0, 100, 0, 0, 100, 0, 9, 0});
+  std::tie(t.cFlags, t.cDay, t.cRepeatType) = std::make_tuple(0x14, 5, 0);
   a.description = "\x81 x";  // a lead byte without its trail byte
   ScratchDir dir;
   dir.Write("book.dat", Book({a, e, t}));
@@ -146,9 +148,11 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
     std::vector<std::string> args;
     std::string kinds, err;
   } cases[] = {
-      {{}, "todo,event,appointment", ""},
+      {{}, "event,todo,appointment", ""},  // the chain of repeating items and ToDo items first
       {{"-t", "-a"}, "todo,appointment", ""},
       {{"-e"}, "event", ""},
+      {{"-a2", "-e3", "-t2"}, "event,todo,appointment", ""},
+      {{"-a3", "-e2", "-t3"}, "", ""},
       {{"-g20000102"}, "todo", ""},
       {{"--encoding=CP932", "-a"},
        "appointment",
@@ -169,11 +173,12 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
   EXPECT_EQ(RunKalvert(dir, {"-xbook.dat", "--format=csv", "--bom", "-s1"}).out.substr(0, 8), "\xEF\xBB\xBFkind,");
 }
 
-// Imported with -m into a book whose own item is left out.
+// Imported with -m into a book whose own item is left out; a time may carry
+// its seconds.
 TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   Appt lunch, rent;
   std::tie(lunch.cFlags, lunch.cYear, lunch.cMonth, lunch.cDay) = std::make_tuple(0x86, 103, 1, 13);  // no alarm
-  lunch.start(750).end(0x8000);
+  lunch.start(545).end(0x8000);
   lunch.description = "Lunch, with \"Ken\"";
   lunch.note = 0;
   std::tie(rent.cFlags, rent.cYear, rent.cMonth, rent.cDay, rent.t1, rent.t2, rent.lead, rent.leadTime) =
@@ -183,7 +188,7 @@ TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   const std::string rows[] = {
       "\xEF\xBB\xBF"
       "Date,Description,KIND,note,Start",
-      "2003-02-14,\"Lunch, with \"\"Ken\"\"\",appointment,\"a\nb\",12:30", "2003-03-01,Pay rent,todo,,", ""};
+      "2003-02-14,\"Lunch, with \"\"Ken\"\"\",appointment,\"a\nb\",9:05:00", "2003-03-01,Pay rent,todo,,", ""};
   for (const char* eol : {"\r\n", "\n", "\r"}) {
     std::string text;
     for (const std::string& row : rows) text += row.empty() ? row : row + eol;
@@ -334,16 +339,52 @@ TEST(StdCsvRoundTrip, GeneratedBooksComeBackWhole) {
   }
 }
 
-TEST(LegacyImport, LinesWithoutADateAreNamedAndCounted) {
-  ScratchDir dir;
-  dir.Write("defs.dat", Book({}));
-  dir.Write("in.csv",
-            "\"Ok\",\"2000/01/05\",\"NONE\",\"NONE\",\"\",\"0\",\"\"\nLunch,2000/01/05,12:00,13:00,Office,0,\n");
-  const auto r = RunKalvert(dir, {"-xdefs.dat", "-iin.csv", "-oout.dat", "-s1"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Said(r),
-            "Warning: no date can be read from line 2 of the CSV file; no export will show its item.\n"
-            "Warning: 1 item(s) stored without a date.\n");
+// Stored by the column rules: a time is hours x 60 + minutes, each the
+// leading number, modulo 2^16 (-1:00 is -60, 65537 hours is 1); a line that
+// ends inside the repeat columns repeats from 1994/01/01 to 1999/01/01 without
+// the rules it lacks, a ToDo line that ends at its frequency or day rule
+// without a day or month rule; the frequency keeps its low 8 bits, a weekday
+// rule with a month rule or a day rule of 128 fits no repeat type (0); an
+// unquoted line has no fields, so no date, and is named and counted.
+TEST(LegacyImport, OddLinesStoredByTheColumnRules) {
+  const auto line = [](const std::string& name, const std::string& rest) {
+    return "\"" + name + "\",\"2000/01/05\"," + (rest[0] == ',' ? "\"\",\"\",\"\",\"0\",\"\"" + rest : rest) + "\n";
+  };
+  const auto item = [](const std::string& name, int type, std::vector<unsigned char> ria = {}) {
+    Appt a(name, 100, 0, 4);
+    a.cRepeatType = type;
+    return ria.empty() ? a : a.repeat(type, ria);
+  };
+  const std::string year = "\"2000/01/01\",\"2000/12/31\"";
+  Appt t = item("T", 8, {1, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), u = item("U", 2, {3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  for (Appt* p : {&t, &u})
+    std::tie(p->cFlags, p->t1, p->t2, p->lead, p->leadTime) = std::make_tuple(0x14, 'A', 0, 255, 255);
+  const std::tuple<std::string, std::string, std::vector<Appt>, std::string> runs[] = {
+      {"-a",
+       line("a", "\"-1:00\",\"12::30\",\"\",\"0\",\"\"") + line("b", "\"65537\",\"NONE\",\"\",\"0\",\"\"") +
+           "Lunch,2000/01/05,12:00,13:00,Office,0,\n" + line("r8", ",\"2\"") + line("r9", ",\"1\",\"MON\"") +
+           line("r10", ",\"0\",\"15\",\"JAN\"") + line("r11", ",\"1\",\"3\",\"0\",\"2000/01/01\"") +
+           line("r12", ",\"1\",\"3\",\"0\"," + year) + line("f257", ",\"257\",\"\",\"\"," + year) +
+           line("f256", ",\"256\",\"\",\"\"," + year) + line("t0", ",\"1\",\"MON\",\"JAN\"," + year) +
+           line("t0d", ",\"1\",\"128\",\"0\"," + year),
+       {Appt("a", 100, 0, 4).start(-60).end(720), Appt("b", 100, 0, 4).start(60), Appt("", 255, 255, 255),
+        item("r8", 2, {2, 0, 0, 0, 0, 94, 0, 0, 99, 0, 0, 0}), item("r9", 4, {1, 0x81, 0, 0, 0, 94, 0, 0, 99, 0, 0, 0}),
+        item("r10", 32, {0, 15, 0, 1, 0, 94, 0, 0, 99, 0, 0, 0}),
+        item("r11", 8, {1, 3, 0, 0, 0, 100, 0, 0, 99, 0, 0, 0}),
+        item("r12", 8, {1, 3, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}),
+        item("f257", 2, {1, 0, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}), item("f256", 1), item("t0", 0), item("t0d", 0)},
+       "Warning: no date can be read from line 3 of the CSV file; no export will show its item.\n"
+       "Warning: 1 item(s) stored without a date.\n"},
+      {"-t", line("T", "\"0\",\"\",\"A\",\"\",\"1\",\"5\"") + line("U", "\"0\",\"\",\"A\",\"\",\"3\""), {t, u}, ""},
+  };
+  for (const auto& [option, csv, items, said] : runs) {
+    ScratchDir dir;
+    dir.Write("defs.dat", Book({}));
+    dir.Write("in.csv", csv);
+    const auto r = RunKalvert(dir, {"-xdefs.dat", option, "-iin.csv", "-oout.dat", "-s1"});
+    EXPECT_EQ(std::make_pair(r.status, Said(r)), std::make_pair(0, said));
+    EXPECT_EQ(Items(dir.Read("out.dat")), Items(Book(items))) << option;
+  }
 }
 
 }  // namespace
