@@ -147,7 +147,7 @@ struct RunFiles {
   FileStamp stamp;   // the target as it was when locked
 };
 
-// How the one reading of the notes ended (module rdnote).
+// How the one reading of the notes ended (database_file/notes).
 enum class NoteScanEnd : uint8_t { kLookUpTable, kEndOfFile, kBrokenHeader };
 
 // A note's body, where it lies in the input image.
