@@ -99,7 +99,7 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
     }
   }
   EXPECT_NE(
-      r.err.find("(data record 4): its repeat rule can't be written in iCalendar (a weekly rule with no weekday)"),
+      r.err.find("The appointment of 2024/03/05 (data record 4): its repeat rule can't be written in iCalendar (a weekly rule with no weekday)"),
       std::string::npos);
 }
 

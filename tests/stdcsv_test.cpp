@@ -102,7 +102,7 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
   // A plain appointment (start_csvd, so written last), a repeating ToDo and a custom event.
   Appt meet("Say \"hi\", Tom & Sons #2 \x82", 103, 1, 13, "Caf\x82"), pay("Pay", 103, 2, 0), fair("Fair", 103, 3, 0);
   std::tie(meet.cFlags, meet.lead, meet.leadTime, meet.note) = std::make_tuple(0x83, 0x2C, 0x01, 0);  // 300 min ahead
-  meet.start(570).end(645).category = "Work, home";
+  meet.start(0).end(645).category = "Work, home";  // midnight is a time
   std::tie(pay.cFlags, pay.t1, pay.t2, pay.e1, pay.e2, pay.lead, pay.leadTime) =
       std::make_tuple(0x16, 'A', '2', 103, 2, 1, 0xFF);
   pay.repeat(4, {2, 0x85, 0, 0, 0, 103, 2, 0, 103, 11, 30, 2}).note = 1;  // a bare LF: quoted too
@@ -124,7 +124,7 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
       "todo|Pay|2003-03-01||||||||||A2|yes|2003-03-02|yes||weekly|2|MON;WED||||2003-03-01|2003-12-31|"
       "2003-03-10;2003-03-17 done|x\ny",
       "event|Fair|2003-04-01|||3|||no|600|yes|yes|||||64|custom||||15|JAN;NOV;DEC|2003-04-01|||",
-      "appointment|Say \"hi\", Tom & Sons #2 \xC3\xA9|2003-02-14|09:30|10:45||Caf\xC3\xA9|Work, home|yes|300|yes|no|"
+      "appointment|Say \"hi\", Tom & Sons #2 \xC3\xA9|2003-02-14|00:00|10:45||Caf\xC3\xA9|Work, home|yes|300|yes|no|"
       "|||||none|||||||||line1\r\nline2\nline3 \"q\", #&"};
   std::vector<std::vector<std::string>> want;
   for (const char* row : rows) want.push_back(Split(row, '|'));
@@ -174,7 +174,7 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
 }
 
 // Imported with -m into a book whose own item is left out; a time may carry
-// its seconds.
+// its seconds; a blank line is no row.
 TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   Appt lunch, rent;
   std::tie(lunch.cFlags, lunch.cYear, lunch.cMonth, lunch.cDay) = std::make_tuple(0x86, 103, 1, 13);  // no alarm
@@ -188,10 +188,10 @@ TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   const std::string rows[] = {
       "\xEF\xBB\xBF"
       "Date,Description,KIND,note,Start",
-      "2003-02-14,\"Lunch, with \"\"Ken\"\"\",appointment,\"a\nb\",9:05:00", "2003-03-01,Pay rent,todo,,", ""};
+      "2003-02-14,\"Lunch, with \"\"Ken\"\"\",appointment,\"a\nb\",9:05:00", "", "2003-03-01,Pay rent,todo,,"};
   for (const char* eol : {"\r\n", "\n", "\r"}) {
     std::string text;
-    for (const std::string& row : rows) text += row.empty() ? row : row + eol;
+    for (const std::string& row : rows) text += row + eol;
     ScratchDir dir;
     dir.Write("book.dat", Book({Appt("Old", 100, 0, 0)}));
     dir.Write("sheet.csv", text);

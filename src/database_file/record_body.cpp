@@ -25,8 +25,5 @@ uint8_t BodyU8(const RecordBody& body, long lOffset) {
 std::string BodyText(const RecordBody& body, long lOffset) {
   CheckBody(body, lOffset, 0);
   // The appended NUL after the last body byte ends a text that runs to the end.
-  const char* start = reinterpret_cast<const char*>(body.bytes.data()) + lOffset;
-  const std::size_t room = static_cast<std::size_t>(body.Length() - lOffset);
-  const void* nul = std::memchr(start, 0, room);
-  return std::string(start, nul ? static_cast<const char*>(nul) - start : room);
+  return std::string(reinterpret_cast<const char*>(body.bytes.data()) + lOffset);
 }

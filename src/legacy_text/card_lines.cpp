@@ -30,7 +30,7 @@ std::string DateText(const RecordBody& body, long lPos) {
 
 // Prints the note, and with -o (without -m) writes it as a new note record
 // just before the data record and points the link at it.
-void NoteField(SeekInfoLists* pSeekInfo, RecordBody& body, long lPos, std::string& szOut, int nFlag) {
+void NoteField(SeekInfoLists* pSeekInfo, RecordBody& body, long lPos, std::string& szOut, FieldEnd nFlag) {
   const uint16_t iLink = BodyU16(body, lPos);
   if (iLink == kNoNote) {
     PrintString(std::string(), szOut, nFlag);
@@ -54,7 +54,7 @@ void ReadDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordBody& body, std::str
     if (!FieldMakesColumn(fd.cFieldType)) continue;
     long lPos = fd.iDataOffset;
     if (fd.cFlags & kFlagIndirect) lPos = static_cast<int16_t>(BodyU16(body, lPos));
-    const int nFlag = iField == state.iFileDefNum ? 0 : 1;
+    const FieldEnd nFlag = iField == state.iFileDefNum ? FieldEnd::kLineEnd : FieldEnd::kSeparator;
     switch (fd.cFieldType) {
       case 0:
       case 1:

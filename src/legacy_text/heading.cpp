@@ -62,7 +62,7 @@ void PrintHeader(PFDC start_fdc) {
       role = iField == iLastField ? Role::kLast : Role::kColumn;
       ++iField;
     }
-    if (role != Role::kNone) PrintString(szName, line, role == Role::kLast ? 0 : 1);
+    if (role != Role::kNone) PrintString(szName, line, role == Role::kLast ? FieldEnd::kLineEnd : FieldEnd::kSeparator);
   }
   std::fwrite(line.data(), 1, line.size(), stdout);
 }

@@ -76,13 +76,13 @@ std::string NoteText(const std::string& szNote) {
 void AppendRepeat(const RepeatInformationAppt& r, std::string& szOut) {
   const int16_t iDays = CutTo16(r.Weeks * 256L + r.Days);
   const int16_t iMonth = CutTo16(r.Month2 * 256L + r.Month1);
-  PrintString(Number(r.cFreq), szOut, 1);
-  PrintString(ReadRepeatDay(iDays), szOut, 1);
-  PrintString(ReadRepeatMonth(iMonth), szOut, 1);
+  PrintString(Number(r.cFreq), szOut, FieldEnd::kSeparator);
+  PrintString(ReadRepeatDay(iDays), szOut, FieldEnd::kSeparator);
+  PrintString(ReadRepeatMonth(iMonth), szOut, FieldEnd::kSeparator);
   // The repetition dates are written whatever the bytes hold.
-  PrintString(RepeatDate(r.cStartYear, r.cStartMonth, r.cStartDay), szOut, 1);
-  PrintString(RepeatDate(r.cEndYear, r.cEndMonth, r.cEndDay), szOut, 1);
-  PrintString(Number(r.cDelete), szOut, 0);
+  PrintString(RepeatDate(r.cStartYear, r.cStartMonth, r.cStartDay), szOut, FieldEnd::kSeparator);
+  PrintString(RepeatDate(r.cEndYear, r.cEndMonth, r.cEndDay), szOut, FieldEnd::kSeparator);
+  PrintString(Number(r.cDelete), szOut, FieldEnd::kLineEnd);
 }
 
 // The note column, last of the line unless the repeat columns follow.
@@ -93,7 +93,7 @@ void AppendNoteAndRepeat(const BookItem& csvd, std::string& szOut) {
   const std::string& note = csvd.pszNote;
   const bool bAsIs = (opt.iNote != 1 && opt.iNote != 2) ||
                      (!std::memchr(note.data(), '\r', note.size()) && !std::memchr(note.data(), '\n', note.size()));
-  PrintString(bAsIs ? note : NoteText(note), szOut, bRepeats ? 1 : 0);
+  PrintString(bAsIs ? note : NoteText(note), szOut, bRepeats ? FieldEnd::kSeparator : FieldEnd::kLineEnd);
   if (!bRepeats) return;
   // Every item that repeats was made with a repeat block; an all-zero block
   // keeps the line's shape should one be missing.
@@ -103,27 +103,27 @@ void AppendNoteAndRepeat(const BookItem& csvd, std::string& szOut) {
 
 void AppendAppt(const BookItem& csvd, std::string& szOut) {
   const NonRepeaAppt& nra = *csvd.pnra;
-  PrintString(csvd.pszDescription, szOut, 1);
-  PrintString(DateText(nra.cYear, nra.cMonth, nra.cDay), szOut, 1);
-  PrintString(TimeText(nra.cStartTimePri1, nra.cStartTimePri2), szOut, 1);
-  PrintString(TimeText(nra.cEndTimeYear, nra.cEndTimeMonth), szOut, 1);
-  PrintString(csvd.pszLocation, szOut, 1);
-  PrintString(Number(nra.iEndDate), szOut, 1);
+  PrintString(csvd.pszDescription, szOut, FieldEnd::kSeparator);
+  PrintString(DateText(nra.cYear, nra.cMonth, nra.cDay), szOut, FieldEnd::kSeparator);
+  PrintString(TimeText(nra.cStartTimePri1, nra.cStartTimePri2), szOut, FieldEnd::kSeparator);
+  PrintString(TimeText(nra.cEndTimeYear, nra.cEndTimeMonth), szOut, FieldEnd::kSeparator);
+  PrintString(csvd.pszLocation, szOut, FieldEnd::kSeparator);
+  PrintString(Number(nra.iEndDate), szOut, FieldEnd::kSeparator);
   AppendNoteAndRepeat(csvd, szOut);
 }
 
 // With iToDo 4 the ToDo line takes the columns of an appointment line.
 void AppendTodo(const BookItem& csvd, std::string& szOut) {
   const NonRepeaAppt& nra = *csvd.pnra;
-  PrintString(csvd.pszDescription, szOut, 1);
-  PrintString(DateText(nra.cYear, nra.cMonth, nra.cDay), szOut, 1);
+  PrintString(csvd.pszDescription, szOut, FieldEnd::kSeparator);
+  PrintString(DateText(nra.cYear, nra.cMonth, nra.cDay), szOut, FieldEnd::kSeparator);
   if (opt.iToDo == 4) {
-    for (int i = 0; i < 3; ++i) PrintString(std::string(), szOut, 1);
+    for (int i = 0; i < 3; ++i) PrintString(std::string(), szOut, FieldEnd::kSeparator);
   }
-  PrintString(Number(nra.iEndDate), szOut, 1);
+  PrintString(Number(nra.iEndDate), szOut, FieldEnd::kSeparator);
   if (opt.iToDo != 4) {
-    PrintString(DateText(nra.cEndTimeYear, nra.cEndTimeMonth, nra.cLeadTimeDay), szOut, 1);
-    PrintString(PriorityText(nra.cStartTimePri1, nra.cStartTimePri2), szOut, 1);
+    PrintString(DateText(nra.cEndTimeYear, nra.cEndTimeMonth, nra.cLeadTimeDay), szOut, FieldEnd::kSeparator);
+    PrintString(PriorityText(nra.cStartTimePri1, nra.cStartTimePri2), szOut, FieldEnd::kSeparator);
   }
   AppendNoteAndRepeat(csvd, szOut);
 }

@@ -18,8 +18,10 @@
 
 void OutputData(PSCSV start_scsv);
 void WriteCSV(PCSVD curr_csvd);
-// Appends one field and the separator (nFlag not 0) or the line end after it.
-void PrintString(const std::string& szWord, std::string& szOut, int nFlag);
+// What follows a field of a line: a separator, or the end of the line.
+enum class FieldEnd : uint8_t { kSeparator, kLineEnd };
+// Appends one field, quoted as -c and -b ask, and what follows it.
+void PrintString(const std::string& szWord, std::string& szOut, FieldEnd nFlag);
 // The heading line of field names (-h).
 void PrintHeader(PFDC start_fdc);
 // One data record of a general database as a line; with -o its notes are

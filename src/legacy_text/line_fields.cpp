@@ -8,7 +8,7 @@
 
 #include "legacy_text.h"
 
-void PrintString(const std::string& szWord, std::string& szOut, int nFlag) {
+void PrintString(const std::string& szWord, std::string& szOut, FieldEnd nFlag) {
   const bool bQuote = opt.iCSV == 2 || opt.iTAB == 2;
   if (bQuote) szOut += '"';
   // "&" marks a menu letter in field names and "#" is dropped with it; every
@@ -24,7 +24,7 @@ void PrintString(const std::string& szWord, std::string& szOut, int nFlag) {
   szOut.append(run, static_cast<std::size_t>(end - run));
   if (bQuote) szOut += '"';
 
-  if (nFlag != 0) {
+  if (nFlag == FieldEnd::kSeparator) {
     szOut += opt.iCSV != 0 ? ',' : (opt.iTAB != 0 ? '\t' : '\n');
     return;
   }

@@ -14,7 +14,8 @@ long LineOf(const Field& f, std::size_t at) {
   long lLine = f.lLine;
   for (std::size_t i = 0; i < at && i < f.text.size(); ++i) {
     const char c = f.text[i];
-    if (c == '\n' || (c == '\r' && (i + 1 >= f.text.size() || f.text[i + 1] != '\n'))) ++lLine;
+    // A CR LF is one line end; the character after the text's last is a NUL.
+    if (c == '\n' || (c == '\r' && f.text[i + 1] != '\n')) ++lLine;
   }
   return lLine;
 }
