@@ -98,9 +98,9 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
           << line << " in " << comp;
     }
   }
-  EXPECT_NE(
-      r.err.find("The appointment of 2024/03/05 (data record 4): its repeat rule can't be written in iCalendar (a weekly rule with no weekday)"),
-      std::string::npos);
+  EXPECT_NE(r.err.find("The appointment of 2024/03/05 (data record 4): its repeat rule can't be written in iCalendar "
+                       "(a weekly rule with no weekday)"),
+            std::string::npos);
 }
 
 // One appointment of 2024-03-05 per row; out and err are parts of standard
