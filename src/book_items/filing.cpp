@@ -32,8 +32,10 @@ std::unique_ptr<BookItem> MakeCSVD(int8_t cFlag) {
 
 namespace {
 
-uint32_t DateKey(const BookItem& c) {
-  return static_cast<uint32_t>(c.pnra->cYear) << 16 | static_cast<uint32_t>(c.pnra->cMonth) << 8 | c.pnra->cDay;
+// The date bytes as one key, ordered as they compare one by one (unsigned,
+// so a missing date, 0xFF, sorts last).
+uint32_t DateBytesKey(const NonRepeaAppt& nra) {
+  return static_cast<uint32_t>(nra.cYear) << 16 | static_cast<uint32_t>(nra.cMonth) << 8 | nra.cDay;
 }
 
 // The node the walk may start at: the last one dated before the key, or the
@@ -65,7 +67,7 @@ void FileInDownChain(PSCSV pscsv, PCSVD head, PCSVD item, uint32_t dateKey) {
 }
 
 void FileInStart(PSCSV pscsv, PCSVD item) {
-  const uint32_t key = DateKey(*item);
+  const uint32_t key = DateBytesKey(*item->pnra);
   const auto same = pscsv->dateHeads.find(key);
   const PCSVD oldHead = same == pscsv->dateHeads.end() ? nullptr : same->second;
   if (oldHead && StartTime(*oldHead->pnra) < StartTime(*item->pnra)) {
@@ -83,7 +85,7 @@ void FileInStart(PSCSV pscsv, PCSVD item) {
 }
 
 void FileInOther(PSCSV pscsv, PCSVD item) {
-  const uint32_t key = DateKey(*item);
+  const uint32_t key = DateBytesKey(*item->pnra);
   const PCSVD from = WalkStart(pscsv->lastOfDate, key, pscsv->other_csvd);
   const PCSVD result = AddChainForDay(from, item, 1);
   if (from == pscsv->other_csvd) pscsv->other_csvd = result;
@@ -109,13 +111,10 @@ void FileItem(PSCSV pscsv, std::unique_ptr<BookItem> curr_csvd, SeekInfoLists* /
 
 namespace {
 
-// Negative, zero or positive as a's date is earlier, equal or later than b's;
-// the bytes compare unsigned, so a missing date (0xFF) sorts last.
+// Negative, zero or positive as a's date is earlier, equal or later than b's.
 int CompareDate(const NonRepeaAppt& a, const NonRepeaAppt& b) {
-  if (a.cYear != b.cYear) return a.cYear < b.cYear ? -1 : 1;
-  if (a.cMonth != b.cMonth) return a.cMonth < b.cMonth ? -1 : 1;
-  if (a.cDay != b.cDay) return a.cDay < b.cDay ? -1 : 1;
-  return 0;
+  const uint32_t ka = DateBytesKey(a), kb = DateBytesKey(b);
+  return (ka > kb) - (ka < kb);
 }
 
 // The item's number was taken when it was filed; a new date of start_csvd

@@ -85,7 +85,6 @@ bool ReadRepeat(const RecordBody& body, BookItem* pcsvd) {
   CheckBody(body, lAt, kSizeRIA);
   RepeatInformationAppt& r = *pcsvd->pria;
   DecodeRIA(body.bytes.data() + lAt, &r);
-  pcsvd->pszDelRepeat.clear();
   if (r.cDelete == 0) return true;
   // A negative count gives a negative width, which no body holds.
   const long lDelAt = lAt + kSizeRIA;
