@@ -19,9 +19,11 @@ using fixture::Appt;
 // An item of 2024-03-05. Times in minutes (-1 none); for a ToDo, start holds
 // the priority characters, end the completion year and month bytes and lead
 // the completion day byte.
-Appt Item(const std::string& name, unsigned flags, int start = -1, int end = -1, unsigned lead = 0, int days = 0) {
+Appt Item(const std::string& name, unsigned flags, int start = -1, int end = -1, unsigned lead = 0, int days = 0,
+          const std::string& category = "") {
   Appt a;
   a.description = name;
+  a.category = category;
   a.cFlags = flags;
   std::tie(a.cYear, a.cMonth, a.cDay, a.lead, a.leadTime) = std::make_tuple(124, 2, 4, lead & 0xFF, lead >> 8);
   a.start(start).end(end);
@@ -56,8 +58,9 @@ std::vector<Row> Rows() {
        {"DTSTART:20240305T100000", "!RRULE", "!BEGIN:VALARM"}},
       {Item("Trip", 0x26, -1, -1, 0, 3), {"DTSTART;VALUE=DATE:20240305", "DTEND;VALUE=DATE:20240308"}},
       {Item("Holiday", 0x26), {"DTEND;VALUE=DATE:20240306"}},
-      {Item("File taxes", 0x11, 'B'),  // bit 0 is no carry
-       {"DTSTART;VALUE=DATE:20240305", "!DUE", "PRIORITY:1", "X-KALVERT-PRIORITY:B", "!STATUS", "!X-KALVERT-CARRY"}},
+      {Item("File taxes", 0x11, 'B', -1, 0, 0, "Tax"),  // bit 0 is no carry
+       {"DTSTART;VALUE=DATE:20240305", "!DUE", "CATEGORIES:Tax", "PRIORITY:1", "X-KALVERT-PRIORITY:B", "!STATUS",
+        "!X-KALVERT-CARRY"}},
       {Item("Due that day", 0x14, '7', -1, 0, 1),
        {"!DTSTART", "DUE;VALUE=DATE:20240305", "PRIORITY:7", "X-KALVERT-DUE-DAYS:1", "X-KALVERT-CARRY-FORWARD:TRUE"}},
       {Item("Daily and due that day", 0x10, '1', -1, 0, 1).repeat(2, {1, 0, 0, 0, 0, 124, 2, 4, 124, 2, 9, 0}),

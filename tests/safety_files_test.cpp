@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 #include "dbbuilder.h"
 #include "runner.h"
@@ -263,8 +264,9 @@ TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
   EXPECT_TRUE(!device || S_ISCHR(Mode(dir.Path("device"))));
 }
 
-// A copy keeps the category and every byte of a note (CR LF, a lone LF, a
-// NUL), whatever -n shapes for the text output.
+// A copy keeps the category (of a ToDo item too, with its byte 25) and every
+// byte of a note (CR LF, a lone LF, a NUL), whatever -n shapes for the text
+// output.
 bool Contains(const Blob& hay, const Bytes& needle) {
   return std::search(hay.begin(), hay.end(), needle.v.begin(), needle.v.end()) != hay.end();
 }
@@ -276,10 +278,15 @@ TEST(SafetyRecords, ACopyKeepsCategoriesAndNotesAsStored) {
   fixture::Appt a("Staff", 100, 0, 0, "Room");
   a.category = "Work";
   a.note = 0;
+  fixture::Appt todo("Pay", 100, 0, 1);
+  std::tie(todo.cFlags, todo.leadTime, todo.category) = std::make_tuple(0x10, 0xFF, "Tax");
   book.Add(11, 0, 0, a.Encode());
+  book.Add(11, 0, 1, todo.Encode());
   book.Add(9, 0, 0, stored);
   const Blob file = book.Finish();
   const Bytes item = Bytes().cstr("Staff").cstr("Work").cstr("Room");
+  Bytes todoTail = todo.Encode();  // from the flags on: the links before them are made anew
+  todoTail.v.erase(todoTail.v.begin(), todoTail.v.begin() + 14);
   const Bytes note = fixture::Record(9, 2, 0, stored);
   for (const char* option : {"-n0", "-n1", "-n2"}) {
     SCOPED_TRACE(option);
@@ -288,6 +295,7 @@ TEST(SafetyRecords, ACopyKeepsCategoriesAndNotesAsStored) {
     ASSERT_EQ(RunKalvert(dir, {"-xin.dat", option, "-oout.dat", "-s2"}).status, 0);
     EXPECT_TRUE(Contains(dir.Read("out.dat"), item));
     EXPECT_TRUE(Contains(dir.Read("out.dat"), note));
+    EXPECT_TRUE(Contains(dir.Read("out.dat"), todoTail));
   }
 }
 

@@ -144,18 +144,13 @@ void ReadTodo(PFDC /*start_fdc*/, PCSVD curr_csvd, const RecordBody& body, uint8
   ReadItemNote(curr_csvd);
 
   ReadDateAndTime(body, &nra);
-  nra.cLeadTime = 0;
+  nra.cLeadTime = BodyU8(body, layout::nra::kLeadTime);
 
+  // Every byte of the record is kept, so that a copy loses nothing; the
+  // legacy text shows no category or location of a ToDo item.
   curr_csvd->pszDescription = BodyText(body, layout::nra::kDescription);
-  curr_csvd->pszLocation.clear();
-  curr_csvd->pszCategory.clear();
-  // The modern formats keep every byte of the record; the legacy text and
-  // its copies never did.
-  if (opt.format != OutputFormat::kLegacy) {
-    nra.cLeadTime = BodyU8(body, 25);
-    curr_csvd->pszLocation = ReadLocation(body, nra);
-    curr_csvd->pszCategory = ReadCategory(body, nra);
-  }
+  curr_csvd->pszLocation = ReadLocation(body, nra);
+  curr_csvd->pszCategory = ReadCategory(body, nra);
 
   if (ReadRepeat(body, curr_csvd) && opt.iDebugG) PrintRepeat(*curr_csvd, true);
 }

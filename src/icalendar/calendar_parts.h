@@ -165,6 +165,8 @@ struct Component {
 
 void EventComponents(TextContext& ctx, const BookItem& csvd, const Series& series, std::vector<Component>* pComps);
 void TodoComponents(TextContext& ctx, const BookItem& csvd, const Series& series, std::vector<Component>* pComps);
+// LOCATION and CATEGORIES, of every kind of item.
+void AppendPlaceAndCategory(TextContext& ctx, const BookItem& csvd, Component* pComp);
 // The VALARM lines of an alarm lead minutes before the start.
 void AppendAlarm(const std::string& szSummary, unsigned uLead, Component* pComp);
 // The iCalendar priority (1 highest to 9 lowest) of a ToDo priority; 0 when

@@ -4,6 +4,11 @@
 #include "calendar_parts.h"
 
 namespace ical {
+
+void AppendPlaceAndCategory(TextContext& ctx, const BookItem& csvd, Component* pComp) {
+  if (!csvd.pszLocation.empty()) pComp->Add({"LOCATION:", TextValue(ctx, csvd, csvd.pszLocation)});
+  if (!csvd.pszCategory.empty()) pComp->Add({"CATEGORIES:", TextValue(ctx, csvd, csvd.pszCategory)});
+}
 namespace {
 
 constexpr int kDayMinutes = 1440;
@@ -66,8 +71,7 @@ void EventComponents(TextContext& ctx, const BookItem& csvd, const Series& serie
   AppendRepeat(series, szTime, &comp);
   const std::string szSummary = TextValue(ctx, csvd, csvd.pszDescription);
   comp.Add({"SUMMARY:", szSummary});
-  if (!csvd.pszLocation.empty()) comp.Add({"LOCATION:", TextValue(ctx, csvd, csvd.pszLocation)});
-  if (!csvd.pszCategory.empty()) comp.Add({"CATEGORIES:", TextValue(ctx, csvd, csvd.pszCategory)});
+  AppendPlaceAndCategory(ctx, csvd, &comp);
   const std::string note = NoteOf(csvd);
   if (!note.empty()) comp.Add({"DESCRIPTION:", TextValue(ctx, csvd, note)});
   // An appointment's day count has no known meaning; kept as it is.
@@ -97,6 +101,7 @@ void TodoComponents(TextContext& ctx, const BookItem& csvd, const Series& series
   const NonRepeaAppt& nra = *csvd.pnra;
   Component texts("");
   texts.Add({"SUMMARY:", TextValue(ctx, csvd, csvd.pszDescription)});
+  AppendPlaceAndCategory(ctx, csvd, &texts);
   const std::string note = NoteOf(csvd);
   if (!note.empty()) texts.Add({"DESCRIPTION:", TextValue(ctx, csvd, note)});
   const int iLevel = PriorityLevel(nra.cStartTimePri1, nra.cStartTimePri2);
