@@ -202,6 +202,11 @@ struct KalvertExit {
   int status;
 };
 [[noreturn]] void Exit(int status);
+// Text written to standard output and lost (a full disk, a closed pipe, a
+// descriptor closed at the start) must not pass as success: a run that
+// would end well ends with this message instead.
+bool StdoutLost();
+constexpr char kStdoutLost[] = "Failed write standard output.\n";
 // Prints the formatted message on standard error and exits with status 1.
 [[noreturn]] void Fatal(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 

@@ -143,7 +143,8 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
       {"fread@" + std::to_string(at[100]), "Failed read file.\n"},  // a bad spot on a record header
       {"fsync:1:fail", "Failed write file.\n"},
       {"fsync:2:fail", "book.dat is written, but its folder can't be synced: Input/output error.\n", true},
-      {"", "", true, true},
+      {"", "", true, true},  // nothing to write: standard output is not missed
+      {"", "Failed write standard output.\n", false, true},
       {"", "Failed write standard output.\n", false, false, true},
   };
   for (const auto& c : cases) {
@@ -152,7 +153,7 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
     dir.Write("book.dat", book);
     const std::string items = c.replaced ? Export(dir, "book.dat") : "";
     Launch l{{"-xbook.dat", "-obook.dat"}, c.fault};
-    if (!c.closeStdio && !c.brokenPipe) l.args.push_back("-s2");
+    if (!c.brokenPipe && (!c.closeStdio || c.message.empty())) l.args.push_back("-s2");
     l.closeStdio = c.closeStdio;
     l.out = c.brokenPipe ? pipeOut[1] : -1;
     Expect(dir, Finish(dir, Start(dir, l)), c.message.empty() ? 0 : 1, c.message, book, items);
@@ -237,8 +238,8 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
 }
 
 // Names: an empty one is refused before any work, a separate one may begin
-// with '/', and a pipe or a device is never replaced (the names that can't be
-// opened are the robust input tests').
+// with '/', and a pipe, a device or the file being imported is never
+// replaced (the names that can't be opened are the robust input tests').
 TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
   ScratchDir dir;
   dir.Write("book.dat", Book(3));
@@ -251,6 +252,7 @@ TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
       {{"-x", dir.Path("book.dat"), "-i", dir.Path("in.csv"), "-o", dir.Path("out.dat")}, ""},
       {{"-xbook.dat", "-ofifo"}, "Can't replace fifo: not a regular file.\n"},
       {{"-xbook.dat", "-onull"}, "Can't replace null: not a regular file.\n"},
+      {{"-xbook.dat", "-iin.csv", "-o./in.csv"}, "Can't replace ./in.csv: it is the file being imported.\n"},
   };
   if (device) cases.push_back({{"-xbook.dat", "-odevice"}, "Can't replace device: not a regular file.\n"});
   for (const auto& [args, message] : cases) {
@@ -260,6 +262,8 @@ TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
     EXPECT_TRUE(message.empty() || r.out.empty()) << r.out;
   }
   EXPECT_NE(Export(dir, "out.dat").find(Line("Added")), std::string::npos);
+  const Blob csv = dir.Read("in.csv");
+  EXPECT_EQ(std::string(csv.begin(), csv.end()), Line("Added"));
   EXPECT_TRUE(S_ISFIFO(Mode(dir.Path("fifo"))) && S_ISLNK(Mode(dir.Path("null"))));
   EXPECT_TRUE(!device || S_ISCHR(Mode(dir.Path("device"))));
 }

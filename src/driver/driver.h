@@ -27,6 +27,8 @@ void usage();
 // Follows the destination's links and locks it (waiting for another run that
 // holds it); a failure is kept for OpenOutput, so that the input's are told first.
 void PrepareOutput();
+// True when the destination PrepareOutput locked is the file open at fd.
+bool OutputIsFile(int fd);
 // Reports what PrepareOutput found, or creates the temporary file (mode 0600).
 bool OpenOutput();
 // Syncs the temporary file, gives it the destination's mode, owner and

@@ -12,10 +12,13 @@
 namespace {
 
 // A standard descriptor left closed would be taken by the first file opened,
-// and the export text could go into the output database: open /dev/null there.
+// and the export text could go into the output database: open a device
+// there. Standard output gets /dev/full, so that text written to it fails
+// as on a broken pipe instead of vanishing.
 bool OpenStandardDescriptors() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    if (fd == 1 && open("/dev/full", O_WRONLY) == fd) continue;
     if (open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd) return false;
   }
   return true;

@@ -313,6 +313,11 @@ bool OpenFiles() {
   if (opt.iInCSV) {
     files.fpin = OpenInput(files.szFilenameIN, "r");
     if (!files.fpin) return false;
+    // Whatever the paths, the file being imported is never replaced.
+    if (opt.iOutAppt && OutputIsFile(fileno(files.fpin))) {
+      std::fprintf(stderr, "Can't replace %s: it is the file being imported.\n", files.szFilenameOUT.c_str());
+      return false;
+    }
   }
   return !opt.iOutAppt || OpenOutput();
 }

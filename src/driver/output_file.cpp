@@ -225,6 +225,12 @@ void PrepareOutput() {
   if (files.iOutErr == 0) files.iOutErr = LockTarget();
 }
 
+bool OutputIsFile(int fd) {
+  struct stat st {};
+  return files.stamp.bExists && fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_dev) == files.stamp.dev &&
+         static_cast<uint64_t>(st.st_ino) == files.stamp.ino;
+}
+
 bool OpenOutput() {
   if (files.iOutErr == kNotRegular) {
     std::fprintf(stderr, "Can't replace %s: not a regular file.\n", files.szFilenameOUT.c_str());

@@ -137,7 +137,7 @@ void Run() {
   if (opt.iDebugG) PrintClosingDump(start_fdc, seekInfo);
 
   // Text lost on a full disk or a closed pipe must not pass as success.
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) Fatal("Failed write standard output.\n");
+  if (StdoutLost()) Fatal("%s", kStdoutLost);
   CloseStream(files.fpin);
   CommitOutput();
 }

@@ -16,9 +16,14 @@ PassState state;
 Options& MutableOptions() { return gOptions; }
 
 [[noreturn]] void Exit(int status) {
-  std::fflush(stdout);
+  if (StdoutLost() && status == 0) {
+    std::fputs(kStdoutLost, stderr);
+    status = 1;
+  }
   throw KalvertExit{status};
 }
+
+bool StdoutLost() { return std::fflush(stdout) != 0 || std::ferror(stdout); }
 
 [[noreturn]] void Fatal(const char* fmt, ...) {
   std::fflush(stdout);

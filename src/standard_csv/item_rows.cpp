@@ -193,7 +193,7 @@ void RepeatColumns(const RowReader& r, BookItem& item) {
   if (!r.Empty(kWeekdays) && !r.Empty(kDayOfMonth))
     r.Bad(kDayOfMonth, "a rule has weekdays or a day of the month, not both");
   r.Check(kWeekdays, [&](const std::string& s, std::string* why) { return ParseWeekdays(s, &ria.Days, why); });
-  if (!r.Empty(kDayOfMonth)) ria.Days = static_cast<uint8_t>(r.Number(kDayOfMonth, 0, 127, 0));
+  if (!r.Empty(kDayOfMonth)) ria.Days = static_cast<uint8_t>(r.Number(kDayOfMonth, 1, 31, 0));
   r.Check(kWeeks, [&](const std::string& s, std::string* why) { return ParseWeeks(s, &ria.Weeks, why); });
   r.Check(kMonths,
           [&](const std::string& s, std::string* why) { return ParseMonths(s, &ria.Month1, &ria.Month2, why); });
