@@ -202,6 +202,19 @@ TEST(SafetyRun, SignalsRemoveTheTemporaryFile) {
     kill(pid, sig);
     Expect(dir, Finish(dir, pid), 128 + sig, "", book, "");
   }
+  // Once the new file is renamed into place the run has succeeded: a signal
+  // while the folder is synced is dropped.
+  ScratchDir dir;
+  const Blob book = Book(3);
+  dir.Write("book.dat", book);
+  dir.Write("in.csv", Line("Added"));
+  const pid_t pid = Start(dir, {{"-xbook.dat", "-iin.csv", "-obook.dat", "-s2"}, "fsync:2:3000"});
+  for (int ms = 0; ms < 5000 && dir.Read("book.dat") == book; ms += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid, SIGINT);
+  EXPECT_EQ(Finish(dir, pid).status, 0);
+  EXPECT_NE(Export(dir, "book.dat").find(Line("Added")), std::string::npos);
 }
 
 // Through a link to it, the real file is updated and keeps its mode (the

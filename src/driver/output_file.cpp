@@ -52,20 +52,39 @@ extern "C" void RemoveTempAndDie(int sig) {
 }
 
 // Holds the clean-up signals back while the temporary file and its name in
-// gTempPath change together.
+// gTempPath change together. With bDropPending, the signals that came
+// meanwhile are dropped: the run has done what it was asked.
 class SignalsHeld {
  public:
-  SignalsHeld() {
+  explicit SignalsHeld(bool bDropPending = false) : bDrop_(bDropPending) {
     sigset_t set;
     sigemptyset(&set);
     for (const int sig : kCleanupSignals) sigaddset(&set, sig);
     sigprocmask(SIG_BLOCK, &set, &old_);
   }
-  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+  ~SignalsHeld() {
+    if (bDrop_) DropPending();
+    sigprocmask(SIG_SETMASK, &old_, nullptr);
+  }
   SignalsHeld(const SignalsHeld&) = delete;
   SignalsHeld& operator=(const SignalsHeld&) = delete;
 
  private:
+  // A pending signal whose action becomes SIG_IGN is discarded.
+  static void DropPending() {
+    sigset_t pending;
+    if (sigpending(&pending) != 0) return;
+    for (const int sig : kCleanupSignals) {
+      if (sigismember(&pending, sig) != 1) continue;
+      struct sigaction ignore {};
+      struct sigaction kept {};
+      ignore.sa_handler = SIG_IGN;
+      sigaction(sig, &ignore, &kept);
+      sigaction(sig, &kept, nullptr);
+    }
+  }
+
+  bool bDrop_;
   sigset_t old_;
 };
 
@@ -258,12 +277,13 @@ void CommitOutput() {
   if (files.iLockFd >= 0 && fstat(files.iLockFd, &st) == 0 && st.st_nlink > 1) {
     std::fprintf(stderr, "%s has other hard links; they keep the old content.\n", files.szFilenameOUT.c_str());
   }
-  {
-    SignalsHeld held;
-    if (std::rename(files.szTempOUT.c_str(), files.szTarget.c_str()) != 0) Fatal("Failed write file.\n");
-    gTempArmed = 0;
-    files.szTempOUT.clear();
-  }
+  SignalsHeld held;
+  if (std::rename(files.szTempOUT.c_str(), files.szTarget.c_str()) != 0) Fatal("Failed write file.\n");
+  gTempArmed = 0;
+  files.szTempOUT.clear();
+  // The new file is in place: the run has succeeded, whatever signal comes
+  // while its folder is synced.
+  SignalsHeld done(true);
   SyncFolder();
 }
 
