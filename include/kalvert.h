@@ -63,7 +63,7 @@ inline bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r
 // modulo 2^16 from its exact value, so any digit string is read without
 // overflow (option values and number columns alike).
 inline int16_t LeadingNumber(const std::string& s, std::size_t i = 0) {
-  while (i < s.size() && IsBlank(static_cast<unsigned char>(s[i]))) ++i;
+  while (IsBlank(static_cast<unsigned char>(s[i]))) ++i;  // s[s.size()] is NUL
   bool negative = false;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
     negative = s[i] == '-';

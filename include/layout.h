@@ -24,7 +24,7 @@ constexpr uint8_t TYPE_USER15 = 15;
 constexpr uint8_t TYPE_LOOKUPTABLE = 31;
 
 // Field types of a general database (cFieldType of a field definition).
-constexpr uint8_t kFieldFlagWord = 0;     // and 1: a 16-bit word shown as 0 or 1
+// 0 and 1: a 16-bit word shown as 0 or 1.
 constexpr uint8_t kFieldTime = 7;         // signed minutes; 0x00 0x80 is no time
 constexpr uint8_t kFieldDate = 8;         // three date bytes; 0xFF 0xFF 0xFF is no date
 constexpr uint8_t kFieldRadio = 9;        // a radio button; its group has one 2-byte slot
@@ -177,7 +177,6 @@ constexpr int kDeletedEntrySize = 4;  // a date (3 bytes) and a status byte
 namespace lookup {
 constexpr int kSize = 0, kUnused = 2, kFlags = 4, kOffset = 5;  // kOffset: three bytes
 constexpr int kEntrySize = 8;
-constexpr uint8_t kFlagsFirst = 0xC0;  // the entry of the record at offset 0
 constexpr int kIndexEntrySize = 2;
 }  // namespace lookup
 

@@ -68,7 +68,7 @@ namespace {
 TEST_F(Import, FilingOrdersADateByStartTime) {
   StartCSV scsv;
   const auto file = [&](uint8_t day, int16_t start) {
-    auto item = MakeCSVD(0);
+    auto item = MakeCSVD(false);
     NonRepeaAppt& nra = *item->pnra;
     std::tie(nra.cYear, nra.cMonth, nra.cDay, nra.cFlags, nra.cRepeatType) = std::tuple(99, 0, day, 0x80, 1);
     nra.cStartTimePri1 = static_cast<uint8_t>(start & 0xFF);

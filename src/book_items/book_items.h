@@ -142,11 +142,11 @@ void ForEachFiled(const StartCSV& scsv, F&& f) {
   }
 }
 
-std::unique_ptr<BookItem> MakeCSVD(int8_t cFlag);
+// An empty item: a zeroed fixed part and, with bRepeat, a zeroed repeat block.
+std::unique_ptr<BookItem> MakeCSVD(bool bRepeat);
 // Numbers the item, files it in one of the two chains and takes ownership.
 void FileItem(PSCSV pscsv, std::unique_ptr<BookItem> curr_csvd, SeekInfoLists* pSeekInfo);
 PCSVD AddChainForDay(PCSVD start_csvd, PCSVD curr_csvd, int16_t iFlag);
-PCSVD AddChainForTime(PCSVD start_csvd, PCSVD curr_csvd);
 
 // ---------------------------------------------------------------------------
 // Records (item_decode, item_records)

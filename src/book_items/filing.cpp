@@ -7,9 +7,10 @@
 // of AddChainForDay would stop: the walk is started at the last node before
 // the item's date instead of at the head, and does the filing itself. The
 // chain orders, tie rules and counters are therefore exactly those of a walk
-// from the head. A date's down chain is ordered by start time, so an index
-// by date and start time tells where AddChainForTime's walk would stop, and
-// the item is linked in there: many items on one date cost n log n, not n x n.
+// from the head. A date's down chain is ordered by start time (items of one
+// start time in filing order), so an index by date and start time tells
+// where an item goes, and it is linked in there: many items on one date cost
+// n log n, not n x n.
 
 #include <cstdint>
 #include <iterator>
@@ -17,13 +18,13 @@
 
 #include "book_items.h"
 
-std::unique_ptr<BookItem> MakeCSVD(int8_t cFlag) {
+std::unique_ptr<BookItem> MakeCSVD(bool bRepeat) {
   std::unique_ptr<NonRepeaAppt> pnra(new (std::nothrow) NonRepeaAppt{});
   if (!pnra) Fatal("1. Not enough memory in MakeCSVD.\n");
   std::unique_ptr<BookItem> pcsvd(new (std::nothrow) BookItem{});
   if (!pcsvd) Fatal("2. Not enough memory in MakeCSVD.\n");
   pcsvd->pnra = std::move(pnra);
-  if (cFlag != 0) {
+  if (bRepeat) {
     pcsvd->pria.reset(new (std::nothrow) RepeatInformationAppt{});
     if (!pcsvd->pria) Fatal("3. Not enough memory in MakeCSVD.\n");
   }
@@ -53,8 +54,7 @@ uint64_t StartKey(uint32_t dateKey, const BookItem& c) {
 }
 
 // Links the item into its date's down chain after the last node that starts
-// no later than it, where AddChainForTime's walk would put it, and counts it
-// an item that joins a known date.
+// no later than it.
 void FileInDownChain(PSCSV pscsv, PCSVD head, PCSVD item, uint32_t dateKey) {
   const uint64_t key = StartKey(dateKey, *item);
   auto& index = pscsv->lastOfStart;
@@ -147,36 +147,19 @@ PCSVD AddChainForDay(PCSVD start_csvd, PCSVD curr_csvd, int16_t iFlag) {
     const int cmp = CompareDate(*work->pnra, curr);
     if (cmp < 0) continue;
     if (cmp > 0 || iFlag == 1) break;
-    // Same date in start_csvd: join this date's down chain, or take the
-    // head's place when the item does not start later than the head.
-    if (StartTime(*work->pnra) < StartTime(curr)) {
-      work->pdown_csvd = AddChainForTime(work->pdown_csvd, curr_csvd);
-    } else {
-      curr_csvd->pdown_csvd = work;
-      curr_csvd->pnext_csvd = work->pnext_csvd;
-      work->pnext_csvd = work->pdown_csvd;
-      work->pdown_csvd = nullptr;
-      LinkAfter(prev, curr_csvd, &start_csvd);
-    }
+    // Same date in start_csvd: the item takes the head's place (FileInStart
+    // links an item that starts later than the head into the down chain
+    // itself), and the old head leads the down chain.
+    curr_csvd->pdown_csvd = work;
+    curr_csvd->pnext_csvd = work->pnext_csvd;
+    work->pnext_csvd = work->pdown_csvd;
+    work->pdown_csvd = nullptr;
+    LinkAfter(prev, curr_csvd, &start_csvd);
     CountFiled(iFlag, false);
     return start_csvd;
   }
   curr_csvd->pnext_csvd = work;
   LinkAfter(prev, curr_csvd, &start_csvd);
   CountFiled(iFlag, true);
-  return start_csvd;
-}
-
-PCSVD AddChainForTime(PCSVD start_csvd, PCSVD curr_csvd) {
-  const int16_t iStartTimeCurr = StartTime(*curr_csvd->pnra);
-  PCSVD prev = nullptr;
-  PCSVD work = start_csvd;
-  while (work && StartTime(*work->pnra) <= iStartTimeCurr) {
-    prev = work;
-    work = work->pnext_csvd;
-  }
-  curr_csvd->pnext_csvd = work;
-  if (!prev) return curr_csvd;
-  prev->pnext_csvd = curr_csvd;
   return start_csvd;
 }

@@ -41,7 +41,6 @@ std::string PriorityText(uint8_t c1, uint8_t c2) {
 }
 
 std::string& CutString(std::string& pszString, int iStart, int iCut) {
-  if (iCut < 0 || iStart < 0) return pszString;
   const std::size_t cut = static_cast<std::size_t>(iCut);
   if (pszString.size() < cut) return pszString;
   std::size_t i = static_cast<std::size_t>(iStart);

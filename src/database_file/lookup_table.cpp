@@ -60,7 +60,7 @@ int WriteLookUpSeek(SeekInfoLists* pSeekInfo) {
       unsigned char e[kEntrySize];
       EncodeI16(e + kSize, p->iSize);
       EncodeU16(e + kUnused, 0xFFFF);
-      e[kFlags] = p->lSeekPt == 0 ? kFlagsFirst : 0x00;
+      e[kFlags] = 0x00;
       EncodeU24(e + kOffset, p->lSeekPt);
       entries.insert(entries.end(), e, e + kEntrySize);
     }

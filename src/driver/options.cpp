@@ -60,13 +60,10 @@ bool TakeFileName(int iArg, char** ppArg, int* i, const char* value, const char*
   return true;
 }
 
+// A value of 0 also silences the data text; one out of range is 1.
 void SetKind(Options& o, int16_t* iKind, int16_t v, int16_t iMax) {
-  *iKind = v;
-  if (v == 0) {
-    *iKind = 1;
-    o.iSilent = 1;
-  }
-  if (v < 0 || v > iMax) *iKind = 1;
+  *iKind = v <= 0 || v > iMax ? 1 : v;
+  if (v == 0) o.iSilent = 1;
 }
 
 // A kind option (-a, -e, -t): its mode from the value, 1 without one.

@@ -26,7 +26,7 @@ std::size_t Step(iconv_t cd, char** in, std::size_t* inLeft, std::string* out) {
   char buf[4096];
   char* dst = buf;
   std::size_t dstLeft = sizeof buf;
-  const std::size_t r = iconv(cd, inLeft && *inLeft ? in : nullptr, inLeft, &dst, &dstLeft);
+  const std::size_t r = iconv(cd, in, inLeft, &dst, &dstLeft);
   const int saved = errno;
   out->append(buf, static_cast<std::size_t>(dst - buf));
   errno = saved;

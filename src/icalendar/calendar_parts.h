@@ -29,7 +29,7 @@ struct CalDate {
 // Year minus 1900, month minus 1, day minus 1; false for 0xFF (no date) and
 // for bytes that name no day of the calendar.
 inline bool DateFromBytes(uint8_t cYear, uint8_t cMonth, uint8_t cDay, CalDate* pDate) {
-  if (IsNoDate(cYear, cMonth, cDay) || cMonth > 11 || cDay > 30) return false;
+  if (IsNoDate(cYear, cMonth, cDay) || cMonth > 11) return false;
   const CalDate date{cYear + 1900, cMonth + 1, cDay + 1};
   if (date.d > DaysInMonth(date.y, date.m)) return false;
   *pDate = date;
@@ -70,10 +70,10 @@ inline bool operator<(const CalDate& a, const CalDate& b) { return DayNumber(a) 
 
 // The DATE form: YYYYMMDD (years 1900 to 2155).
 inline std::string DateValue(const CalDate& date) {
-  const int v[8] = {date.y / 1000, date.y / 100 % 10, date.y / 10 % 10, date.y % 10,
-                    date.m / 10,   date.m % 10,       date.d / 10,      date.d % 10};
-  std::string s(8, '0');
-  for (int i = 0; i < 8; ++i) s[static_cast<std::size_t>(i)] = static_cast<char>('0' + v[i]);
+  std::string s;
+  AppendPadded(s, static_cast<unsigned long>(date.y), 4);
+  AppendPadded(s, static_cast<unsigned long>(date.m), 2);
+  AppendPadded(s, static_cast<unsigned long>(date.d), 2);
   return s;
 }
 

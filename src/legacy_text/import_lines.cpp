@@ -121,7 +121,7 @@ struct LineReader {
 // One line of an appointment book: its kind comes from the options, ToDo over
 // event over appointment. Returns false when no date could be read.
 bool ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& line) {
-  std::unique_ptr<BookItem> item = MakeCSVD(1);
+  std::unique_ptr<BookItem> item = MakeCSVD(true);
   int16_t nKind = 0;
   if (opt.iAppt != 0) {
     nKind = CutTo16(static_cast<long>(opt.iAlarm) + 128);

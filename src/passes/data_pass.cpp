@@ -22,7 +22,7 @@ void ReadAppointmentRecord(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSee
     Fatal("TYPE_DATA record %d has no known kind; can't write it.\n", body.iRecord);
   }
   const int8_t cRepeatType = static_cast<int8_t>(BodyU8(body, kRepeatTypeByte));
-  std::unique_ptr<BookItem> item = MakeCSVD(static_cast<int8_t>(CutTo8(cRepeatType - 1L)));
+  std::unique_ptr<BookItem> item = MakeCSVD(cRepeatType != kRepeatNone);
   item->bFromInput = true;
   if (cKind >= KIND_EVENT) {
     ReadAppt(start_fdc, item.get(), body, cKind);

@@ -213,7 +213,7 @@ void RepeatColumns(const RowReader& r, BookItem& item) {
 std::unique_ptr<BookItem> RowItem(const Row& row, const std::vector<int>& iColumnOf,
                                   const std::vector<std::string>& header, TextCodec& codec) {
   const RowReader r(row, iColumnOf, header, codec);
-  std::unique_ptr<BookItem> item = MakeCSVD(1);
+  std::unique_ptr<BookItem> item = MakeCSVD(true);
   NonRepeaAppt& nra = *item->pnra;
   item->cKind = Kind(r);
   item->pszDescription = r.Str(kDescription, kMaxDescription);
