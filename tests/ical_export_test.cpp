@@ -31,6 +31,13 @@ Appt Item(const std::string& name, unsigned flags, int start = -1, int end = -1,
   return a;
 }
 
+// A ToDo every other day from 2024-03-05, the 6th and the 7th checked off.
+Appt OtherDay() {
+  Appt a = Item("Every other day", 0x10, '1').repeat(2, {2, 0, 0, 0, 0, 124, 2, 4, 124, 2, 10, 2});
+  a.deleted.u8(124).u8(2).u8(5).u8(1).u8(124).u8(2).u8(6).u8(1);
+  return a;
+}
+
 struct Row {
   Appt item;
   std::vector<std::string> lines;  // lines of its component; "!NAME": no such property
@@ -54,6 +61,7 @@ std::vector<Row> Rows() {
       {Item("Call", 0x81, 600, -1, 0x0258), {"DTSTART:20240305T100000", "!DTEND", "TRIGGER:-PT10H"}},
       {Item("All day", 0x81, -1, -1, 2880), {"DTSTART;VALUE=DATE:20240305", "!DTEND", "TRIGGER:-P2D"}},
       {Item("A day and more ahead", 0x81, 480, 540, 1530), {"TRIGGER:-P1DT1H30M"}},
+      {Item("Till midnight", 0x80, 1320, 1440), {"DTEND:20240306T000000"}},
       {Item("No weekday", 0x80, 600).repeat(4, {1, 0x80, 0, 0, 0, 124, 2, 4, 124, 11, 30, 0}),
        {"DTSTART:20240305T100000", "!RRULE", "!BEGIN:VALARM"}},
       {Item("Trip", 0x26, -1, -1, 0, 3), {"DTSTART;VALUE=DATE:20240305", "DTEND;VALUE=DATE:20240308"}},
@@ -65,6 +73,7 @@ std::vector<Row> Rows() {
        {"!DTSTART", "DUE;VALUE=DATE:20240305", "PRIORITY:7", "X-KALVERT-DUE-DAYS:1", "X-KALVERT-CARRY-FORWARD:TRUE"}},
       {Item("Daily and due that day", 0x10, '1', -1, 0, 1).repeat(2, {1, 0, 0, 0, 0, 124, 2, 4, 124, 2, 9, 0}),
        {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240306", "RRULE:FREQ=DAILY;UNTIL=20240310"}},
+      {OtherDay(), {"RRULE:FREQ=DAILY;INTERVAL=2;UNTIL=20240311"}},
       {Item("Done", 0x16, 0x395A, 2 * 256 + 124, 0, 10),
        {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240314", "PRIORITY:9", "X-KALVERT-PRIORITY:Z9",
         "STATUS:COMPLETED", "COMPLETED:20240301T120000Z"}},
@@ -101,7 +110,10 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
           << line << " in " << comp;
     }
   }
-  EXPECT_NE(r.err.find("The appointment of 2024/03/05 (data record 4): its repeat rule can't be written in iCalendar "
+  // Every other day from the 5th: the 6th, checked off, is no occurrence.
+  EXPECT_NE(r.err.find("the occurrence of 2024/03/06 checked off is none of its rule's; left out"), std::string::npos);
+  EXPECT_EQ(r.out.find("RECURRENCE-ID;VALUE=DATE:20240306"), std::string::npos);
+  EXPECT_NE(r.err.find("The appointment of 2024/03/05 (data record 5): its repeat rule can't be written in iCalendar "
                        "(a weekly rule with no weekday)"),
             std::string::npos);
 }
