@@ -20,6 +20,10 @@
 //   kalvert_gen general N SEED FILE   card file (general database) of N
 //                                     records, half with notes
 //   kalvert_gen gcsv    N SEED FILE   N CSV lines for that card file
+//   kalvert_gen scsv    BYTES SEED FILE [rows|notes|commas]
+//                                     about BYTES of standard CSV: items as
+//                                     the export writes them, 2000 items
+//                                     with long notes, or one line of commas
 //
 // The same seed gives the same bytes on every machine: only the 32-bit
 // Mersenne twister's raw output is used, never a library distribution.
@@ -426,6 +430,38 @@ std::string Csv(long n, unsigned long seed, const std::string& notes, bool todo,
   return text;
 }
 
+// A standard CSV field, in double quotes when it holds a comma, a quote or a
+// line break.
+std::string StdField(const std::string& s) {
+  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+  std::string out = "\"";
+  for (const char c : s) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + '"';
+}
+
+// About `bytes` of standard CSV for the appointment book: "rows", items as
+// the export writes them (half with notes) until the size is reached;
+// "notes", 2000 rows whose notes make up the size (2000 items and their
+// notes fill a book's lookup table); "commas", one line of commas after the
+// header.
+std::string StdCsv(long bytes, unsigned long seed, const std::string& shape) {
+  std::string text = "kind,description,date,start,end,location,note\r\n";
+  if (shape == "commas") return text + std::string(static_cast<std::size_t>(bytes), ',') + "\r\n";
+  Rng rng(seed);
+  const long n = shape == "notes" ? 2000 : bytes / 60;
+  const std::size_t noteBytes = shape == "notes" ? static_cast<std::size_t>(bytes / n) : 0;
+  static const char* const kKinds[] = {"appointment", "event", "todo"};
+  for (long i = 0; static_cast<long>(text.size()) < bytes && (shape != "notes" || i < n); ++i) {
+    Item it = MakeItem(rng, i, 2);
+    if (noteBytes) it.note = std::string(noteBytes, 'n');
+    const bool timed = it.kind == Item::kAppt && it.start >= 0;
+    text += std::string(kKinds[it.kind]) + ',' + StdField(it.description) + ',' + DateText(it.date) + ',' +
+            (timed ? TimeText(it.start) : "") + ',' + (timed ? TimeText(it.end) : "") + ',' + StdField(it.location) +
+            ',' + StdField(it.note) + "\r\n";
+  }
+  return text;
+}
+
 // The card file: name, company and phone (indirect texts), a flag word, a
 // call time, a birthday and a note link, slots in definition order.
 constexpr int kSlotName = 0, kSlotCompany = 2, kSlotPhone = 4, kSlotFriend = 6, kSlotCall = 8, kSlotBirthday = 10,
@@ -533,7 +569,7 @@ int Usage() {
   std::fputs(
       "usage: kalvert_gen book N SEED FILE | varied N SEED FILE | defs FILE | csv N SEED FILE [all|half|none] "
       "[appt|todo] [DATES]\n"
-      "                   | general N SEED FILE | gcsv N SEED FILE\n",
+      "                   | general N SEED FILE | gcsv N SEED FILE | scsv BYTES SEED FILE [rows|notes|commas]\n",
       stderr);
   return 2;
 }
@@ -562,6 +598,10 @@ int main(int argc, char** argv) {
   if (what == "book" || what == "general") {
     const auto bytes = what == "book" ? Book(MakeItems(n, seed, 2)) : General(n, seed);
     return WriteFile(path, bytes.data(), bytes.size()) ? 0 : 1;
+  }
+  if (what == "scsv") {
+    const std::string text = StdCsv(n, seed, argc > 5 ? argv[5] : "rows");
+    return WriteFile(path, text.data(), text.size()) ? 0 : 1;
   }
   if (what == "csv" || what == "gcsv") {
     const std::string notes = argc > 5 ? argv[5] : "half";

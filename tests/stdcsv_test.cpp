@@ -201,18 +201,40 @@ TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   }
 }
 
+// n copies of s.
+std::string Times(long n, const std::string& s) {
+  std::string out;
+  while (n-- > 0) out += s;
+  return out;
+}
+
 // A csv that begins with data (a date second) gets the header
-// "kind,date,start,description"; err follows "sheet.csv line ".
+// "kind,date,start,description"; err follows "sheet.csv line " (or
+// "sheet.csv " for what the whole file is). The book holds no record but
+// its header that is kept, so with -o there is room for 4095 - 4 records
+// (file header, two chain records, view point table): 4091 rows, or 2045
+// with notes; without -o 4091 rows. A record of 6 + 27 bytes and the three
+// texts' NULs leaves 32731 bytes of category.
 TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
-  const std::pair<std::string, std::string> cases[] = {
+  using namespace std::string_literals;
+  const struct {
+    std::string csv, err;
+    bool bOut = true;
+  } cases[] = {
       {"appointment,2003-02-30,,x\n", "2, column 2 (date): 2003-02-30 is not a calendar date.\n"},
       {"appointment,2003-02-01,25:99,x\n", "2, column 3 (start): 25:99 is not a time of the day.\n"},
       {"meeting,2003-02-01,,x\n", "2, column 1 (kind): \"meeting\" is not a kind (appointment, event, todo).\n"},
       {"todo,2003-02-01,10:00,x\n", "2, column 3 (start): an item of kind todo has no start.\n"},
       {"appointment,2003-02-01,\n", "2: the row has 3 columns, the header 4.\n"},
+      {"appointment,2003-02-01,,x,\n", "2, column 5: the row has more columns than the header (4).\n"},
       {"appointment,2003-01-01,,\"a\r\nb\"\r\nappointment,2003-01-01,,\"x\n",
-       "4: the double quote that begins this field is never closed.\n"},
+       "4, column 4 (description): the double quote that begins this field is never closed.\n"},
+      {"appointment,2003-01-01,\"9:00\"x,\n",
+       "2, column 3 (start): text after the double quote that closes a field.\n"},
+      {"date,de\"scription\n", "1, column 2: a double quote inside a field that does not begin with one.\n"},
       {"kind,date,colour\n", "1, column 3 (colour): no such column.\n"},
+      {"kind,date,,\n", "1, column 3: no such column.\n"},
+      {"date,kind,DATE,kind,date\n", "1, column 3 (DATE): the column is named twice.\n"},
       {"Date,repeat\n2003-01-01,fortnightly\n",
        "2, column 2 (repeat): \"fortnightly\" is not a repeat (none, daily, weekly, monthly, yearly, custom).\n"},
       {"date,repeat,weekdays\n2003-01-01,none,MON\n",
@@ -224,18 +246,54 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"description,kind\nx,event\n", "1: the header has no column date.\n"},
       {"date,note\n2003-01-01,\"a\nb \xE4\xBC\x9A\"\n",
        "3, column 2 (note): the text holds a character that CP437 cannot hold.\n"},
+      {"date,description\r\n2001-01-01,\"abc\0def\"\r\n"s,
+       "2, column 2 (description): the field holds a NUL byte, which the organiser cannot store.\n"},
+      {"date,kind,note\n2001-01\0-01,todo,\"a\nb\0\"\n"s,
+       "2, column 1 (date): the field holds a NUL byte, which the organiser cannot store.\n"},
+      {"date,kind,note\n2001-01-01,todo\0,x\n"s,
+       "2, column 2 (kind): the field holds a NUL byte, which the organiser cannot store.\n"},
+      {"date,kind,note\n2001-01-01,todo,\"a\nb\"\0\n"s,
+       "3, column 3 (note): the field holds a NUL byte, which the organiser cannot store.\n"},
+      {"date,no\0te\n"s, "1, column 2: the field holds a NUL byte, which the organiser cannot store.\n"},
+      {"\xFF\xFE"
+       "d\0a\0t\0e\0\r\0\n\0"s,
+       "is UTF-16 text; save it as CSV in UTF-8.\n"},
+      {"\0d\0a\0t\0e\0\r\0\n"s, "is UTF-16 text; save it as CSV in UTF-8.\n"},
+      {"\xFF\xFE\0\0d\0\0\0"s, "is UTF-32 text; save it as CSV in UTF-8.\n"},
+      {"\0\0\0d\0\0\0a\0\0\0t\0\0\0e"s, "is UTF-32 text; save it as CSV in UTF-8.\n"},
+      {"\xC3\xAF\xC2\xBB\xC2\xBF"
+       "date\n2001-01-01\n",
+       "1: the header begins with \xC3\xAF\xC2\xBB\xC2\xBF, a UTF-8 byte order mark that was read as Latin-1 and "
+       "saved again; delete these three characters.\n"},
+      {"\"date\";Description\n2001-01-01;x\n",
+       "1: the columns are separated by semicolons; save the file as CSV with commas.\n"},
+      {"date\tkind\n2001-01-01\ttodo\n", "1: the columns are separated by tabs; save the file as CSV with commas.\n"},
+      {"date,category\n2003-01-01," + std::string(32732, 'x') + "\n",
+       "2, column 2 (category): with this text the record is longer than a record can be (32767 bytes).\n"},
+      {"date\n" + Times(4092, "2003-01-01\n"), "4093: too many rows; the output database has room for 4091.\n"},
+      {"date,note\n" + Times(2046, "2003-01-01,x\n"), "2047: too many rows; the output database has room for 2045.\n"},
+      {"date,note\n" + Times(4092, "2003-01-01,x\n"), "4093: too many rows; a database holds at most 4091.\n", false},
   };
-  for (const auto& [csv, err] : cases) {
+  for (const auto& c : cases) {
+    const std::string& csv = c.csv;
     ScratchDir dir;
     dir.Write("defs.dat", Book({}));
     dir.Write("out.dat", std::string("old"));
     dir.Write("sheet.csv", (csv[csv.find(',') + 1] == '2' ? "kind,date,start,description\n" : "") + csv);
-    const auto r =
-        RunKalvert(dir, {"-xdefs.dat", "-isheet.csv", "-oout.dat", "--format=csv", "--encoding=CP437", "-s1"});
-    EXPECT_EQ(r.status, 1) << csv;
-    EXPECT_EQ(Said(r), "sheet.csv line " + err);
+    std::vector<std::string> args = {"-xdefs.dat", "-isheet.csv", "--format=csv", "--encoding=CP437", "-s1"};
+    if (c.bOut) args.push_back("-oout.dat");
+    const auto r = RunKalvert(dir, args);
+    EXPECT_EQ(r.status, 1) << c.err;
+    EXPECT_EQ(Said(r), "sheet.csv " + std::string(c.err.compare(0, 3, "is ") == 0 ? "" : "line ") + c.err);
     EXPECT_EQ(dir.Read("out.dat"), (std::vector<unsigned char>{'o', 'l', 'd'}));
   }
+  // One fewer row, and a category one byte shorter, fit.
+  ScratchDir dir;
+  dir.Write("defs.dat", Book({}));
+  dir.Write("a.csv", "date\n" + Times(4091, "2003-01-01\n"));
+  dir.Write("b.csv", "date,category\n2003-01-01," + std::string(32731, 'x') + "\n");
+  for (const char* in : {"-ia.csv", "-ib.csv"})
+    EXPECT_EQ(RunKalvert(dir, {"-xdefs.dat", in, "-oout.dat", "--format=csv", "-s1"}).status, 0) << in;
 }
 
 // A CP437 and a CP932 text out as UTF-8 and back to the same bytes; a
@@ -314,6 +372,16 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   }
   const Bytes body = Bytes().le16(14).le16(0).le16(0x8000).u8(101).u8(1).u8(2).le16(1).le16(0).u8(0).cstr("Ken");
   EXPECT_EQ(written, (std::vector<std::vector<unsigned char>>{{'x', '\n', 'y'}, body.v}));
+  // With -o, 6 header bytes, the 13 of the slots, their NUL and the text's
+  // leave 32746 bytes of text.
+  for (const std::size_t n : {32746u, 32747u}) {
+    dir.Write("long.csv", "name\n" + std::string(n, 'x') + "\n");
+    const std::string err = RunKalvert(dir, {"-xcards.dat", "-ilong.csv", "-oout.dat", "--format=csv", "-s2"}).err;
+    EXPECT_EQ(err.substr(err.rfind("\n\n") + 2),
+              n == 32746 ? ""
+                         : "long.csv line 2, column 1 (name): with this text the record is longer than a record "
+                           "can be (32767 bytes).\n");
+  }
 }
 
 // The lossless round trip: a generated book with every kind, repeat rule and

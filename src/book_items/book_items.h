@@ -154,6 +154,8 @@ PCSVD AddChainForDay(PCSVD start_csvd, PCSVD curr_csvd, int16_t iFlag);
 
 void ReadAppt(PFDC start_fdc, PCSVD curr_csvd, const RecordBody& body, uint8_t nKindOrig);
 void ReadTodo(PFDC start_fdc, PCSVD curr_csvd, const RecordBody& body, uint8_t nKindOrig);
+// The length of the item's data record, its header included.
+long DataRecordLength(const BookItem& item);
 void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo);
 void WriteUserType14(PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 

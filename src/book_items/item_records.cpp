@@ -40,24 +40,39 @@ void DebugDump(const BookItem& item) {
 
 }  // namespace
 
+namespace {
+
+// The bytes of the deleted occurrences in the record.
+long DeletedLength(const BookItem& item) {
+  const int8_t cDelete = Repeats(item.pnra->cRepeatType) && item.pria ? item.pria->cDelete : 0;
+  // A negative count cannot describe any bytes: nothing follows the block.
+  return cDelete > 0 ? 4L * cDelete : 0;
+}
+
+}  // namespace
+
+long DataRecordLength(const BookItem& item) {
+  const long lRepeLength = Repeats(item.pnra->cRepeatType) ? kSizeRIA + DeletedLength(item) : 0;
+  return kSizeRHDR + kFixedLength +
+         static_cast<long>(item.pszDescription.size() + item.pszCategory.size() + item.pszLocation.size()) + 3 +
+         lRepeLength;
+}
+
 void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo) {
   NonRepeaAppt& nra = *pcsvd->pnra;
   const long lDescLength = static_cast<long>(pcsvd->pszDescription.size()) + 1;
   const long lCateLength = static_cast<long>(pcsvd->pszCategory.size()) + 1;
   const long lLocaLength = static_cast<long>(pcsvd->pszLocation.size()) + 1;
   const bool repeats = Repeats(nra.cRepeatType);
-  const int8_t cDelete = repeats && pcsvd->pria ? pcsvd->pria->cDelete : 0;
-  // A negative count cannot describe any bytes: nothing follows the block.
-  const long lDelRLength = cDelete > 0 ? 4L * cDelete : 0;
-  const long lRepeLength = repeats ? kSizeRIA + lDelRLength : 0;
-  const long lBody = kFixedLength + lDescLength + lCateLength + lLocaLength + lRepeLength;
+  const long lDelRLength = DeletedLength(*pcsvd);
+  const long lBody = DataRecordLength(*pcsvd) - kSizeRHDR;
   const bool hasNote = nra.iNoteRecNum != -1;
   // A copied item keeps its note as stored, whatever -n made of it for the
   // text; an imported item's note is its CSV column with its line breaks.
   const std::string& note = pcsvd->bFromInput ? pcsvd->pszStoredNote : pcsvd->pszNote;
 
   // Refuse before anything of the item is written.
-  recwrite::CheckLength(lBody + kSizeRHDR);
+  recwrite::CheckLength(DataRecordLength(*pcsvd));
   if (hasNote) recwrite::CheckLength(static_cast<long>(note.size()) + kSizeRHDR);
 
   nra.iLength = CutTo16(lBody);

@@ -241,6 +241,8 @@ class CardBuilder {
     Put16(fd.iDataOffset, static_cast<uint16_t>(fixed + 1 + texts_.size()));
     texts_ += s;
     texts_ += '\0';
+    if (opt.iOutAppt && static_cast<long>(body_.size() + texts_.size()) + kSizeRHDR > recwrite::kMaxRecordLength)
+      Bad(kRecordTooLong);
   }
 
   void Put8(long lAt, unsigned v) {

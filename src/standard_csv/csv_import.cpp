@@ -1,6 +1,8 @@
-// csv_import: ReadStdCsv, the import of --format=csv. The whole file is read
-// and every row checked before anything is filed or written.
+// csv_import: ReadStdCsv, the import of --format=csv. The file is read row by
+// row, and every row checked and counted against the room of the output
+// before anything is filed or written.
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -11,6 +13,7 @@ namespace stdcsv {
 
 void RowError(long lLine, int iColumn, const std::string& szColumn, const std::string& why) {
   if (iColumn <= 0) Fatal("%s line %ld: %s.\n", files.szFilenameIN.c_str(), lLine, why.c_str());
+  if (szColumn.empty()) Fatal("%s line %ld, column %d: %s.\n", files.szFilenameIN.c_str(), lLine, iColumn, why.c_str());
   Fatal("%s line %ld, column %d (%s): %s.\n", files.szFilenameIN.c_str(), lLine, iColumn, szColumn.c_str(),
         why.c_str());
 }
@@ -33,13 +36,27 @@ std::string Key(const std::string& s) {
   return k;
 }
 
-std::string ReadAll(std::FILE* f) {
-  std::string text;
-  char buf[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  if (std::ferror(f)) Fatal("Failed read %s.\n", files.szFilenameIN.c_str());
-  return text;
+// The line cut at each sep gives two names or more (one with sep a comma),
+// each a known column, in double quotes or not.
+bool SplitsIntoNames(std::string_view line, char sep, const std::vector<std::string>& names) {
+  std::size_t nParts = 0;
+  for (std::size_t at = 0, end = 0; end != std::string_view::npos; at = end + 1, ++nParts) {
+    end = line.find(sep, at);
+    std::string part = Key(std::string(line.substr(at, end == std::string_view::npos ? end : end - at)));
+    if (part.size() >= 2 && part.front() == '"' && part.back() == '"') part = Key(part.substr(1, part.size() - 2));
+    if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return Key(n) == part; })) return false;
+  }
+  return nParts >= (sep == ',' ? 1u : 2u);
+}
+
+// A header of known names separated by semicolons or tabs: saved with
+// another separator than the comma.
+void CheckSeparator(std::string_view line, const std::vector<std::string>& names) {
+  if (SplitsIntoNames(line, ',', names)) return;
+  if (SplitsIntoNames(line, ';', names))
+    stdcsv::RowError(1, 0, std::string(), "the columns are separated by semicolons; save the file as CSV with commas");
+  if (SplitsIntoNames(line, '\t', names))
+    stdcsv::RowError(1, 0, std::string(), "the columns are separated by tabs; save the file as CSV with commas");
 }
 
 // The place of each known column in the header (-1: absent); a header name
@@ -57,27 +74,86 @@ std::vector<int> MatchHeader(const Row& header, const std::vector<std::string>& 
   return at;
 }
 
+struct Header {
+  std::vector<std::string> texts;
+  std::vector<int> at;  // by known column: its place in the row, -1 absent
+  long lLine = 1;
+};
+
+// The header row, of known names only: one with more fields than there are
+// names holds one that is unknown or given twice, and is read no further.
+Header ReadHeader(stdcsv::CsvReader& reader, const std::vector<std::string>& names) {
+  CheckSeparator(reader.FirstLine(), names);
+  Row row;
+  if (!reader.Next(&row, names.size())) stdcsv::RowError(1, 0, std::string(), "no header row");
+  Header h;
+  h.at = MatchHeader(row, names);
+  for (const stdcsv::Field& f : row) h.texts.push_back(f.text);
+  h.lLine = row.front().lLine;
+  return h;
+}
+
 void CheckWidth(const Row& row, std::size_t nHeader) {
+  if (row.size() > nHeader) {
+    stdcsv::RowError(row.back().lLine, static_cast<int>(row.size()), std::string(),
+                     "the row has more columns than the header (" + std::to_string(nHeader) + ")");
+  }
   if (row.size() == nHeader) return;
   stdcsv::RowError(row.front().lLine, 0, std::string(),
                    "the row has " + std::to_string(row.size()) + " columns, the header " + std::to_string(nHeader));
 }
 
-std::vector<std::string> Texts(const Row& row) {
-  std::vector<std::string> v;
-  for (const stdcsv::Field& f : row) v.push_back(f.text);
-  return v;
+// The rows a file may hold, counted in the records they take: with -o the
+// room left in the output's lookup table, else what any database holds.
+class RowRoom {
+ public:
+  RowRoom(long lRecordsBesides, long lKept) : lRoom_(kMaxLookUpEntries - lRecordsBesides - lKept) {}
+
+  // Counts the row on lLine, of nRecords records (one without -o).
+  void Take(long lLine, int nRecords) {
+    lUsed_ += opt.iOutAppt ? nRecords : 1;
+    if (lUsed_ > lRoom_) {
+      stdcsv::RowError(lLine, 0, std::string(),
+                       "too many rows; " + (opt.iOutAppt ? "the output database has room for " + std::to_string(lRows_)
+                                                         : "a database holds at most " + std::to_string(lRoom_)));
+    }
+    ++lRows_;
+  }
+
+ private:
+  long lRoom_;
+  long lUsed_ = 0;
+  long lRows_ = 0;
+};
+
+// The records an appointment book gets besides its data and notes: the file
+// header and, at the end, the two chain records and the view point table; with
+// -o, those already written and the items kept from the input.
+RowRoom BookRoom(const StartCSV& scsv, const SeekInfoLists& seekInfo) {
+  constexpr long kClosing = 3;
+  if (!opt.iOutAppt) return RowRoom(1 + kClosing, 0);
+  long lKept = 0;
+  ForEachFiled(scsv, [&](PCSVD p) { lKept += p->pnra->iNoteRecNum != -1 ? 2 : 1; });
+  return RowRoom(static_cast<long>(seekInfo.nodes.size()) + kClosing, lKept);
 }
 
-void ImportItems(const std::vector<Row>& rows, PSCSV start_scsv, SeekInfoLists* pSeekInfo, TextCodec& codec) {
+// A general database: its header and the closing view point table; with -o,
+// what is written already (every record copied from the input).
+RowRoom CardRoom(const SeekInfoLists& seekInfo) {
+  return RowRoom(opt.iOutAppt ? static_cast<long>(seekInfo.nodes.size()) + 1 : 2, 0);
+}
+
+void ImportItems(stdcsv::CsvReader& reader, PSCSV start_scsv, SeekInfoLists* pSeekInfo, TextCodec& codec) {
   const std::vector<std::string> names(stdcsv::kColumnNames, stdcsv::kColumnNames + stdcsv::kColumns);
-  const std::vector<int> at = MatchHeader(rows[0], names);
-  if (at[stdcsv::kDate] < 0) stdcsv::RowError(rows[0].front().lLine, 0, std::string(), "the header has no column date");
-  const std::vector<std::string> header = Texts(rows[0]);
+  const Header h = ReadHeader(reader, names);
+  if (h.at[stdcsv::kDate] < 0) stdcsv::RowError(h.lLine, 0, std::string(), "the header has no column date");
+  reader.SetHeader(&h.texts);
+  RowRoom room = BookRoom(*start_scsv, *pSeekInfo);
   std::vector<std::unique_ptr<BookItem>> items;
-  for (std::size_t r = 1; r < rows.size(); ++r) {
-    CheckWidth(rows[r], header.size());
-    items.push_back(stdcsv::RowItem(rows[r], at, header, codec));
+  for (Row row; reader.Next(&row, h.texts.size());) {
+    CheckWidth(row, h.texts.size());
+    items.push_back(stdcsv::RowItem(row, h.at, h.texts, codec));
+    room.Take(row.front().lLine, items.back()->pnra->iNoteRecNum != -1 ? 2 : 1);
   }
   for (auto& item : items) FileItem(start_scsv, std::move(item), pSeekInfo);
 }
@@ -95,16 +171,18 @@ void WriteCard(stdcsv::CardRecord& rec, SeekInfoLists* pSeekInfo) {
   WriteOut(rec.body.bytes.data(), static_cast<std::size_t>(lBody));
 }
 
-void ImportCards(const std::vector<Row>& rows, PFDC start_fdc, SeekInfoLists* pSeekInfo, TextCodec& codec) {
+void ImportCards(stdcsv::CsvReader& reader, PFDC start_fdc, SeekInfoLists* pSeekInfo, TextCodec& codec) {
   const std::vector<stdcsv::CardColumn> columns = stdcsv::CardColumns(start_fdc);
   std::vector<std::string> names;
   for (const stdcsv::CardColumn& c : columns) names.push_back(codec.ToUtf8(c.name));
-  const std::vector<int> at = MatchHeader(rows[0], names);
-  const std::vector<std::string> header = Texts(rows[0]);
+  const Header h = ReadHeader(reader, names);
+  reader.SetHeader(&h.texts);
+  RowRoom room = CardRoom(*pSeekInfo);
   std::vector<stdcsv::CardRecord> records;
-  for (std::size_t r = 1; r < rows.size(); ++r) {
-    CheckWidth(rows[r], header.size());
-    records.push_back(stdcsv::RowCard(rows[r], columns, at, header, codec));
+  for (Row row; reader.Next(&row, h.texts.size());) {
+    CheckWidth(row, h.texts.size());
+    records.push_back(stdcsv::RowCard(row, columns, h.at, h.texts, codec));
+    room.Take(row.front().lLine, records.back().lNoteAt >= 0 ? 2 : 1);
   }
   for (stdcsv::CardRecord& rec : records) {
     if (opt.iOutAppt) {
@@ -120,14 +198,10 @@ void ImportCards(const std::vector<Row>& rows, PFDC start_fdc, SeekInfoLists* pS
 
 void ReadStdCsv(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
   TextCodec codec(opt.szEncoding);
-  std::vector<Row> rows;
-  long lBadLine = 0;
-  std::string why;
-  if (!stdcsv::ParseCsv(ReadAll(files.fpin), &rows, &lBadLine, &why)) stdcsv::RowError(lBadLine, 0, std::string(), why);
-  if (rows.empty()) stdcsv::RowError(1, 0, std::string(), "no header row");
+  stdcsv::CsvReader reader(files.fpin);
   if (state.iFileType == 2) {
-    ImportItems(rows, start_scsv, pSeekInfo, codec);
+    ImportItems(reader, start_scsv, pSeekInfo, codec);
   } else {
-    ImportCards(rows, start_fdc, pSeekInfo, codec);
+    ImportCards(reader, start_fdc, pSeekInfo, codec);
   }
 }

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "standard_csv.h"
@@ -49,6 +51,9 @@ extern const char* const kColumnNames[kColumns];
 constexpr std::size_t kMaxDescription = 51;
 constexpr std::size_t kMaxLocation = 19;
 constexpr std::size_t kMaxNote = 32767 - kSizeRHDR;
+// With -o, a row whose record would pass 32767 bytes is refused at the column
+// whose text makes it so.
+constexpr char kRecordTooLong[] = "with this text the record is longer than a record can be (32767 bytes)";
 
 // The word of a kind.
 const char* KindWord(uint8_t cKind);
@@ -103,18 +108,49 @@ std::vector<std::string> CardRow(const std::vector<CardColumn>& columns, const R
 // A field's name shown without its '&' hotkey markers ("&&" is one '&').
 std::string ShownFieldName(const std::string& szName);
 
-// csvparse: the fields of a CSV text, with the line each field starts on.
+// csvparse: a CSV file read row by row (RFC 4180 and what spreadsheets save:
+// a UTF-8 byte order mark, commas, fields in double quotes with "" inside,
+// rows ending in CR LF, LF or CR), each field with the line it starts on.
+// Only the row being read is held. A file in UTF-16 or UTF-32, a mangled
+// byte order mark, a NUL byte in a field and a syntax error end the run with
+// the file, line and column.
 struct Field {
   std::string text;
   long lLine = 0;
 };
 using Row = std::vector<Field>;
-// Parses the whole text (after a UTF-8 byte order mark): commas, fields in
-// double quotes with "" inside, rows ending in CR LF, LF or CR. Rows that
-// hold nothing are left out. Fails with the line and reason.
-bool ParseCsv(const std::string& text, std::vector<Row>* rows, long* pBadLine, std::string* why);
+class CsvReader {
+ public:
+  explicit CsvReader(std::FILE* f);
+  // The first line as read so far, after the byte order mark.
+  std::string_view FirstLine() const;
+  // The header's names, for the messages about the rows after it.
+  void SetHeader(const std::vector<std::string>* header) { header_ = header; }
+  // The next row that holds something; false at the end of the file. A row
+  // of more than nMax fields is cut after field nMax + 1, for the caller to
+  // refuse.
+  bool Next(Row* row, std::size_t nMax);
 
-// Import errors name the file, the line, the column and the reason.
+ private:
+  bool Have(std::size_t n);
+  int Peek(std::size_t k = 0);
+  bool AtLineEnd();
+  void EndOfLine();
+  bool TakeUntil(std::string_view stops, std::string* out);
+  void Plain(Field* f, std::size_t iField);
+  void Quoted(Field* f, std::size_t iField);
+  [[noreturn]] void Bad(long lLine, std::size_t iField, const std::string& why) const;
+
+  std::FILE* f_;
+  std::string buf_;  // the unread bytes from i_ on
+  std::size_t i_ = 0;
+  bool bEnd_ = false;
+  long lLine_ = 1;
+  const std::vector<std::string>* header_ = nullptr;
+};
+
+// Import errors name the file, the line, the column (its number alone when
+// szColumn is empty; none when iColumn is 0) and the reason.
 [[noreturn]] void RowError(long lLine, int iColumn, const std::string& szColumn, const std::string& why);
 void RowWarning(long lLine, int iColumn, const std::string& szColumn, const std::string& what);
 

@@ -232,6 +232,8 @@ std::unique_ptr<BookItem> RowItem(const Row& row, const std::vector<int>& iColum
   }
   nra.cFlags = static_cast<uint8_t>(item->cKind | cNamed | lOther);
   RepeatColumns(r, *item);
+  // The category is the one text without a limit of its own.
+  if (opt.iOutAppt && DataRecordLength(*item) > recwrite::kMaxRecordLength) r.Bad(kCategory, kRecordTooLong);
   item->pszStoredNote = r.Str(kNote, kMaxNote);
   item->pszNote = item->pszStoredNote;
   nra.iNoteRecNum = item->pszStoredNote.empty() ? -1 : 0;
