@@ -11,8 +11,9 @@ using fixture::Appt;
 
 // Note 0; then Meeting and Early (same date, Early earlier, so Early heads
 // the date), Weekly (repeats; its day rule, weeks value 2 with Monday,
-// Wednesday and Friday, and its month rule, Month2 bits 2 and 3, in the
-// legacy text's words: 2th/MON:WED:FRI and DEC:NOV), Party (event), Buy milk
+// Wednesday and Friday, and its month rule 0x8C01, negative: -255 and -115
+// in two's complement, in the legacy text's words: 2th/MON:WED:FRI and
+// JAN:SEP:DEC:NOV), Party (event), Buy milk
 // (ToDo) and Old (a record of status 1, whose end of 32767 minutes is written
 // as it comes). Meeting, Party and Buy milk hold the edge values of their
 // kind byte.
@@ -31,7 +32,7 @@ std::vector<unsigned char> Book() {
   t.lead = 0xFF;
   db.Add(11, 0, 0, m.start(570).end(600).Encode());
   db.Add(11, 0, 1, e.start(480).end(510).Encode());
-  db.Add(11, 0, 2, w.repeat(2, {1, 0x95, 0x02, 0, 0x0C, 100, 0, 0, 100, 11, 30, 0}).start(600).end(660).Encode());
+  db.Add(11, 0, 2, w.repeat(2, {1, 0x95, 0x02, 0x01, 0x8C, 100, 0, 0, 100, 11, 30, 0}).start(600).end(660).Encode());
   db.Add(11, 0, 3, p.Encode());
   db.Add(11, 0, 4, t.Encode());
   db.Add(11, 1, 5, o.start(0).end(0x7FFF).Encode());
@@ -39,7 +40,7 @@ std::vector<unsigned char> Book() {
 }
 
 const std::string W =
-    "\"Weekly\",\"2000/01/01\",\"10:00\",\"11:00\",\"\",\"0\",\"\",\"1\",\"2th/MON:WED:FRI\",\"DEC:NOV\","
+    "\"Weekly\",\"2000/01/01\",\"10:00\",\"11:00\",\"\",\"0\",\"\",\"1\",\"2th/MON:WED:FRI\",\"JAN:SEP:DEC:NOV\","
     "\"2000/01/01\",\"2000/12/31\",\"0\"\n";
 const std::string O = "\"Old\",\"1999/12/31\",\"00:00\",\"546:07\",\"50% AB 1\",\"0\",\"\"\n";
 const std::string E = "\"Early\",\"2000/06/15\",\"08:00\",\"08:30\",\"\",\"0\",\"a\\nb\"\n";

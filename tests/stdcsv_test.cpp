@@ -364,14 +364,15 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
       {"Tanaka & Sons, \"K\"", "5", "10:15", "1994-12-31", "Mail", "a\r\nb"}};
   EXPECT_EQ(PythonRows(dir.Path("out.csv")), want);
 
-  dir.Write("in.csv", "note,contact BY,NAME,birthday\r\n\"x\ny\",phone,Ken,2001-02-03\r\n");
+  dir.Write("in.csv", "note,contact BY,NAME,birthday\r\n\"x\ny\",phone,Ken,2001-02-03\r\n,2,Li,\r\n");
   ASSERT_EQ(RunKalvert(dir, {"-xcards.dat", "-m", "-iin.csv", "-oout.dat", "--format=csv", "-s1"}).status, 0);
   std::vector<std::vector<unsigned char>> written;
   for (const auto& rec : Records(dir.Read("out.dat"))) {
     if (rec.type == 9 || rec.type == 11) written.push_back(rec.body);
   }
   const Bytes body = Bytes().le16(14).le16(0).le16(0x8000).u8(101).u8(1).u8(2).le16(1).le16(0).u8(0).cstr("Ken");
-  EXPECT_EQ(written, (std::vector<std::vector<unsigned char>>{{'x', '\n', 'y'}, body.v}));
+  const Bytes li = Bytes().le16(14).le16(0).le16(0x8000).u8(255).u8(255).u8(255).le16(2).le16(0xFFFF).u8(0).cstr("Li");
+  EXPECT_EQ(written, (std::vector<std::vector<unsigned char>>{{'x', '\n', 'y'}, body.v, li.v}));
   // With -o, 6 header bytes, the 13 of the slots, their NUL and the text's
   // leave 32746 bytes of text.
   for (const std::size_t n : {32746u, 32747u}) {
