@@ -27,9 +27,14 @@ int Parse(std::vector<std::string> args, inproc::Outcome& o) {
 
 // Values kept (a date in `date`), the warning printed; refused command lines
 // (result 0) with their message and whether the help was shown; result -1:
-// the run ended there with status 1. A command line without -x gets
-// -x/dev/null.
+// the run ended there with status 1 (an encoding that can't hold the
+// organiser's texts among them). A command line without -x gets -x/dev/null.
 TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
+  const std::string cant = " can't hold the organiser's texts: ",
+                    tested = ". Tested encodings: CP437, CP850, CP852, CP932, EUC-JP, ISO-8859-1, UTF-8.\n",
+                    nul = "a character takes a NUL byte, and a NUL byte ends an organiser's text",
+                    ascii = "it does not keep ASCII characters as the same bytes both ways",
+                    shift = "it shifts between character sets, and the organiser reads each character on its own";
   // clang-format off
   const struct { std::vector<std::string> args; const int16_t* global; long want; const int32_t* date = nullptr;
                  std::string err = ""; int result = 1; bool help = false; } cases[] = {
@@ -61,6 +66,12 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
       {{"--encoding="}, nullptr, 0, nullptr, "Option --encoding needs an encoding name (as --encoding=CP437).\n", 0},
       {{"--bom=1"}, nullptr, 0, nullptr, "Option --bom takes no value.\n", 0},
       {{"--format=csv", "--encoding=NO-SUCH-CODE"}, nullptr, 0, nullptr, "Unknown encoding NO-SUCH-CODE.\n", -1},
+      {{"--format=csv", "--encoding=UTF-16"}, nullptr, 0, nullptr, "Encoding UTF-16" + cant + nul + tested, -1},
+      {{"--format=csv", "--encoding=UCS-4"}, nullptr, 0, nullptr, "Encoding UCS-4" + cant + nul + tested, -1},
+      {{"--format=csv", "--encoding=UTF-7"}, nullptr, 0, nullptr, "Encoding UTF-7" + cant + ascii + tested, -1},
+      {{"--format=csv", "--encoding=SHIFT_JIS"}, nullptr, 0, nullptr, "Encoding SHIFT_JIS" + cant + ascii + tested, -1},
+      {{"--format=ics", "--encoding=ISO-2022-JP"}, nullptr, 0, nullptr, "Encoding ISO-2022-JP" + cant + shift + tested,
+       -1},
       {{"--encoding=CP437"}, nullptr, 0, nullptr,
        "Option --encoding needs --format=csv or --format=ics: the legacy text is kept byte for byte.\n", 0},
       {{"--bom"}, nullptr, 0, nullptr,

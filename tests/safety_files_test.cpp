@@ -143,6 +143,7 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
       {"fread@" + std::to_string(at[100]), "Failed read file.\n"},  // a bad spot on a record header
       {"fsync:1:fail", "Failed write file.\n"},
       {"fsync:2:fail", "book.dat is written, but its folder can't be synced: Input/output error.\n", true},
+      {"iconv_open:1:fail", "The converter for CP437 could not be loaded: Cannot allocate memory.\n"},
       {"", "", true, true},  // nothing to write: standard output is not missed
       {"", "Failed write standard output.\n", false, true},
       {"", "Failed write standard output.\n", false, false, true},
@@ -154,6 +155,7 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
     const std::string items = c.replaced ? Export(dir, "book.dat") : "";
     Launch l{{"-xbook.dat", "-obook.dat"}, c.fault};
     if (!c.brokenPipe && (!c.closeStdio || c.message.empty())) l.args.push_back("-s2");
+    if (c.fault[0] == 'i') l.args.insert(l.args.end(), {"--format=csv", "--encoding=CP437"});  // iconv_open
     l.closeStdio = c.closeStdio;
     l.out = c.brokenPipe ? pipeOut[1] : -1;
     Expect(dir, Finish(dir, Start(dir, l)), c.message.empty() ? 0 : 1, c.message, book, items);

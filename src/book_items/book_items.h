@@ -114,6 +114,9 @@ struct BookItem {
   BookItem* pnext_csvd = nullptr;
 };
 using PCSVD = BookItem*;
+// How messages name an item: its kind, its date as stored and its data record
+// (counted from 0 in file order), "The appointment of 1999/04/05 (data record 3)".
+std::string ItemLabel(const BookItem& csvd);
 
 // The two chains of filed items, and the items themselves (owned here).
 struct StartCSV {

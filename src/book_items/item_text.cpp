@@ -1,5 +1,6 @@
 // item_text: the calendar, the texts of an item's dates, times and priority,
-// and the cut of a text to a field's limit, shared by every format.
+// the cut of a text to a field's limit and the label that names an item in
+// messages, shared by every format.
 #include <cstdio>
 
 #include "book_items.h"
@@ -53,4 +54,13 @@ std::string& CutString(std::string& pszString, int iStart, int iCut) {
     i += twoByte ? 2 : 1;
   }
   return pszString;
+}
+
+std::string ItemLabel(const BookItem& csvd) {
+  const NonRepeaAppt& nra = *csvd.pnra;
+  const char* szKind = csvd.cKind == KIND_APPT ? "appointment" : csvd.cKind == KIND_EVENT ? "event" : "ToDo item";
+  char sz[96];
+  std::snprintf(sz, sizeof sz, "The %s of %04d/%02d/%02d (data record %d)", szKind, nra.cYear + 1900, nra.cMonth + 1,
+                nra.cDay + 1, csvd.iRecordNum);
+  return sz;
 }

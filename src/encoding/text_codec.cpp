@@ -1,23 +1,38 @@
-// text_codec: TextCodec, a pair of iconv descriptors kept for the whole run.
+// text_codec: TextCodec, a pair of iconv descriptors kept for the whole run,
+// and the rule for texts without --encoding.
 #include "text_codec.h"
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "kalvert.h"
+
+const char kNameTheEncoding[] =
+    "Name the organiser's encoding with --encoding=NAME (for example --encoding=CP932 or --encoding=CP437)";
 
 namespace {
 
 constexpr char kUtf8[] = "UTF-8";
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
+constexpr std::size_t kWhole = std::string::npos;
 const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
+// The code pages the README lists as tested.
+constexpr char kTested[] = "CP437, CP850, CP852, CP932, EUC-JP, ISO-8859-1, UTF-8";
+// Characters of many code pages (e, Cyrillic Zhe, alpha, a kanji, katakana
+// A), to find the NUL bytes and shift states of those that hold them.
+constexpr const char* kSamples[] = {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xE6\x97\xA5", "\xE3\x82\xA2"};
 
-iconv_t Open(const char* to, const char* from, const std::string& szName) {
+// nullptr, with the reason in *pErr, when iconv can't convert.
+void* Open(const char* to, const char* from, int* pErr) {
+  errno = 0;
   const iconv_t cd = iconv_open(to, from);
-  if (cd == kNoDescriptor) Fatal("Unknown encoding %s.\n", szName.c_str());
-  return cd;
+  if (cd != kNoDescriptor) return cd;
+  *pErr = errno != 0 ? errno : EINVAL;
+  return nullptr;
 }
 
 // Runs one conversion step over [*in, *in + *inLeft), appending to out.
@@ -33,37 +48,78 @@ std::size_t Step(iconv_t cd, char** in, std::size_t* inLeft, std::string* out) {
   return r;
 }
 
+// Converts the whole text from cd's initial state, appending to *pOut.
+// Returns kWhole, or the offset of the first sequence cd can't convert.
+std::size_t ConvertAll(void* pcd, const std::string& text, std::string* pOut) {
+  const iconv_t cd = static_cast<iconv_t>(pcd);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  std::string in(text);
+  char* p = in.data();
+  std::size_t left = in.size();
+  while (left > 0) {
+    if (Step(cd, &p, &left, pOut) != static_cast<std::size_t>(-1)) break;
+    if (errno != E2BIG) return static_cast<std::size_t>(p - in.data());
+  }
+  return kWhole;
+}
+
+// Writes the shift back to the initial state; returns the bytes that took.
+std::size_t Unshift(void* pcd, std::string* pOut) {
+  const std::size_t n = pOut->size();
+  std::size_t none = 0;
+  Step(static_cast<iconv_t>(pcd), nullptr, &none, pOut);
+  return pOut->size() - n;
+}
+
+// Why the code page can't hold the organiser's texts, or nullptr when it can.
+const char* Unfit(void* toUtf8, void* fromUtf8) {
+  std::string ascii, there, back;
+  for (int c = 1; c <= 0x7F; ++c) ascii += static_cast<char>(c);
+  ConvertAll(fromUtf8, ascii, &there);
+  Unshift(fromUtf8, &there);
+  ConvertAll(toUtf8, ascii, &back);
+  Unshift(toUtf8, &back);
+  constexpr const char* kNul = "a character takes a NUL byte, and a NUL byte ends an organiser's text";
+  if (there.find('\0') != std::string::npos) return kNul;
+  if (there != ascii || back != ascii) return "it does not keep ASCII characters as the same bytes both ways";
+  for (const char* sample : kSamples) {
+    std::string out;
+    if (ConvertAll(fromUtf8, sample, &out) != kWhole) continue;  // not in this code page
+    if (out.find('\0') != std::string::npos) return kNul;
+    if (Unshift(fromUtf8, &out) != 0) {
+      return "it shifts between character sets, and the organiser reads each character on its own";
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 TextCodec::TextCodec(const std::string& szEncoding) : szEncoding_(szEncoding) {
   if (PassThrough()) return;
-  toUtf8_ = Open(kUtf8, szEncoding.c_str(), szEncoding);
-  fromUtf8_ = Open(szEncoding.c_str(), kUtf8, szEncoding);
-  std::string ascii;
-  for (char c = 1; c < 0x7F; ++c) ascii += c;
-  bAsciiSame_ = ToUtf8(ascii) == ascii && lReplaced_ == 0;
-  lReplaced_ = 0;
+  const char* szName = szEncoding.c_str();
+  int iErr = 0;
+  toUtf8_ = Open(kUtf8, szName, &iErr);
+  if (toUtf8_) fromUtf8_ = Open(szName, kUtf8, &iErr);
+  const char* szWhy = iErr == 0 ? Unfit(toUtf8_, fromUtf8_) : nullptr;
+  if (iErr == 0 && !szWhy) return;
+  Close();  // the end of the run unwinds, and a half-made codec has no destructor
+  if (iErr == EINVAL) Fatal("Unknown encoding %s.\n", szName);
+  if (iErr != 0) Fatal("The converter for %s could not be loaded: %s.\n", szName, std::strerror(iErr));
+  Fatal("Encoding %s can't hold the organiser's texts: %s. Tested encodings: %s.\n", szName, szWhy, kTested);
 }
 
-namespace {
+TextCodec::~TextCodec() { Close(); }
 
-bool IsAscii(const std::string& s) {
-  for (const char c : s) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-TextCodec::~TextCodec() {
+void TextCodec::Close() {
   if (toUtf8_) iconv_close(static_cast<iconv_t>(toUtf8_));
   if (fromUtf8_) iconv_close(static_cast<iconv_t>(fromUtf8_));
+  toUtf8_ = fromUtf8_ = nullptr;
 }
 
 std::string TextCodec::ToUtf8(const std::string& bytes) {
-  // Most texts are plain ASCII: they need no conversion.
-  if (PassThrough() || (bAsciiSame_ && IsAscii(bytes))) return bytes;
+  // ASCII is the same in every code page accepted: most texts need no conversion.
+  if (PassThrough() || IsAscii(bytes)) return bytes;
   const iconv_t cd = static_cast<iconv_t>(toUtf8_);
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string out;
@@ -81,8 +137,7 @@ std::string TextCodec::ToUtf8(const std::string& bytes) {
     --left;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  std::size_t none = 0;
-  Step(cd, nullptr, &none, &out);  // the shift back to the initial state
+  Unshift(toUtf8_, &out);
   return out;
 }
 
@@ -92,19 +147,12 @@ bool TextCodec::FromUtf8(const std::string& utf8, std::string* pOut, std::size_t
     *pOut = utf8;
     return true;
   }
-  const iconv_t cd = static_cast<iconv_t>(fromUtf8_);
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  std::string in(utf8);
-  char* p = in.data();
-  std::size_t left = in.size();
-  while (left > 0) {
-    if (Step(cd, &p, &left, pOut) != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) continue;
-    *pBadAt = static_cast<std::size_t>(p - in.data());
+  const std::size_t bad = ConvertAll(fromUtf8_, utf8, pOut);
+  if (bad != kWhole) {
+    *pBadAt = bad;
     return false;
   }
-  std::size_t none = 0;
-  Step(cd, nullptr, &none, pOut);
+  Unshift(fromUtf8_, pOut);
   return true;
 }
 
@@ -112,4 +160,13 @@ void TextCodec::ReportReplacements() const {
   if (lReplaced_ == 0) return;
   std::fprintf(stderr, "Warning: %ld byte sequence(s) not valid in %s were written as U+FFFD.\n", lReplaced_,
                szEncoding_.c_str());
+}
+
+bool IsAscii(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+void RefuseNonAscii(const std::string& szWhere) {
+  Fatal("%s: a text holds non-ASCII bytes, and %s is UTF-8. %s.\n", szWhere.c_str(),
+        opt.format == OutputFormat::kIcs ? "iCalendar" : "standard CSV", kNameTheEncoding);
 }

@@ -1,15 +1,20 @@
 // text_codec: texts between the organiser's code page and UTF-8, through the C
 // library's iconv. The legacy formats never convert; the modern ones convert
-// only when --encoding names the code page.
+// only when --encoding names the code page, and take ASCII texts alone
+// without it.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 class TextCodec {
  public:
   // An empty name: texts pass as bytes. A name iconv does not know ends the
-  // run: "Unknown encoding NAME.\n".
+  // run ("Unknown encoding NAME.\n"), and so does a code page that can't
+  // hold the organiser's NUL-ended texts of independent characters: ASCII
+  // must stay ASCII both ways, no character may take a NUL byte and no shift
+  // state may exist.
   explicit TextCodec(const std::string& szEncoding);
   ~TextCodec();
   TextCodec(const TextCodec&) = delete;
@@ -31,12 +36,22 @@ class TextCodec {
   bool FromUtf8(const std::string& utf8, std::string* pOut, std::size_t* pBadAt) const;
 
  private:
+  void Close();
+
   std::string szEncoding_;
   void* toUtf8_ = nullptr;    // iconv_t, code page -> UTF-8
   void* fromUtf8_ = nullptr;  // iconv_t, UTF-8 -> code page
   long lReplaced_ = 0;
-  bool bAsciiSame_ = false;  // the code page writes ASCII as ASCII
 };
+
+// Without --encoding the code page is unknown, so only ASCII texts can be
+// written as UTF-8 or stored from it.
+bool IsAscii(std::string_view s);
+// The export's end for a text that is not ASCII without --encoding; szWhere
+// names the item or record ("The appointment of 1999/04/05 (data record 3)").
+[[noreturn]] void RefuseNonAscii(const std::string& szWhere);
+// How every such message asks for the code page.
+extern const char kNameTheEncoding[];
 
 // The length of the UTF-8 sequence that starts with byte c (1 for a byte that
 // starts none).

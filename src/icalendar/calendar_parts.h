@@ -127,8 +127,7 @@ bool PlanSeries(const BookItem& csvd, Series* pSeries);
 // The item's texts as iCalendar wants them, counting what could not be kept.
 struct TextContext {
   TextCodec codec;
-  bool bAsciiKept = true;  // the code page's bytes 1 to 0x7F are ASCII: such texts need no conversion
-  long lControls = 0;      // control characters written as U+FFFD
+  long lControls = 0;  // control characters written as U+FFFD
   explicit TextContext(const std::string& szEncoding);
 };
 
@@ -144,8 +143,6 @@ void AppendFolded(std::string* pOut, const std::string& line);
 std::array<uint8_t, 20> Sha1(const std::string& data);
 // A name-based UUID (version 5) in kalvert's own namespace.
 std::string NameUuid(const std::string& name);
-// "the appointment of 1999/04/05 (data record 3)", for messages.
-std::string ItemLabel(const BookItem& csvd);
 // "<label>: <what>." on standard error; the run goes on.
 void Warn(const BookItem& csvd, const std::string& szWhat);
 

@@ -9,26 +9,15 @@
 
 namespace ical {
 
-TextContext::TextContext(const std::string& szEncoding) : codec(szEncoding) {
-  std::string ascii;
-  for (char c = 1; c < 0x7F; ++c) ascii += c;
-  bAsciiKept = codec.ToUtf8(ascii) == ascii;
-}
+TextContext::TextContext(const std::string& szEncoding) : codec(szEncoding) {}
 
 void RequireAscii(const BookItem& csvd, const std::string& bytes) {
-  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return;
-  Fatal(
-      "%s: a text holds non-ASCII bytes, and iCalendar is UTF-8. Name the organiser's encoding with "
-      "--encoding=NAME (for example --encoding=CP932 or --encoding=CP437).\n",
-      ItemLabel(csvd).c_str());
+  if (!IsAscii(bytes)) RefuseNonAscii(ItemLabel(csvd));
 }
 
 std::string TextValue(TextContext& ctx, const BookItem& csvd, const std::string& bytes) {
-  const bool bAscii =
-      std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ctx.codec.PassThrough()) RequireAscii(csvd, bytes);
-  std::string converted;
-  const std::string& utf8 = bAscii && ctx.bAsciiKept ? bytes : (converted = ctx.codec.ToUtf8(bytes));
+  const std::string utf8 = ctx.codec.ToUtf8(bytes);
   const auto special = [](char c) {
     return c == '\\' || c == ';' || c == ',' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
   };

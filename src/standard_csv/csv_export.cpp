@@ -10,6 +10,7 @@
 namespace {
 
 using stdcsv::AppendRow;
+using Fields = std::vector<std::string>;
 
 // Rows are written in blocks, not held whole.
 void Flush(std::string& out, bool bAll) {
@@ -18,32 +19,42 @@ void Flush(std::string& out, bool bAll) {
   out.clear();
 }
 
-void WriteItems(PSCSV start_scsv, TextCodec& codec, std::string& out) {
-  AppendRow(out, std::vector<std::string>(stdcsv::kColumnNames, stdcsv::kColumnNames + stdcsv::kColumns));
+// Hands the header and each row to emit(fields, where), where() naming the
+// item for a message.
+template <typename Emit>
+void ItemRows(PSCSV start_scsv, TextCodec& codec, Emit emit) {
+  emit(Fields(stdcsv::kColumnNames, stdcsv::kColumnNames + stdcsv::kColumns), [] { return std::string(); });
   ForEachFiled(*start_scsv, [&](PCSVD p) {
-    if (!WantsItem(*p)) return;
-    AppendRow(out, stdcsv::ItemRow(*p, codec));
-    Flush(out, false);
+    if (WantsItem(*p)) emit(stdcsv::ItemRow(*p, codec), [p] { return ItemLabel(*p); });
   });
 }
 
 // The records as the input holds them (the data pass may have renumbered
 // their note links for a copy), then the imported ones.
-void WriteCards(PFDC start_fdc, TextCodec& codec, std::string& out) {
+template <typename Emit>
+void CardRows(PFDC start_fdc, TextCodec& codec, Emit emit) {
   const std::vector<stdcsv::CardColumn> columns = stdcsv::CardColumns(start_fdc);
-  std::vector<std::string> names;
+  Fields names;
   for (const stdcsv::CardColumn& c : columns) names.push_back(codec.ToUtf8(c.name));
-  AppendRow(out, names);
+  emit(names, [] { return std::string("The field names"); });
   files.in.Seek(state.lFirst);
   RecordHeader rh{};
   RecordBody body;
   while (NextDataRecord(&rh, &body, [] {})) {
-    AppendRow(out, stdcsv::CardRow(columns, body, nullptr, codec));
-    Flush(out, false);
+    emit(stdcsv::CardRow(columns, body, nullptr, codec),
+         [&body] { return "Data record " + std::to_string(body.iRecord); });
   }
   for (const auto& card : state.importedCards) {
-    AppendRow(out, stdcsv::CardRow(columns, card.first, &card.second, codec));
-    Flush(out, false);
+    emit(stdcsv::CardRow(columns, card.first, &card.second, codec), [] { return std::string("An imported record"); });
+  }
+}
+
+template <typename Emit>
+void Rows(PFDC start_fdc, PSCSV start_scsv, TextCodec& codec, Emit emit) {
+  if (state.iFileType == 2) {
+    ItemRows(start_scsv, codec, emit);
+  } else {
+    CardRows(start_fdc, codec, emit);
   }
 }
 
@@ -51,13 +62,20 @@ void WriteCards(PFDC start_fdc, TextCodec& codec, std::string& out) {
 
 void WriteStdCsv(PFDC start_fdc, PSCSV start_scsv) {
   TextCodec codec(opt.szEncoding);
+  // Without a code page every text must be ASCII; refused before anything is written.
+  if (codec.PassThrough()) {
+    Rows(start_fdc, start_scsv, codec, [](const Fields& fields, const auto& where) {
+      for (const std::string& f : fields) {
+        if (!IsAscii(f)) RefuseNonAscii(where());
+      }
+    });
+  }
   std::string out;
   if (opt.bBom) out = "\xEF\xBB\xBF";
-  if (state.iFileType == 2) {
-    WriteItems(start_scsv, codec, out);
-  } else {
-    WriteCards(start_fdc, codec, out);
-  }
+  Rows(start_fdc, start_scsv, codec, [&out](const Fields& fields, const auto&) {
+    AppendRow(out, fields);
+    Flush(out, false);
+  });
   Flush(out, true);
   codec.ReportReplacements();
 }

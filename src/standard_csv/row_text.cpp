@@ -32,6 +32,14 @@ bool ValidUtf8At(const std::string& s, std::size_t at) {
 
 std::string Convert(const Field& f, int iColumn, const std::string& szColumn, const std::string& text,
                     TextCodec& codec) {
+  if (codec.PassThrough() && !IsAscii(text)) {
+    const std::size_t at = static_cast<std::size_t>(
+        std::find_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
+        text.begin());
+    RowError(LineOf(f, at), iColumn, szColumn,
+             "the text holds non-ASCII characters, and the organiser's code page is not known. " +
+                 std::string(kNameTheEncoding));
+  }
   std::string out;
   std::size_t bad = 0;
   if (codec.FromUtf8(text, &out, &bad)) return out;
@@ -58,11 +66,7 @@ std::string CutUtf8(const Field& f, int iColumn, const std::string& szColumn, st
 std::string RowText(const Field& f, int iColumn, const std::string& szColumn, std::size_t nMax, TextCodec& codec) {
   std::string out = Convert(f, iColumn, szColumn, f.text, codec);
   if (nMax == 0 || out.size() <= nMax) return out;
-  if (codec.PassThrough()) {
-    CutString(out, 0, static_cast<int>(nMax));
-  } else {
-    out = CutUtf8(f, iColumn, szColumn, nMax, codec);
-  }
+  out = CutUtf8(f, iColumn, szColumn, nMax, codec);
   RowWarning(f.lLine, iColumn, szColumn,
              "text cut to " + std::to_string(out.size()) + " bytes, as much as the organiser's field holds");
   return out;

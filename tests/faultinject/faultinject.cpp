@@ -2,10 +2,12 @@
 // program, as the environment variable FAULT says:
 //   fread@<byte>: a read that reaches that byte of its stream fails with
 //     EIO, as on a bad spot of a disk;
-//   fwrite:<n>:fail, fsync:<n>:fail: the n-th call fails (ENOSPC, EIO);
+//   fwrite:<n>:fail, fsync:<n>:fail, iconv_open:<n>:fail: the n-th call
+//     fails (ENOSPC, EIO, ENOMEM);
 //   <function>:<n>:<ms>: the n-th call waits that many milliseconds first.
 // A failed stream gets its error flag, as on a real failure.
 #include <dlfcn.h>
+#include <iconv.h>
 #include <stdio.h>
 
 #include <cerrno>
@@ -72,5 +74,10 @@ size_t fwrite(const void* p, size_t size, size_t n, FILE* f) {
 int fsync(int fd) {
   static const auto real = reinterpret_cast<decltype(&fsync)>(dlsym(RTLD_NEXT, "fsync"));
   return Strike("fsync") ? Failed(nullptr, EIO) - 1 : real(fd);
+}
+
+iconv_t iconv_open(const char* to, const char* from) {
+  static const auto real = reinterpret_cast<decltype(&iconv_open)>(dlsym(RTLD_NEXT, "iconv_open"));
+  return Strike("iconv_open") ? (Failed(nullptr, ENOMEM), reinterpret_cast<iconv_t>(-1)) : real(to, from);
 }
 }
