@@ -4,6 +4,7 @@
 // output file left behind, no output database after a failure).
 #pragma once
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +53,20 @@ inline void WriteFile(const std::string& path, const uint8_t* data, std::size_t 
 
 inline void WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
   WriteFile(path, bytes.data(), bytes.size());
+}
+
+inline void WriteFile(const std::string& path, const std::string& text) {
+  WriteFile(path, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::string text;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return text;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+  std::fclose(f);
+  return text;
 }
 
 // The fuzzer's own reports must survive while the program's output is
@@ -120,6 +135,34 @@ inline int Run(const std::vector<std::string>& args) {
     const bool exists = ::stat(out.c_str(), &st) == 0;
     Require(status == 0 ? exists : !exists,
             status == 0 ? "no output database after success" : "output database left after a failure");
+  }
+  return status;
+}
+
+// Run, with what the program writes to standard output and standard error
+// kept in *pOut and *pErr (descriptors 1 and 2 point at files for the run).
+inline int RunCaptured(const std::vector<std::string>& args, std::string* pOut, std::string* pErr) {
+  const std::string outPath = PathOf("stdout.txt");
+  const std::string errPath = PathOf("stderr.txt");
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const int saved[2] = {::dup(1), ::dup(2)};
+  const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (saved[0] < 0 || saved[1] < 0 || out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) std::abort();
+  ::close(out);
+  ::close(err);
+  const int status = Run(args);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  if (::dup2(saved[0], 1) < 0 || ::dup2(saved[1], 2) < 0) std::abort();
+  ::close(saved[0]);
+  ::close(saved[1]);
+  *pOut = ReadFile(outPath);
+  *pErr = ReadFile(errPath);
+  if (std::getenv("KALVERT_FUZZ_VERBOSE")) {
+    std::fwrite(pOut->data(), 1, pOut->size(), stdout);
+    std::fwrite(pErr->data(), 1, pErr->size(), stderr);
   }
   return status;
 }

@@ -80,6 +80,60 @@ const char* const kCardsCsv[] = {
     "one\ttwo\tthree\n",
 };
 
+// Standard CSV of the appointment book as the export writes it: every
+// column, quotes only where needed, CR LF; one row of each kind and repeat
+// rule, deleted occurrences, notes with line breaks, commas and quotes.
+constexpr char kStdBook[] =
+    "kind,description,date,start,end,days,location,category,alarm,lead,month_view,week_view,priority,completed,"
+    "completed_on,carry,other_flags,repeat,every,weekdays,weeks,day_of_month,months,repeat_from,repeat_until,"
+    "deleted,note\r\n"
+    "appointment,Staff meeting,1999-04-05,09:30,10:30,,Room 2,Work,yes,15,yes,no,,,,,,none,,,,,,,,,\"Agenda:\r\n"
+    "1. Budget, \"\"draft\"\"\r\n2. Rota\"\r\n"
+    "appointment,Tea ceremony class,1999-04-05,19:00,21:00,,,,no,5,yes,yes,,,,,,weekly,1,MON;WED,,,,1999-04-05,"
+    "1999-12-31,1999-04-12;1999-04-14,\"Bring:\n- fan\"\r\n"
+    "appointment,Card payment,1999-04-25,,,,,,no,5,yes,yes,,,,,,monthly,1,,,25,,1999-01-25,2000-12-25,,\r\n"
+    "appointment,Club night,1999-05-07,20:00,,,,,no,5,yes,yes,,,,,,monthly,2,FRI,first;last,,,1999-05-07,,,\r\n"
+    "event,Golden Week,1999-04-29,,,5,,Holiday,no,5,yes,yes,,,,,,none,,,,,,,,,\r\n"
+    "event,Mother's birthday,1999-05-12,,,,,,yes,1440,yes,yes,,,,,,yearly,1,,,12,MAY,1999-05-12,2010-05-12,,\r\n"
+    "event,Year end,1999-10-29,,,,,,no,5,yes,yes,,,,,,custom,,FRI,last,,OCT;DEC,1999-10-01,,,\r\n"
+    "todo,Water the plants,1999-04-03,,,,,,,,,,3,no,,yes,,weekly,1,SAT,,,,1999-04-03,1999-09-25,"
+    "1999-04-10 done;1999-05-01,\r\n"
+    "todo,Renew passport,1999-04-10,,,7,,,,,,,A1,yes,1999-04-12,no,,none,,,,,,,,,\"Photos:\r\n2 copies, 45x35 mm\"\r\n"
+    "todo,Daily log,2000-02-29,,,,,,,3,,,,,,,,daily,3,,,,,2000-02-29,2000-03-31,,\r\n";
+
+// As a spreadsheet saves a few columns: every field quoted, other names and
+// order, LF line ends, and Japanese texts in UTF-8 (one description longer
+// than the organiser's field).
+constexpr char kSheetBook[] =
+    "\"Date\",\"Description\",\"Kind\",\"Start\",\"End\",\"Location\",\"Note\"\n"
+    "\"1999/4/5\",\"\xE6\xAD\xAF\xE5\x8C\xBB\xE8\x80\x85\",\"Appointment\",\"9:00\",\"9:30\","
+    "\"\xE9\xA7\x85\xE5\x89\x8D\",\"two\nlines\"\n"
+    "\"1999-12-31\",\"\xE5\xA4\xA7\xE6\x99\xA6\xE6\x97\xA5\xE5\xA4\xA7\xE6\x99\xA6\xE6\x97\xA5"
+    "\xE5\xA4\xA7\xE6\x99\xA6\xE6\x97\xA5\xE5\xA4\xA7\xE6\x99\xA6\xE6\x97\xA5\xE5\xA4\xA7\xE6\x99"
+    "\xA6\xE6\x97\xA5\xE5\xA4\xA7\xE6\x99\xA6\xE6\x97\xA5\",\"event\",\"\",\"\",\"Tokyo, Ueno "
+    "\xE5\x85\xAC\xE5\x9C\x92\",\"\"\"quoted\"\"\"\n"
+    "\"2000-01-01\",\"Year start\",\"TODO\",\"\",\"\",\"\",\"\"\n";
+
+// Latin letters that the Western code pages hold and the Japanese ones do not.
+constexpr char kLatinBook[] = "date,description,location\r\n2000-01-01,caf\xC3\xA9 \xC3\xBC\xC3\xB1,Z\xC3\xBCrich\r\n";
+
+// The card file's columns (the export's header), as the export writes them.
+constexpr char kStdCards[] =
+    "Name,Company,Phone,E-mail,Address,Kind,Memo,Friend,Business,Call time,Birthday,Contact by,Note\r\n"
+    "John Smith,,+44 20 7946 0000,,,Friend,,5,0,,,By phone,\r\n"
+    "Keiko Tanaka,Tanaka & Sons,06-9876-5432,keiko@example.jp,\"Osaka, Kita-ku 2-3\",Supplier,,1,1,18:40,"
+    "1972-12-01,By letter,\"Call after 6 pm.\r\nClosed on Wednesdays.\"\r\n"
+    "\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90,Sakura Trading,03-1234-5678,,,Customer,"
+    "Prefers mornings,0,1,10:15,1965-07-20,By e-mail,\"Met at the fair.\nSend the catalogue.\"\r\n";
+
+// The card file's columns quoted, in another order and case, LF.
+constexpr char kSheetCards[] =
+    "\"note\",\"NAME\",\"birthday\",\"contact by\",\"Company\",\"phone\",\"e-mail\",\"address\",\"kind\","
+    "\"memo\",\"friend\",\"business\",\"call time\"\n"
+    "\"a \"\"b\"\"\",\"Ann\",\"2000/1/2\",\"By phone\",\"\",\"\",\"\",\"\",\"\",\"\",\"yes\",\"no\","
+    "\"9:05\"\n"
+    "\"\",\"Bob\",\"\",\"\",\"Acme, Inc.\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,6 +154,15 @@ int main(int argc, char** argv) {
   Put(root / "run_db", "repeating", WithLead(0, small[0]));
   Put(root / "run_db", "smallcards", WithLead(6, small[1]));
 
+  // modern_db: every option set over each database.
+  for (unsigned lead = 0; lead < 14; ++lead) {
+    const std::string tail = std::to_string(lead);
+    Put(root / "modern_db", "book-" + tail, WithLead(static_cast<unsigned char>(lead), book));
+    Put(root / "modern_db", "cards-" + tail, WithLead(static_cast<unsigned char>(lead), cards));
+    Put(root / "modern_db", "repeating-" + tail, WithLead(static_cast<unsigned char>(lead), small[0]));
+  }
+  Put(root / "modern_db", "smallcards", WithLead(5, small[1]));
+
   int n = 0;
   for (const char* line : kBookCsv) {
     for (unsigned lead = 0; lead < 8; lead += 3) {
@@ -110,6 +173,56 @@ int main(int argc, char** argv) {
   for (const char* line : kCardsCsv) {
     for (unsigned lead = 0; lead < 5; lead += 2) {
       Put(root / "import_cards", "line-" + std::to_string(n++), WithLead(static_cast<unsigned char>(lead), line));
+    }
+  }
+
+  // import_stdcsv: the book's files under its sets (0-6), the card file's
+  // under its sets (7-11); each also with a byte order mark, with LF line
+  // ends, and with CR line ends.
+  const std::string bom = "\xEF\xBB\xBF";
+  const auto variants = [&bom](const std::string& text) {
+    std::string lf;
+    std::string cr;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text.compare(i, 2, "\r\n") == 0) continue;
+      lf += text[i];
+      cr += text[i] == '\n' ? '\r' : text[i];
+    }
+    return std::vector<std::string>{text, bom + text, lf, cr};
+  };
+  n = 0;
+  for (const char* text : {kStdBook, kSheetBook, kLatinBook}) {
+    for (const std::string& v : variants(text)) {
+      for (unsigned lead = 0; lead < 7; ++lead) {
+        Put(root / "import_stdcsv", "book-" + std::to_string(n++), WithLead(static_cast<unsigned char>(lead), v));
+      }
+    }
+  }
+  n = 0;
+  for (const char* text : {kStdCards, kSheetCards}) {
+    for (const std::string& v : variants(text)) {
+      for (unsigned lead = 7; lead < 12; ++lead) {
+        Put(root / "import_stdcsv", "cards-" + std::to_string(n++), WithLead(static_cast<unsigned char>(lead), v));
+      }
+    }
+  }
+
+  // codec: code page, limit, text (the organiser's bytes or UTF-8).
+  n = 0;
+  const char* const texts[] = {
+      "Staff meeting, Room 2",
+      "\xBB\xF5\xB0\xE5\xBC\xD4 \xB1\xD8\xC1\xB0",                                       // EUC-JP
+      "\x8E\x95\x88\xE3\x8E\xD2 \x89\x77\x91\x4F",                                       // CP932
+      "caf\x82 \x81\x9A\xA4",                                                            // CP437
+      "\xE6\xAD\xAF\xE5\x8C\xBB\xE8\x80\x85 caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",  // UTF-8
+  };
+  for (unsigned page = 0; page < 7; ++page) {
+    for (const char* text : texts) {
+      for (unsigned char limit : {0, 5, 19, 51}) {
+        Bytes b{static_cast<unsigned char>(page), limit};
+        b.insert(b.end(), text, text + std::string(text).size());
+        Put(root / "codec", "text-" + std::to_string(n++), b);
+      }
     }
   }
 

@@ -61,6 +61,58 @@ inline const std::vector<Set>& ImportCards() {
   return sets;
 }
 
+// modern_db: the input is a database file; the CSV and iCalendar exports
+// with and without a code page, kinds and dates, -o copies and the
+// standard-CSV import of kModernDbCsv.
+inline const std::vector<Set>& ModernDb() {
+  static const std::vector<Set> sets = {
+      {"--format=csv"},
+      {"--format=csv", "--encoding=EUC-JP"},
+      {"--format=csv", "--encoding=CP932", "--bom"},
+      {"--format=csv", "--encoding=CP437", "-e", "-t"},
+      {"--format=csv", "--encoding=CP850", "-a3", "-t3", "-g990401", "-f19991231"},
+      {"--format=csv", "-o"},
+      {"--format=csv", "--encoding=EUC-JP", "-m", "-o"},
+      {"--format=csv", "--encoding=EUC-JP", "-i", "-o"},
+      {"--format=ics"},
+      {"--format=ics", "--encoding=EUC-JP"},
+      {"--format=ics", "--encoding=CP932", "-a", "-t"},
+      {"--format=ics", "--encoding=CP437", "-e", "-o"},
+      {"--format=ics", "--encoding=EUC-JP", "-g990401", "-f991231", "-s1"},
+      {"--format=csv", "-i"},
+  };
+  return sets;
+}
+
+// The standard CSV file that modern_db's "-i" sets import.
+constexpr char kModernDbCsv[] =
+    "kind,description,date,start,end,note\r\n"
+    "appointment,Lunch,2000-01-02,12:00,13:00,\"two\r\nlines\"\r\n"
+    "todo,Pay,2000-02-01,,,\r\n";
+
+// import_stdcsv: the input is a standard CSV file imported into the example
+// database that each set names first (book.dat or cards.dat).
+inline const std::vector<Set>& ImportStdCsv() {
+  static const std::vector<Set> sets = {
+      {"book.dat", "--format=csv", "-o"},
+      {"book.dat", "--format=csv", "-m", "-o"},
+      {"book.dat", "--format=csv", "--encoding=EUC-JP", "-o"},
+      {"book.dat", "--format=csv", "--encoding=EUC-JP", "-m", "-o"},
+      {"book.dat", "--format=csv", "--encoding=CP932", "-m", "-o"},
+      {"book.dat", "--format=csv", "--encoding=CP437", "-m", "-o"},
+      {"book.dat", "--format=csv", "--encoding=EUC-JP", "-e", "-t"},
+      {"cards.dat", "--format=csv", "-o"},
+      {"cards.dat", "--format=csv", "-m", "-o"},
+      {"cards.dat", "--format=csv", "--encoding=EUC-JP", "-m", "-o"},
+      {"cards.dat", "--format=csv", "--encoding=CP932", "-m", "-o"},
+      {"cards.dat", "--format=csv", "--encoding=EUC-JP"},
+  };
+  return sets;
+}
+
+// An import_stdcsv set without the name of its base database.
+inline Set OptionsAfterBase(const Set& set) { return Set(set.begin() + 1, set.end()); }
+
 // The argument list of one run: the set's words with the file names put in.
 inline std::vector<std::string> Arguments(const Set& set, const std::string& db, const std::string& csv,
                                           const std::string& out) {
