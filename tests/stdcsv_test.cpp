@@ -347,6 +347,20 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
   const auto items = Items(dir.Read("out.dat"));
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(std::string(items[0].begin() + 27, items[0].begin() + 27 + 51), want + '\0');
+  // NOT SIGN, which iconv maps to CP932 one way only; 20 characters of 3
+  // bytes with a lead byte E0, 17 of them fit.
+  std::string deva;
+  for (int i = 0; i < 20; ++i) deva += "\xE0\xA4\x80";
+  dir.Write("odd.csv", "date,description\n2003-01-01,\xC2\xAC\n2003-01-01," + deva + "\n");
+  const char* const errs[] = {
+      "odd.csv line 2, column 2 (description): the text holds a character that CP932 cannot hold.\n",
+      "Warning: odd.csv line 3, column 2 (description): text cut to 51 bytes, as much as the "
+      "organiser's field holds.\n"};
+  for (const char* enc : {"CP932", "UTF-8"}) {
+    const auto odd =
+        RunKalvert(dir, {"-xdefs.dat", "-iodd.csv", "--format=csv", std::string("--encoding=") + enc, "-s1"});
+    EXPECT_EQ(Said(odd), errs[enc[0] == 'U']);
+  }
 }
 
 // A card file out and in: typed columns, the radio group by its buttons'

@@ -71,6 +71,21 @@ std::size_t Unshift(void* pcd, std::string* pOut) {
   return pOut->size() - n;
 }
 
+// The offset of the first character of utf8 that does not come back the same
+// from the code page (0 when each does, but not the whole).
+std::size_t FirstOneWay(void* fromUtf8, void* toUtf8, const std::string& utf8) {
+  for (std::size_t at = 0; at < utf8.size();) {
+    const std::size_t n = std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
+    const std::string ch = utf8.substr(at, n);
+    std::string there, back;
+    ConvertAll(fromUtf8, ch, &there);
+    Unshift(fromUtf8, &there);
+    if (ConvertAll(toUtf8, there, &back) != kWhole || back != ch) return at;
+    at += n;
+  }
+  return 0;
+}
+
 // Why the code page can't hold the organiser's texts, or nullptr when it can.
 const char* Unfit(void* toUtf8, void* fromUtf8) {
   std::string ascii, there, back;
@@ -147,13 +162,17 @@ bool TextCodec::FromUtf8(const std::string& utf8, std::string* pOut, std::size_t
     *pOut = utf8;
     return true;
   }
-  const std::size_t bad = ConvertAll(fromUtf8_, utf8, pOut);
-  if (bad != kWhole) {
-    *pBadAt = bad;
-    return false;
+  std::size_t bad = ConvertAll(fromUtf8_, utf8, pOut);
+  if (bad == kWhole) {
+    Unshift(fromUtf8_, pOut);
+    // iconv maps some characters one way only (CP932 takes U+00AC for its
+    // U+FFE2): such a character would come back as another.
+    std::string back;
+    if (ConvertAll(toUtf8_, *pOut, &back) == kWhole && back == utf8) return true;
+    bad = FirstOneWay(fromUtf8_, toUtf8_, utf8);
   }
-  Unshift(fromUtf8_, pOut);
-  return true;
+  *pBadAt = bad;
+  return false;
 }
 
 void TextCodec::ReportReplacements() const {

@@ -187,13 +187,15 @@ class CardBuilder {
   }
 
  private:
-  [[noreturn]] void Bad(const std::string& why) const {
-    RowError(f_->lLine, iColumn_, header_[static_cast<std::size_t>(iColumn_ - 1)], why);
+  // The header's name of the column; a column the file leaves out (0) has none.
+  const std::string& Name() const {
+    static const std::string kNone;
+    return iColumn_ > 0 ? header_[static_cast<std::size_t>(iColumn_ - 1)] : kNone;
   }
 
-  std::string Text(std::size_t nMax) const {
-    return RowText(*f_, iColumn_, header_[static_cast<std::size_t>(iColumn_ - 1)], nMax, codec_);
-  }
+  [[noreturn]] void Bad(const std::string& why) const { RowError(f_->lLine, iColumn_, Name(), why); }
+
+  std::string Text(std::size_t nMax) const { return RowText(*f_, iColumn_, Name(), nMax, codec_); }
 
   bool Flag() const {
     bool b = false;
