@@ -84,7 +84,7 @@ std::vector<unsigned char> Book(const std::vector<Row>& rows) {
   fixture::DbFile db;
   db.Add(9, 0, 0, fixture::Bytes().str("Bring: tea; cups\\mugs\r\n1. Budget\n2. Rota"));
   int n = 0;
-  for (const Row& row : rows) db.Add(11, 0, n++, row.item.Encode());
+  for (const Row& row : rows) db.Add(11, 0, 300 + n++, row.item.Encode());  // numbers that are not places
   return db.Finish();
 }
 
@@ -113,7 +113,8 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
   // Every other day from the 5th: the 6th, checked off, is no occurrence.
   EXPECT_NE(r.err.find("the occurrence of 2024/03/06 checked off is none of its rule's; left out"), std::string::npos);
   EXPECT_EQ(r.out.find("RECURRENCE-ID;VALUE=DATE:20240306"), std::string::npos);
-  EXPECT_NE(r.err.find("The appointment of 2024/03/05 (data record 5): its repeat rule can't be written in iCalendar "
+  EXPECT_NE(r.err.find("The appointment \"No weekday\" of 2024/03/05 at 10:00 (record 305): its repeat rule can't be "
+                       "written in iCalendar "
                        "(a weekly rule with no weekday)"),
             std::string::npos);
 }

@@ -162,7 +162,7 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
       {{"-a2", "-e3", "-t2", cp932}, "event,todo,appointment", replaced},
       {{"-a3", "-e2", "-t3"}, "", ""},
       {{"-g20000102"}, "todo", ""},
-      {{"-t", "-a"}, "", "The appointment of 2000/01/01 (data record 0)" + kNotAscii},
+      {{"-t", "-a"}, "", "The appointment \"? x\" of 2000/01/01 (record 0)" + kNotAscii},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = {"-xbook.dat", "--format=csv", "-s1"};

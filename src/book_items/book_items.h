@@ -104,6 +104,7 @@ struct BookItem {
   std::vector<unsigned char> pszDelRepeat;  // raw deleted occurrences, 4 bytes each; empty for none
   int16_t iRecordNum = 0;
   int16_t iFirstRecord = 0;
+  int16_t iInputRecord = -1;  // the record's own number in the input; -1 for an imported item
   int16_t iStartTimeFlag = 0;
   int16_t iEndTimeFlag = 0;
   uint8_t cKind = 0;
@@ -114,8 +115,10 @@ struct BookItem {
   BookItem* pnext_csvd = nullptr;
 };
 using PCSVD = BookItem*;
-// How messages name an item: its kind, its date as stored and its data record
-// (counted from 0 in file order), "The appointment of 1999/04/05 (data record 3)".
+// How messages name an item, as a person finds it in the organiser: its
+// kind, description (bytes outside ASCII as '?', cut after 40), date, start
+// time and the record's own number in the input, as in
+// The appointment "Staff meeting" of 1999/04/05 at 09:30 (record 342).
 std::string ItemLabel(const BookItem& csvd);
 
 // The two chains of filed items, and the items themselves (owned here).

@@ -57,10 +57,15 @@ std::string& CutString(std::string& pszString, int iStart, int iCut) {
 }
 
 std::string ItemLabel(const BookItem& csvd) {
+  constexpr std::size_t kShown = 40;  // bytes of the description shown
   const NonRepeaAppt& nra = *csvd.pnra;
   const char* szKind = csvd.cKind == KIND_APPT ? "appointment" : csvd.cKind == KIND_EVENT ? "event" : "ToDo item";
-  char sz[96];
-  std::snprintf(sz, sizeof sz, "The %s of %04d/%02d/%02d (data record %d)", szKind, nra.cYear + 1900, nra.cMonth + 1,
-                nra.cDay + 1, csvd.iRecordNum);
-  return sz;
+  std::string s = std::string("The ") + szKind + " \"";
+  for (const char c : csvd.pszDescription.substr(0, kShown)) s += static_cast<unsigned char>(c) < 0x80 ? c : '?';
+  s += csvd.pszDescription.size() > kShown ? "...\"" : "\"";
+  s += IsNoDate(nra.cYear, nra.cMonth, nra.cDay) ? " with no date"
+                                                 : " of " + DateBytesText(nra.cYear, nra.cMonth, nra.cDay, '/');
+  if (csvd.cKind != KIND_TODO && StartTime(nra) >= 0) s += " at " + ClockText(StartTime(nra));
+  if (csvd.iInputRecord >= 0) s += " (record " + std::to_string(csvd.iInputRecord) + ")";
+  return s;
 }

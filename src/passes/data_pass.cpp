@@ -24,6 +24,7 @@ void ReadAppointmentRecord(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSee
   const int8_t cRepeatType = static_cast<int8_t>(BodyU8(body, kRepeatTypeByte));
   std::unique_ptr<BookItem> item = MakeCSVD(cRepeatType != kRepeatNone);
   item->bFromInput = true;
+  item->iInputRecord = body.iRecord;
   if (cKind >= KIND_EVENT) {
     ReadAppt(start_fdc, item.get(), body, cKind);
   } else if (cKind >= KIND_TODO) {
