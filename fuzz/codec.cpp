@@ -106,6 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
   FromCodePage(codec, text);
   std::string out;
-  Cut(codec, text, FromUtf8(codec, text, &out), limit);
+  // Without a code page an import takes ASCII texts only.
+  const bool converts = FromUtf8(codec, text, &out) && (!codec.PassThrough() || IsAscii(text));
+  Cut(codec, text, converts, limit);
   return 0;
 }

@@ -163,14 +163,14 @@ bool TextCodec::FromUtf8(const std::string& utf8, std::string* pOut, std::size_t
     return true;
   }
   std::size_t bad = ConvertAll(fromUtf8_, utf8, pOut);
-  if (bad == kWhole) {
-    Unshift(fromUtf8_, pOut);
-    // iconv maps some characters one way only (CP932 takes U+00AC for its
-    // U+FFE2): such a character would come back as another.
-    std::string back;
-    if (ConvertAll(toUtf8_, *pOut, &back) == kWhole && back == utf8) return true;
-    bad = FirstOneWay(fromUtf8_, toUtf8_, utf8);
-  }
+  Unshift(fromUtf8_, pOut);
+  // iconv maps some characters one way only (CP932 takes U+00AC for its
+  // U+FFE2): such a character would come back as another. The first of them
+  // may come before a character iconv refuses.
+  const std::string done = bad == kWhole ? utf8 : utf8.substr(0, bad);
+  std::string back;
+  if (ConvertAll(toUtf8_, *pOut, &back) != kWhole || back != done) bad = FirstOneWay(fromUtf8_, toUtf8_, done);
+  if (bad == kWhole) return true;
   *pBadAt = bad;
   return false;
 }
