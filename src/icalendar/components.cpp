@@ -136,10 +136,6 @@ void TodoComponents(TextContext& ctx, const BookItem& csvd, const Series& series
   }
 }
 
-}  // namespace ical
-
-namespace ical {
-
 void AppendAlarm(const std::string& szSummary, unsigned uLead, Component* pComp) {
   const unsigned uDays = uLead / 1440, uHours = uLead % 1440 / 60, uMinutes = uLead % 60;
   std::string szTrigger = "PT0M";

@@ -217,10 +217,6 @@ bool PlanSeries(const BookItem& csvd, Series* pSeries) {
   return true;
 }
 
-}  // namespace ical
-
-namespace ical {
-
 void AppendRepeat(const Series& series, const std::string& szTime, Component* pComp) {
   if (!series.bRepeats) return;
   const std::string szUntil = series.bUntil ? ";UNTIL=" + DateValue(series.until) + szTime : std::string();

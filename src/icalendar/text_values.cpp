@@ -43,10 +43,6 @@ std::string TextValue(TextContext& ctx, const BookItem& csvd, const std::string&
   return s;
 }
 
-}  // namespace ical
-
-namespace ical {
-
 void AppendFolded(std::string* pOut, const std::string& line) {
   std::size_t i = 0;
   std::size_t iRoom = 75;  // a continuation line's space takes one octet

@@ -116,10 +116,6 @@ std::vector<std::string> CardRow(const std::vector<CardColumn>& columns, const R
   return f;
 }
 
-}  // namespace stdcsv
-
-namespace stdcsv {
-
 namespace {
 
 std::string Lower(std::string s) {

@@ -30,10 +30,6 @@ void AppendRow(std::string& out, const std::vector<std::string>& fields) {
   for (std::size_t i = 0; i < fields.size(); ++i) AppendField(out, fields[i], i + 1 == fields.size());
 }
 
-}  // namespace stdcsv
-
-namespace stdcsv {
-
 namespace {
 
 constexpr std::size_t kChunk = 65536;

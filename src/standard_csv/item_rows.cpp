@@ -69,10 +69,6 @@ std::vector<std::string> ItemRow(const BookItem& item, TextCodec& codec) {
   return f;
 }
 
-}  // namespace stdcsv
-
-namespace stdcsv {
-
 namespace {
 
 class RowReader {
