@@ -36,8 +36,12 @@ TEST(Docs, ReadmeWalkthroughMakesTheEditedCopy) {
       "\"Staff meeting\",\"1999/04/05\",\"09:00\",\"10:30\",\"Room 2\",\"0\",\"Agenda:\\n1. Budget\\n2. Rota\"\n"
       "\"\xBB\xF5\xB0\xE5\xBC\xD4\",\"1999/04/12\",\"15:00\",\"15:30\",\"\xB1\xD8\xC1\xB0\",\"0\",\"\"\n"
       "\"Dentist check-up\",\"1999/05/10\",\"16:00\",\"16:30\",\"Ekimae\",\"0\",\"Bring the\\ninsurance card\"\n");
-  // Events come back exactly as exported.
+  // Events come back exactly as exported, ToDo items too but for the count of
+  // deleted occurrences of the repeating one (1, now 0).
   EXPECT_EQ(fixture::RunKalvert(dir, {"-xnew.dat", "-s1", "-e"}).out, Slurp(dir.Path("events.csv")));
+  std::string todo = Slurp(dir.Path("todo.csv"));
+  todo.replace(todo.find("\"1\"\n\"Renew"), 3, "\"0\"");
+  EXPECT_EQ(fixture::RunKalvert(dir, {"-xnew.dat", "-s1", "-t"}).out, todo);
 }
 
 }  // namespace

@@ -114,8 +114,7 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
   EXPECT_NE(r.err.find("the occurrence of 2024/03/06 checked off is none of its rule's; left out"), std::string::npos);
   EXPECT_EQ(r.out.find("RECURRENCE-ID;VALUE=DATE:20240306"), std::string::npos);
   EXPECT_NE(r.err.find("The appointment \"No weekday\" of 2024/03/05 at 10:00 (record 305): its repeat rule can't be "
-                       "written in iCalendar "
-                       "(a weekly rule with no weekday)"),
+                       "written in iCalendar (a weekly rule with no weekday)"),
             std::string::npos);
 }
 

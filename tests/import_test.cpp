@@ -58,10 +58,6 @@ TEST_F(Import, WriteDBSlotsTextsAndRadioGroups) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Plain appointments filed one by one: a date's head is the last item that
 // starts no later than every other, and its down chain runs by start time,
 // equal times in filing order. Record numbers follow the filing order.

@@ -148,24 +148,24 @@ TEST(RobustFiles, FailedRunsLeaveEveryFileAsItWas) {
   std::string many;
   for (int i = 0; i < 200; ++i) many += Line("Meeting", "Room", "");
   // A full disk, as far as the program can tell, is a file size limit of 4 blocks.
-  const std::tuple<std::vector<std::string>, std::string, std::string, std::string> cases[] = {
-      {{"-xmissing.dat", "-odest.dat"}, "", "", "File can't open.\n  missing.dat: No such file or directory\n"},
-      {{"-odest.dat"}, "", "", "File can't open.\n  (no name): No such file or directory\n"},  // no -x at all
-      {{"-xbook.dat", "-imissing.csv", "-odest.dat"},
-       "",
-       "",
-       "File can't open.\n  missing.csv: No such file or directory\n"},
-      {{"-xsub", "-odest.dat"}, "", "", "Failed read file.\n"},
-      {{"-xbig.dat", "-odest.dat"}, "", "truncate -s 17M big.dat && ", "Database file too large (more than 16 MiB).\n"},
-      {{"-xbook.dat", "-osub"}, "", "", "File can't open.\n  sub: Is a directory\n"},
-      {{"-xbook.dat", "-isub", "-odest.dat"}, "", "", "Failed read file.\n  sub: Is a directory\n"},
-      {{"-xbook.dat", "-iin.csv", "-odest.dat", "-s2"}, many, "ulimit -f 4 && ", "Failed write file.\n"},
+  const struct {
+    std::vector<std::string> args;
+    std::string message, before = "", csv = "";
+  } cases[] = {
+      {{"-xmissing.dat", "-odest.dat"}, "File can't open.\n  missing.dat: No such file or directory\n"},
+      {{"-odest.dat"}, "File can't open.\n  (no name): No such file or directory\n"},  // no -x at all
+      {{"-xbook.dat", "-imissing.csv", "-odest.dat"}, "File can't open.\n  missing.csv: No such file or directory\n"},
+      {{"-xsub", "-odest.dat"}, "Failed read file.\n"},
+      {{"-xbig.dat", "-odest.dat"}, "Database file too large (more than 16 MiB).\n", "truncate -s 17M big.dat && "},
+      {{"-xbook.dat", "-osub"}, "File can't open.\n  sub: Is a directory\n"},
+      {{"-xbook.dat", "-isub", "-odest.dat"}, "Failed read file.\n  sub: Is a directory\n"},
+      {{"-xbook.dat", "-iin.csv", "-odest.dat", "-s2"}, "Failed write file.\n", "ulimit -f 4 && ", many},
       {{"-xbook.dat", "-iin.csv", "-obook.dat", "-s2"},
-       Line("big", "", std::string(40000, 'n')),
+       "Record too long to write.\n",
        "",
-       "Record too long to write.\n"},
+       Line("big", "", std::string(40000, 'n'))},
   };
-  for (const auto& [args, csv, before, message] : cases) {
+  for (const auto& [args, message, before, csv] : cases) {
     SCOPED_TRACE(args[0] + " " + before);
     fixture::ScratchDir dir;
     const std::pair<std::string, std::string> files[] = {{"book.dat", book}, {"dest.dat", "old"}, {"in.csv", csv}};

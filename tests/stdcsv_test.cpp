@@ -224,62 +224,54 @@ std::string Times(long n, const std::string& s) {
 // texts' NULs leaves 32731 bytes of category.
 TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
   using namespace std::string_literals;
+  const std::string nul = "the field holds a NUL byte, which the organiser cannot store";
   const struct {
     std::string csv, err;
     bool bOut = true;
   } cases[] = {
-      {"appointment,2003-02-30,,x\n", "2, column 2 (date): 2003-02-30 is not a calendar date.\n"},
-      {"appointment,2003-02-01,25:99,x\n", "2, column 3 (start): 25:99 is not a time of the day.\n"},
-      {"meeting,2003-02-01,,x\n", "2, column 1 (kind): \"meeting\" is not a kind (appointment, event, todo).\n"},
-      {"todo,2003-02-01,10:00,x\n", "2, column 3 (start): an item of kind todo has no start.\n"},
-      {"appointment,2003-02-01,\n", "2: the row has 3 columns, the header 4.\n"},
-      {"appointment,2003-02-01,,x,\n", "2, column 5: the row has more columns than the header (4).\n"},
+      {"appointment,2003-02-30,,x\n", "2, column 2 (date): 2003-02-30 is not a calendar date"},
+      {"appointment,2003-02-01,25:99,x\n", "2, column 3 (start): 25:99 is not a time of the day"},
+      {"meeting,2003-02-01,,x\n", "2, column 1 (kind): \"meeting\" is not a kind (appointment, event, todo)"},
+      {"todo,2003-02-01,10:00,x\n", "2, column 3 (start): an item of kind todo has no start"},
+      {"appointment,2003-02-01,\n", "2: the row has 3 columns, the header 4"},
+      {"appointment,2003-02-01,,x,\n", "2, column 5: the row has more columns than the header (4)"},
       {"appointment,2003-01-01,,\"a\r\nb\"\r\nappointment,2003-01-01,,\"x\n",
-       "4, column 4 (description): the double quote that begins this field is never closed.\n"},
-      {"appointment,2003-01-01,\"9:00\"x,\n",
-       "2, column 3 (start): text after the double quote that closes a field.\n"},
-      {"date,de\"scription\n", "1, column 2: a double quote inside a field that does not begin with one.\n"},
-      {"kind,date,colour\n", "1, column 3 (colour): no such column.\n"},
-      {"kind,date,,\n", "1, column 3: no such column.\n"},
-      {"date,kind,DATE,kind,date\n", "1, column 3 (DATE): the column is named twice.\n"},
+       "4, column 4 (description): the double quote that begins this field is never closed"},
+      {"appointment,2003-01-01,\"9:00\"x,\n", "2, column 3 (start): text after the double quote that closes a field"},
+      {"date,de\"scription\n", "1, column 2: a double quote inside a field that does not begin with one"},
+      {"kind,date,colour\n", "1, column 3 (colour): no such column"},
+      {"kind,date,,\n", "1, column 3: no such column"},
+      {"date,kind,DATE,kind,date\n", "1, column 3 (DATE): the column is named twice"},
       {"Date,repeat\n2003-01-01,fortnightly\n",
-       "2, column 2 (repeat): \"fortnightly\" is not a repeat (none, daily, weekly, monthly, yearly, custom).\n"},
+       "2, column 2 (repeat): \"fortnightly\" is not a repeat (none, daily, weekly, monthly, yearly, custom)"},
       {"date,repeat,weekdays\n2003-01-01,none,MON\n",
-       "2, column 3 (weekdays): weekdays is given, but the item does not repeat.\n"},
+       "2, column 3 (weekdays): weekdays is given, but the item does not repeat"},
       {"date,repeat,day_of_month\n2003-01-01,monthly,32\n",
-       "2, column 3 (day_of_month): \"32\" is not a whole number from 1 to 31.\n"},
+       "2, column 3 (day_of_month): \"32\" is not a whole number from 1 to 31"},
       {"date,repeat,day_of_month\n2003-01-01,monthly,0\n",
-       "2, column 3 (day_of_month): \"0\" is not a whole number from 1 to 31.\n"},
-      {"description,kind\nx,event\n", "1: the header has no column date.\n"},
+       "2, column 3 (day_of_month): \"0\" is not a whole number from 1 to 31"},
+      {"description,kind\nx,event\n", "1: the header has no column date"},
       {"date,note\n2003-01-01,\"a\nb \xE4\xBC\x9A\"\n",
-       "3, column 2 (note): the text holds a character that CP437 cannot hold.\n"},
-      {"date,description\r\n2001-01-01,\"abc\0def\"\r\n"s,
-       "2, column 2 (description): the field holds a NUL byte, which the organiser cannot store.\n"},
-      {"date,kind,note\n2001-01\0-01,todo,\"a\nb\0\"\n"s,
-       "2, column 1 (date): the field holds a NUL byte, which the organiser cannot store.\n"},
-      {"date,kind,note\n2001-01-01,todo\0,x\n"s,
-       "2, column 2 (kind): the field holds a NUL byte, which the organiser cannot store.\n"},
-      {"date,kind,note\n2001-01-01,todo,\"a\nb\"\0\n"s,
-       "3, column 3 (note): the field holds a NUL byte, which the organiser cannot store.\n"},
-      {"date,no\0te\n"s, "1, column 2: the field holds a NUL byte, which the organiser cannot store.\n"},
-      {"\xFF\xFE"
-       "d\0a\0t\0e\0\r\0\n\0"s,
-       "is UTF-16 text; save it as CSV in UTF-8.\n"},
-      {"\0d\0a\0t\0e\0\r\0\n"s, "is UTF-16 text; save it as CSV in UTF-8.\n"},
-      {"\xFF\xFE\0\0d\0\0\0"s, "is UTF-32 text; save it as CSV in UTF-8.\n"},
-      {"\0\0\0d\0\0\0a\0\0\0t\0\0\0e"s, "is UTF-32 text; save it as CSV in UTF-8.\n"},
-      {"\xC3\xAF\xC2\xBB\xC2\xBF"
-       "date\n2001-01-01\n",
+       "3, column 2 (note): the text holds a character that CP437 cannot hold"},
+      {"date,description\r\n2001-01-01,\"abc\0def\"\r\n"s, "2, column 2 (description): " + nul},
+      {"date,kind,note\n2001-01\0-01,todo,\"a\nb\0\"\n"s, "2, column 1 (date): " + nul},
+      {"date,kind,note\n2001-01-01,todo,\"a\nb\"\0\n"s, "3, column 3 (note): " + nul},
+      {"date,no\0te\n"s, "1, column 2: " + nul},
+      {"\xFF\xFEk\0i\0n\0d\0\r\0\n\0"s, "is UTF-16 text; save it as CSV in UTF-8"},
+      {"\0d\0a\0t\0e\0\r\0\n"s, "is UTF-16 text; save it as CSV in UTF-8"},
+      {"\xFF\xFE\0\0d\0\0\0"s, "is UTF-32 text; save it as CSV in UTF-8"},
+      {"\0\0\0d\0\0\0a\0\0\0t\0\0\0e"s, "is UTF-32 text; save it as CSV in UTF-8"},
+      {"\xC3\xAF\xC2\xBB\xC2\xBFkind\n2001-01-01\n",
        "1: the header begins with \xC3\xAF\xC2\xBB\xC2\xBF, a UTF-8 byte order mark that was read as Latin-1 and "
-       "saved again; delete these three characters.\n"},
+       "saved again; delete these three characters"},
       {"\"date\";Description\n2001-01-01;x\n",
-       "1: the columns are separated by semicolons; save the file as CSV with commas.\n"},
-      {"date\tkind\n2001-01-01\ttodo\n", "1: the columns are separated by tabs; save the file as CSV with commas.\n"},
+       "1: the columns are separated by semicolons; save the file as CSV with commas"},
+      {"date\tkind\n2001-01-01\ttodo\n", "1: the columns are separated by tabs; save the file as CSV with commas"},
       {"date,category\n2003-01-01," + std::string(32732, 'x') + "\n",
-       "2, column 2 (category): with this text the record is longer than a record can be (32767 bytes).\n"},
-      {"date\n" + Times(4092, "2003-01-01\n"), "4093: too many rows; the output database has room for 4091.\n"},
-      {"date,note\n" + Times(2046, "2003-01-01,x\n"), "2047: too many rows; the output database has room for 2045.\n"},
-      {"date,note\n" + Times(4092, "2003-01-01,x\n"), "4093: too many rows; a database holds at most 4091.\n", false},
+       "2, column 2 (category): with this text the record is longer than a record can be (32767 bytes)"},
+      {"date\n" + Times(4092, "2003-01-01\n"), "4093: too many rows; the output database has room for 4091"},
+      {"date,note\n" + Times(2046, "2003-01-01,x\n"), "2047: too many rows; the output database has room for 2045"},
+      {"date,note\n" + Times(4092, "2003-01-01,x\n"), "4093: too many rows; a database holds at most 4091", false},
   };
   for (const auto& c : cases) {
     const std::string& csv = c.csv;
@@ -291,7 +283,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
     if (c.bOut) args.push_back("-oout.dat");
     const auto r = RunKalvert(dir, args);
     EXPECT_EQ(r.status, 1) << c.err;
-    EXPECT_EQ(Said(r), "sheet.csv " + std::string(c.err.compare(0, 3, "is ") == 0 ? "" : "line ") + c.err);
+    EXPECT_EQ(Said(r), "sheet.csv " + std::string(c.err.compare(0, 3, "is ") == 0 ? "" : "line ") + c.err + ".\n");
     EXPECT_EQ(dir.Read("out.dat"), (std::vector<unsigned char>{'o', 'l', 'd'}));
   }
   // One fewer row, and a category one byte shorter, fit.
@@ -324,11 +316,8 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
   ScratchDir dir;
   dir.Write("defs.dat", Book({}));
   for (const auto& c : cases) {
-    Appt a;
-    a.description = c.text;
-    a.location = c.text.substr(0, 4);
-    a.start(600).end(0x8000);
-    a.note = 0;
+    Appt a(c.text, 100, 0, 0, c.text.substr(0, 4));
+    a.start(600).end(0x8000).note = 0;
     dir.Write("book.dat", Book({a}, {c.text + "\r\n" + c.text}));
     const std::string enc = std::string("--encoding=") + c.enc;
     const auto out = RunKalvert(dir, {"-xbook.dat", "--format=csv", enc, "-s1"});
@@ -458,7 +447,9 @@ TEST(StdCsvRoundTrip, GeneratedBooksComeBackWhole) {
 // the rules it lacks, a ToDo line that ends at its frequency or day rule
 // without a day or month rule; the frequency keeps its low 8 bits, a weekday
 // rule with a month rule or a day rule of 128 fits no repeat type (0); an
-// unquoted line has no fields, so no date, and is named and counted.
+// unquoted line has no fields, so no date, and is named and counted. The day
+// rule 2th/MON is 128 + Monday's bit 1 + 256 x week 2 (a monthly rule), the
+// month rule JAN:DEC the bits 0 and 10 (DEC comes before NOV).
 TEST(LegacyImport, OddLinesStoredByTheColumnRules) {
   const auto line = [](const std::string& name, const std::string& rest) {
     return "\"" + name + "\",\"2000/01/05\"," + (rest[0] == ',' ? "\"\",\"\",\"\",\"0\",\"\"" + rest : rest) + "\n";
@@ -475,14 +466,14 @@ TEST(LegacyImport, OddLinesStoredByTheColumnRules) {
   const std::tuple<std::string, std::string, std::vector<Appt>, std::string> runs[] = {
       {"-a",
        line("a", "\"-1:00\",\"12::30\",\"\",\"0\",\"\"") + line("b", "\"65537\",\"NONE\",\"\",\"0\",\"\"") +
-           "Lunch,2000/01/05,12:00,13:00,Office,0,\n" + line("r8", ",\"2\"") + line("r9", ",\"1\",\"MON\"") +
-           line("r10", ",\"0\",\"15\",\"JAN\"") + line("r11", ",\"1\",\"3\",\"0\",\"2000/01/01\"") +
+           "Lunch,2000/01/05,12:00,13:00,Office,0,\n" + line("r8", ",\"2\"") + line("r9", ",\"1\",\"2th/MON\"") +
+           line("r10", ",\"0\",\"15\",\"JAN:DEC\"") + line("r11", ",\"1\",\"3\",\"0\",\"2000/01/01\"") +
            line("r12", ",\"1\",\"3\",\"0\"," + year) + line("f257", ",\"257\",\"\",\"\"," + year) +
            line("f256", ",\"256\",\"\",\"\"," + year) + line("t0", ",\"1\",\"MON\",\"JAN\"," + year) +
            line("t0d", ",\"1\",\"128\",\"0\"," + year),
        {Appt("a", 100, 0, 4).start(-60).end(720), Appt("b", 100, 0, 4).start(60), Appt("", 255, 255, 255),
-        item("r8", 2, {2, 0, 0, 0, 0, 94, 0, 0, 99, 0, 0, 0}), item("r9", 4, {1, 0x81, 0, 0, 0, 94, 0, 0, 99, 0, 0, 0}),
-        item("r10", 32, {0, 15, 0, 1, 0, 94, 0, 0, 99, 0, 0, 0}),
+        item("r8", 2, {2, 0, 0, 0, 0, 94, 0, 0, 99, 0, 0, 0}), item("r9", 8, {1, 0x81, 2, 0, 0, 94, 0, 0, 99, 0, 0, 0}),
+        item("r10", 32, {0, 15, 0, 1, 4, 94, 0, 0, 99, 0, 0, 0}),
         item("r11", 8, {1, 3, 0, 0, 0, 100, 0, 0, 99, 0, 0, 0}),
         item("r12", 8, {1, 3, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}),
         item("f257", 2, {1, 0, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}), item("f256", 1), item("t0", 0), item("t0d", 0)},
