@@ -69,7 +69,6 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
       {{"--format=csv", "--encoding=UTF-16"}, nullptr, 0, nullptr, "Encoding UTF-16" + cant + nul + tested, -1},
       {{"--format=csv", "--encoding=UCS-4"}, nullptr, 0, nullptr, "Encoding UCS-4" + cant + nul + tested, -1},
       {{"--format=csv", "--encoding=UTF-7"}, nullptr, 0, nullptr, "Encoding UTF-7" + cant + ascii + tested, -1},
-      {{"--format=csv", "--encoding=SHIFT_JIS"}, nullptr, 0, nullptr, "Encoding SHIFT_JIS" + cant + ascii + tested, -1},
       {{"--format=ics", "--encoding=ISO-2022-JP"}, nullptr, 0, nullptr, "Encoding ISO-2022-JP" + cant + shift + tested,
        -1},
       {{"--encoding=CP437"}, nullptr, 0, nullptr,

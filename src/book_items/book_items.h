@@ -105,8 +105,6 @@ struct BookItem {
   int16_t iRecordNum = 0;
   int16_t iFirstRecord = 0;
   int16_t iInputRecord = -1;  // the record's own number in the input; -1 for an imported item
-  int16_t iStartTimeFlag = 0;
-  int16_t iEndTimeFlag = 0;
   uint8_t cKind = 0;
   bool bFromInput = false;             // read from the input database: a copy writes its note as stored
   std::unique_ptr<NonRepeaAppt> pnra;  // never null

@@ -28,10 +28,9 @@ constexpr const char* kSamples[] = {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xE6\x9
 
 // nullptr, with the reason in *pErr, when iconv can't convert.
 void* Open(const char* to, const char* from, int* pErr) {
-  errno = 0;
   const iconv_t cd = iconv_open(to, from);
   if (cd != kNoDescriptor) return cd;
-  *pErr = errno != 0 ? errno : EINVAL;
+  *pErr = errno;
   return nullptr;
 }
 

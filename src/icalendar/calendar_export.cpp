@@ -36,7 +36,8 @@ std::string ContentKey(const BookItem& csvd) {
   if (csvd.pria) EncodeRIA(*csvd.pria, fixed + layout::nra::kSize);
   std::string key(reinterpret_cast<const char*>(fixed), sizeof fixed);
   for (const std::string* text : {&csvd.pszDescription, &csvd.pszLocation, &csvd.pszCategory, &csvd.pszStoredNote}) {
-    key.append(*text).append(1, '\0');
+    key += *text;
+    key += '\0';
   }
   return key.append(csvd.pszDelRepeat.begin(), csvd.pszDelRepeat.end());
 }

@@ -39,7 +39,7 @@ inline bool DateFromBytes(uint8_t cYear, uint8_t cMonth, uint8_t cDay, CalDate* 
 // Days since 1970-01-01 and back (the civil-calendar algorithms).
 inline long DayNumber(const CalDate& date) {
   const long y = date.m <= 2 ? date.y - 1 : date.y;
-  const long era = (y >= 0 ? y : y - 399) / 400;
+  const long era = y / 400;  // the organiser's years are 1900 to 2155: no era before 0
   const long yoe = y - era * 400;
   const long doy = (153L * (date.m + (date.m > 2 ? -3 : 9)) + 2) / 5 + date.d - 1;
   const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
@@ -48,7 +48,7 @@ inline long DayNumber(const CalDate& date) {
 
 inline CalDate DateOfDay(long z) {
   z += 719468;
-  const long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long era = z / 146097;
   const long doe = z - era * 146097;
   const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
   const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);

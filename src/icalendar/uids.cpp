@@ -17,14 +17,13 @@ std::string NameUuid(const std::string& name) {
   h[6] = static_cast<uint8_t>((h[6] & 0x0F) | 0x50);
   h[8] = static_cast<uint8_t>((h[8] & 0x3F) | 0x80);
   static const char kHex[] = "0123456789abcdef";
-  char sz[36];
-  char* p = sz;
+  std::string uuid;
   for (std::size_t i = 0; i < 16; ++i) {
-    if (i == 4 || i == 6 || i == 8 || i == 10) *p++ = '-';
-    *p++ = kHex[h[i] >> 4];
-    *p++ = kHex[h[i] & 0x0F];
+    if (i == 4 || i == 6 || i == 8 || i == 10) uuid += '-';
+    uuid += kHex[h[i] >> 4];
+    uuid += kHex[h[i] & 0x0F];
   }
-  return std::string(sz, sizeof sz);
+  return uuid;
 }
 
 }  // namespace ical

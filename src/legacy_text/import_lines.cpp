@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "legacy_text.h"
 
@@ -50,28 +51,15 @@ void SetLastDate(PRIA ria, const std::string& text) {
   csvvalue::StoreDate(text, &ria->cEndYear, &ria->cEndMonth, &ria->cEndDay);
 }
 
-// The five repeat columns, numbered 1 (frequency) to 5 (last date); they
-// follow the note column in both layouts.
+// The five repeat columns, in the order they follow the note column in both
+// layouts; later columns are not read.
+using RepeatSetter = void (*)(PRIA, const std::string&);
+constexpr RepeatSetter kRepeatColumns[] = {SetFreq, SetDayRule, SetMonthRule, SetFirstDate, SetLastDate};
+constexpr long kRepeatColumnCount = static_cast<long>(std::size(kRepeatColumns));
+
+// Repeat column n, from 1.
 void SetRepeatColumn(PRIA ria, long iRepeatColumn, const std::string& text) {
-  switch (iRepeatColumn) {
-    case 1:
-      SetFreq(ria, text);
-      break;
-    case 2:
-      SetDayRule(ria, text);
-      break;
-    case 3:
-      SetMonthRule(ria, text);
-      break;
-    case 4:
-      SetFirstDate(ria, text);
-      break;
-    case 5:
-      SetLastDate(ria, text);
-      break;
-    default:
-      break;
-  }
+  kRepeatColumns[iRepeatColumn - 1](ria, text);
 }
 
 // The repeat type from the frequency, day rule and month rule; 0 when no
@@ -169,19 +157,11 @@ void ReadCSV(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
 
 namespace {
 
-constexpr long kLastApptColumn = 12;  // later columns are not read
+constexpr long kApptNoteColumn = 7;  // the repeat columns follow it
 
 // A time column: minutes low byte first; no time gives 0xFF 0xFF and flag 1.
-void SetTime(const std::string& text, uint8_t* low, uint8_t* high, int16_t* flag) {
-  if (csvvalue::IsNoTime(text)) {
-    *low = 0xFF;
-    *high = 0xFF;
-    *flag = 1;
-    return;
-  }
-  const uint16_t minutes = csvvalue::ParseMinutes(text);
-  SplitU16(minutes, low, high);
-  *flag = 0;
+void SetTime(const std::string& text, uint8_t* low, uint8_t* high) {
+  SplitU16(csvvalue::IsNoTime(text) ? 0xFFFF : csvvalue::ParseMinutes(text), low, high);
 }
 
 void SetApptColumn(PCSVD item, long column, std::string text) {
@@ -195,10 +175,10 @@ void SetApptColumn(PCSVD item, long column, std::string text) {
       csvvalue::StoreDate(text, &nra.cYear, &nra.cMonth, &nra.cDay);
       break;
     case 3:
-      SetTime(text, &nra.cStartTimePri1, &nra.cStartTimePri2, &item->iStartTimeFlag);
+      SetTime(text, &nra.cStartTimePri1, &nra.cStartTimePri2);
       break;
     case 4:
-      SetTime(text, &nra.cEndTimeYear, &nra.cEndTimeMonth, &item->iEndTimeFlag);
+      SetTime(text, &nra.cEndTimeYear, &nra.cEndTimeMonth);
       break;
     case 5:
       item->pszLocation = std::move(CutString(text, 0, 19));
@@ -206,11 +186,11 @@ void SetApptColumn(PCSVD item, long column, std::string text) {
     case 6:
       nra.iEndDate = static_cast<uint16_t>(LeadingNumber(text));
       break;
-    case 7:
+    case kApptNoteColumn:
       csvitem::SetNote(item, std::move(text));
       break;
     default:
-      csvitem::SetRepeatColumn(ria, column - 7, text);
+      csvitem::SetRepeatColumn(ria, column - kApptNoteColumn, text);
       break;
   }
 }
@@ -244,7 +224,7 @@ void CSVToNRAAppt(PCSVD curr_csvd, const std::string& szLine, int16_t nKind) {
   // A line too short to reach the note has none.
   if (iNum < 7) curr_csvd->pnra->iNoteRecNum = -1;
   std::vector<std::string> columns = SplitCSV(line, '"');
-  for (long column = 1; column <= iNum && column <= kLastApptColumn; ++column) {
+  for (long column = 1; column <= iNum && column <= kApptNoteColumn + csvitem::kRepeatColumnCount; ++column) {
     SetApptColumn(curr_csvd, column, csvitem::TakeField(columns, column));
   }
   ShortLineDefaults(curr_csvd->pria.get(), iNum);
@@ -261,7 +241,7 @@ void CSVToNRAAppt(PCSVD curr_csvd, const std::string& szLine, int16_t nKind) {
 
 namespace {
 
-constexpr long kLastTodoColumn = 11;  // later columns are not read
+constexpr long kTodoNoteColumn = 6;  // the repeat columns follow it
 
 // Returns what the column adds to the flags (the completed bit).
 int SetTodoColumn(PCSVD item, long column, std::string text) {
@@ -284,11 +264,11 @@ int SetTodoColumn(PCSVD item, long column, std::string text) {
       nra.cStartTimePri1 = text.empty() ? static_cast<uint8_t>('1') : static_cast<uint8_t>(text[0]);
       nra.cStartTimePri2 = 0;
       break;
-    case 6:
+    case kTodoNoteColumn:
       csvitem::SetNote(item, std::move(text));
       break;
     default:
-      csvitem::SetRepeatColumn(ria, column - 6, text);
+      csvitem::SetRepeatColumn(ria, column - kTodoNoteColumn, text);
       break;
   }
   return 0;
@@ -304,7 +284,7 @@ void CSVToNRAToDo(PCSVD curr_csvd, const std::string& szLine, int16_t nKind) {
   if (iNum < 6) curr_csvd->pnra->iNoteRecNum = -1;
   int nComplete = 0;
   std::vector<std::string> columns = SplitCSV(line, '"');
-  for (long column = 1; column <= iNum && column <= kLastTodoColumn; ++column) {
+  for (long column = 1; column <= iNum && column <= kTodoNoteColumn + csvitem::kRepeatColumnCount; ++column) {
     nComplete += SetTodoColumn(curr_csvd, column, csvitem::TakeField(columns, column));
   }
 

@@ -110,7 +110,6 @@ std::vector<std::string> CardRow(const std::vector<CardColumn>& columns, const R
         break;
       default:
         f.push_back(codec.ToUtf8(BodyText(body, lAt)));
-        break;
     }
   }
   return f;

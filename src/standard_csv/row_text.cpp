@@ -12,7 +12,7 @@ namespace {
 // The line of byte `at` of a field that starts on lLine.
 long LineOf(const Field& f, std::size_t at) {
   long lLine = f.lLine;
-  for (std::size_t i = 0; i < at && i < f.text.size(); ++i) {
+  for (std::size_t i = 0; i < at; ++i) {  // at lies inside the text
     const char c = f.text[i];
     // A CR LF is one line end; the character after the text's last is a NUL.
     if (c == '\n' || (c == '\r' && f.text[i + 1] != '\n')) ++lLine;
