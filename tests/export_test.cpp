@@ -69,6 +69,21 @@ TEST(ExportEndToEnd, OptionsAndLayouts) {
     const fixture::RunResult r = fixture::RunKalvert(dir, options);
     EXPECT_EQ(std::make_pair(r.status, r.out), std::make_pair(0, out)) << options[0] << r.err;
   }
+  EXPECT_EQ(fixture::RunKalvert(dir, {"-x/dev/stdin"}, "cat book.dat | ").out, W + O + E + M);  // read from a pipe
+}
+
+// The -d dump of a record: its status named, and a type-14 body byte by byte
+// (a category's is not shown).
+TEST(ExportEndToEnd, DebugDumpNamesStatusAndUserBytes) {
+  fixture::DbFile db;
+  db.Add(14, 1, 0, fixture::Bytes().str("A"));
+  db.Add(5, 0, 0, fixture::Bytes().str("B"));
+  fixture::ScratchDir dir;
+  dir.Write("book.dat", db.Finish());
+  const std::string out = fixture::RunKalvert(dir, {"-xbook.dat", "-d", "-s1"}).out;
+  EXPECT_NE(out.find("  Record Status : Garbage(1).\n  Record Length"), std::string::npos) << out;
+  EXPECT_NE(out.find("TYPE_USER(0):65, A, 41\n\n"), std::string::npos);
+  EXPECT_EQ(out.find("TYPE_USER(0):66"), std::string::npos);
 }
 
 // Odd bytes: a date's key for -g and -f reads "%4d%02d%02d" as a number, so

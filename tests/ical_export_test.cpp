@@ -58,7 +58,7 @@ std::vector<Row> Rows() {
        {"DTSTART:20240305T093000", "DTEND:20240305T103000", "LOCATION:Room 2\\, east", "CATEGORIES:Work",
         "DESCRIPTION:Bring: tea\\; cups\\\\mugs\\n1. Budget\\n2. Rota", "TRIGGER:-PT15M",
         "UID:61206ef3-f336-5134-9f29-2602386d5f21"}},
-      {Item("Call", 0x81, 600, -1, 0x0258), {"DTSTART:20240305T100000", "!DTEND", "TRIGGER:-PT10H"}},
+      {Item("Call", 0x81, 605, -1, 0x0258), {"DTSTART:20240305T100500", "!DTEND", "TRIGGER:-PT10H"}},
       {Item("All day", 0x81, -1, -1, 2880), {"DTSTART;VALUE=DATE:20240305", "!DTEND", "TRIGGER:-P2D"}},
       {Item("A day and more ahead", 0x81, 480, 540, 1530), {"TRIGGER:-P1DT1H30M"}},
       {Item("Till midnight", 0x80, 1320, 1440), {"DTEND:20240306T000000"}},
@@ -77,6 +77,11 @@ std::vector<Row> Rows() {
       {Item("Done", 0x16, 0x395A, 2 * 256 + 124, 0, 10),
        {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240314", "PRIORITY:9", "X-KALVERT-PRIORITY:Z9",
         "STATUS:COMPLETED", "COMPLETED:20240301T120000Z"}},
+      // Yearly on the 5th, open-ended: every month, none, and a month bit of no month.
+      {Item("All months", 0x80, 600).repeat(16, {1, 5, 0, 0xFF, 0x0F, 124, 2, 4, 255, 255, 255, 0}),
+       {"RRULE:FREQ=YEARLY;BYMONTH=1,2,3,4,5,6,7,8,9,10,11,12;BYMONTHDAY=5"}},
+      {Item("No month", 0x80, 600).repeat(16, {1, 5, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
+      {Item("Month 13", 0x80, 600).repeat(16, {1, 5, 0, 0, 0x10, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
   };
 }
 

@@ -114,7 +114,7 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
   pay.deleted.u8(103).u8(2).u8(9).u8(0).u8(103).u8(2).u8(16).u8(1);
   // Three days, no time, 600 minutes ahead.
   std::tie(fair.cFlags, fair.iEndDate, fair.lead, fair.leadTime) = std::make_tuple(0x66, 3, 0x58, 0x02);
-  fair.start(0x8000).end(0x8000).repeat(32, {0, 15, 0, 0x01, 0x0C, 103, 3, 0, 0xFF, 0xFF, 0xFF, 0});
+  fair.start(0x8000).end(0x8000).repeat(32, {0, 15, 0, 0x01, 0x1C, 103, 3, 0, 0xFF, 0xFF, 0xFF, 0});  // no month 13
   ScratchDir dir;
   dir.Write("book.dat", Book({meet, pay, fair}, {"line1\r\nline2\nline3 \"q\", #&", "x\ny"}));
   const fixture::RunResult r = RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP437", "-s1"});
@@ -128,7 +128,7 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
       "deleted|note",
       "todo|Pay|2003-03-01||||||||||A2|yes|2003-03-02|yes||weekly|2|MON;WED||||2003-03-01|2003-12-31|"
       "2003-03-10;2003-03-17 done|x\ny",
-      "event|Fair|2003-04-01|||3|||no|600|yes|yes|||||64|custom||||15|JAN;NOV;DEC|2003-04-01|||",
+      "event|Fair|2003-04-01|||3|||no|600|yes|yes|||||64|custom||||15|7169|2003-04-01|||",
       "appointment|Say \"hi\", Tom & Sons #2 \xC3\xA9|2003-02-14|00:00|10:45||Caf\xC3\xA9|Work, home|yes|300|yes|no|"
       "|||||none|||||||||line1\r\nline2\nline3 \"q\", #&"};
   std::vector<std::vector<std::string>> want;
@@ -231,6 +231,9 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
   } cases[] = {
       {"appointment,2003-02-30,,x\n", "2, column 2 (date): 2003-02-30 is not a calendar date"},
       {"appointment,2003-02-01,25:99,x\n", "2, column 3 (start): 25:99 is not a time of the day"},
+      {"appointment,2003-02-01,9:05:07,x\n", "2, column 3 (start): \"9:05:07\" is not a time (HH:MM)"},
+      {"appointment,20030-02-01,,x\n", "2, column 2 (date): \"20030-02-01\" is not a date (YYYY-MM-DD)"},
+      {"", "1: no header row"},
       {"meeting,2003-02-01,,x\n", "2, column 1 (kind): \"meeting\" is not a kind (appointment, event, todo)"},
       {"todo,2003-02-01,10:00,x\n", "2, column 3 (start): an item of kind todo has no start"},
       {"appointment,2003-02-01,\n", "2: the row has 3 columns, the header 4"},
@@ -362,7 +365,7 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   const struct {
     unsigned type, offset, flags, res1;
     const char* name;
-  } defs[] = {{2, 0, 0x20, 0, "&Name"},     {0, 2, 0, 0, "&Friend"}, {7, 4, 0, 0, "&Call"}, {8, 6, 0, 0, "&Birthday"},
+  } defs[] = {{2, 0, 0x20, 0, "&Name"},     {0, 2, 0, 0, "&Name"}, {7, 4, 0, 0, "&Call"}, {8, 6, 0, 0, "&Birthday"},
               {11, 0, 0, 0, "Contact &by"}, {9, 9, 0, 1, "&Phone"},  {9, 9, 0, 2, "&Mail"}, {10, 11, 0, 0, "&Note"}};
   for (unsigned id = 0; id < 8; ++id) {
     const auto& d = defs[id];
@@ -378,7 +381,7 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   const auto out = RunKalvert(dir, {"-xcards.dat", "--format=csv", "--encoding=CP437", "-s1"});
   dir.Write("out.csv", out.out);
   const std::vector<std::vector<std::string>> want = {
-      {"Name", "Friend", "Call", "Birthday", "Contact by", "Note"},
+      {"Name", "Name 2", "Call", "Birthday", "Contact by", "Note"},  // names told apart
       {"Tanaka & Sons, \"K\"", "5", "10:15", "1994-12-31", "Mail", "a\r\nb"},
       {"Caf\xC3\xA9", "0", "", "", "Phone", ""}};
   EXPECT_EQ(PythonRows(dir.Path("out.csv")), want);
@@ -460,9 +463,12 @@ TEST(LegacyImport, OddLinesStoredByTheColumnRules) {
     return ria.empty() ? a : a.repeat(type, ria);
   };
   const std::string year = "\"2000/01/01\",\"2000/12/31\"";
-  Appt t = item("T", 8, {1, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), u = item("U", 2, {3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  // U: a description cut to 51 bytes, and a completion date that marks it done.
+  const std::string longU(60, 'U');
+  Appt t = item("T", 8, {1, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), u = item(longU.substr(0, 51), 2, {3});
   for (Appt* p : {&t, &u})
     std::tie(p->cFlags, p->t1, p->t2, p->lead, p->leadTime) = std::make_tuple(0x14, 'A', 0, 255, 255);
+  std::tie(u.cFlags, u.e1, u.e2, u.lead) = std::make_tuple(0x16, 100, 0, 8);
   const std::tuple<std::string, std::string, std::vector<Appt>, std::string> runs[] = {
       {"-a",
        line("a", "\"-1:00\",\"12::30\",\"\",\"0\",\"\"") + line("b", "\"65537\",\"NONE\",\"\",\"0\",\"\"") +
@@ -479,7 +485,7 @@ TEST(LegacyImport, OddLinesStoredByTheColumnRules) {
         item("f257", 2, {1, 0, 0, 0, 0, 100, 0, 0, 100, 11, 30, 0}), item("f256", 1), item("t0", 0), item("t0d", 0)},
        "Warning: no date can be read from line 3 of the CSV file; no export will show its item.\n"
        "Warning: 1 item(s) stored without a date.\n"},
-      {"-t", line("T", "\"0\",\"\",\"A\",\"\",\"1\",\"5\"") + line("U", "\"0\",\"\",\"A\",\"\",\"3\""), {t, u}, ""},
+      {"-t", line("T", "\"0\",\"\",\"A\",\"\",\"1\",\"5\"") + line(longU, "\"0\",\"2000/01/09\",\"A\",\"\",\"3\""), {t, u}, ""},
   };
   for (const auto& [option, csv, items, said] : runs) {
     ScratchDir dir;

@@ -93,7 +93,7 @@ uint8_t BodyU8(const RecordBody& body, long lOffset);
 // the end of the body.
 std::string BodyText(const RecordBody& body, long lOffset);
 
-// Debug lines naming a record type or status (with -d).
+// The -d dump's lines naming a record type or status.
 int16_t CheckRecordType(char iFlag);
 void CheckRecordStatus(char iFlag);
 

@@ -41,18 +41,15 @@ const char* TypeName(uint8_t code) {
 
 int16_t CheckRecordType(char iFlag) {
   const int8_t code = static_cast<int8_t>(iFlag);
-  if (opt.iDebugG) {
-    const char* name = TypeName(static_cast<uint8_t>(iFlag));
-    if (name)
-      std::printf("    Record Type : %s.\n", name);
-    else
-      std::printf("    Record Type : TYPE_USER(%d).\n", code);
-  }
+  const char* name = TypeName(static_cast<uint8_t>(iFlag));
+  if (name)
+    std::printf("    Record Type : %s.\n", name);
+  else
+    std::printf("    Record Type : TYPE_USER(%d).\n", code);
   return code;
 }
 
 void CheckRecordStatus(char iFlag) {
-  if (!opt.iDebugG) return;
   const unsigned shown = static_cast<unsigned>(static_cast<int>(static_cast<int8_t>(iFlag)));
   switch (static_cast<uint8_t>(iFlag)) {
     case STATUS_GARBAGE:
@@ -63,6 +60,5 @@ void CheckRecordStatus(char iFlag) {
       break;
     default:
       std::printf("  Record Status : %x. \n", shown);
-      break;
   }
 }
