@@ -67,7 +67,6 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
       {{"--bom=1"}, nullptr, 0, nullptr, "Option --bom takes no value.\n", 0},
       {{"--format=csv", "--encoding=NO-SUCH-CODE"}, nullptr, 0, nullptr, "Unknown encoding NO-SUCH-CODE.\n", -1},
       {{"--format=csv", "--encoding=UTF-16"}, nullptr, 0, nullptr, "Encoding UTF-16" + cant + nul + tested, -1},
-      {{"--format=csv", "--encoding=UCS-4"}, nullptr, 0, nullptr, "Encoding UCS-4" + cant + nul + tested, -1},
       {{"--format=csv", "--encoding=UTF-7"}, nullptr, 0, nullptr, "Encoding UTF-7" + cant + ascii + tested, -1},
       {{"--format=ics", "--encoding=ISO-2022-JP"}, nullptr, 0, nullptr, "Encoding ISO-2022-JP" + cant + shift + tested,
        -1},
