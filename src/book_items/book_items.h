@@ -85,6 +85,11 @@ std::string PriorityText(uint8_t c1, uint8_t c2);
 // character (a byte above 0x80 starts one).
 std::string& CutString(std::string& pszString, int iStart, int iCut);
 
+// Limits of the organiser's fields, in bytes of its code page.
+constexpr std::size_t kMaxDescription = 51;
+constexpr std::size_t kMaxLocation = 19;
+constexpr std::size_t kMaxNote = 32767 - kSizeRHDR;
+
 // An item's start time (a ToDo item's priority bytes) as one signed number.
 inline int16_t StartTime(const NonRepeaAppt& nra) {
   return static_cast<int16_t>(static_cast<uint16_t>(nra.cStartTimePri2 << 8 | nra.cStartTimePri1));

@@ -159,7 +159,7 @@ namespace {
 
 constexpr long kApptNoteColumn = 7;  // the repeat columns follow it
 
-// A time column: minutes low byte first; no time gives 0xFF 0xFF and flag 1.
+// A time column: minutes low byte first; no time gives 0xFF 0xFF.
 void SetTime(const std::string& text, uint8_t* low, uint8_t* high) {
   SplitU16(csvvalue::IsNoTime(text) ? 0xFFFF : csvvalue::ParseMinutes(text), low, high);
 }
@@ -169,7 +169,7 @@ void SetApptColumn(PCSVD item, long column, std::string text) {
   RepeatInformationAppt* ria = item->pria.get();
   switch (column) {
     case 1:
-      item->pszDescription = std::move(CutString(text, 0, 51));
+      item->pszDescription = std::move(CutString(text, 0, kMaxDescription));
       break;
     case 2:
       csvvalue::StoreDate(text, &nra.cYear, &nra.cMonth, &nra.cDay);
@@ -181,7 +181,7 @@ void SetApptColumn(PCSVD item, long column, std::string text) {
       SetTime(text, &nra.cEndTimeYear, &nra.cEndTimeMonth);
       break;
     case 5:
-      item->pszLocation = std::move(CutString(text, 0, 19));
+      item->pszLocation = std::move(CutString(text, 0, kMaxLocation));
       break;
     case 6:
       nra.iEndDate = static_cast<uint16_t>(LeadingNumber(text));
@@ -249,7 +249,7 @@ int SetTodoColumn(PCSVD item, long column, std::string text) {
   RepeatInformationAppt* ria = item->pria.get();
   switch (column) {
     case 1:
-      item->pszDescription = std::move(CutString(text, 0, 51));
+      item->pszDescription = std::move(CutString(text, 0, kMaxDescription));
       break;
     case 2:
       csvvalue::StoreDate(text, &nra.cYear, &nra.cMonth, &nra.cDay);

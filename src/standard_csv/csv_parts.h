@@ -47,10 +47,6 @@ enum Column : int {
 };
 extern const char* const kColumnNames[kColumns];
 
-// Limits of the organiser's fields, in bytes of its code page.
-constexpr std::size_t kMaxDescription = 51;
-constexpr std::size_t kMaxLocation = 19;
-constexpr std::size_t kMaxNote = 32767 - kSizeRHDR;
 // With -o, a row whose record would pass 32767 bytes is refused at the column
 // whose text makes it so.
 constexpr char kRecordTooLong[] = "with this text the record is longer than a record can be (32767 bytes)";
