@@ -364,7 +364,7 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   const struct {
     unsigned type, offset, flags, res1;
     const char* name;
-  } defs[] = {{2, 0, 0x20, 0, "&Name"},     {0, 2, 0, 0, "&Name"},  {7, 4, 0, 0, "&Call"}, {8, 6, 0, 0, "&Birthday"},
+  } defs[] = {{2, 0, 0x20, 0, "&Name"},     {0, 2, 0, 0, "&Name"},  {7, 4, 0, 0, ""},      {8, 6, 0, 0, "&Birthday"},
               {11, 0, 0, 0, "Contact &by"}, {9, 9, 0, 1, "&Phone"}, {9, 9, 0, 2, "&Mail"}, {10, 11, 0, 0, "&Note"}};
   for (unsigned id = 0; id < 8; ++id) {
     const auto& d = defs[id];
@@ -380,7 +380,7 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   const auto out = RunKalvert(dir, {"-xcards.dat", "--format=csv", "--encoding=CP437", "-s1"});
   dir.Write("out.csv", out.out);
   const std::vector<std::vector<std::string>> want = {
-      {"Name", "Name 2", "Call", "Birthday", "Contact by", "Note"},  // names told apart
+      {"Name", "Name 2", "field 3", "Birthday", "Contact by", "Note"},  // names told apart
       {"Tanaka & Sons, \"K\"", "5", "10:15", "1994-12-31", "Mail", "a\r\nb"},
       {"Caf\xC3\xA9", "0", "", "", "Phone", ""}};
   EXPECT_EQ(PythonRows(dir.Path("out.csv")), want);
@@ -394,7 +394,7 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
                        "page is not known." +
                            kAsk);
   EXPECT_FALSE(dir.Exists("out.dat"));
-  dir.Write("in.csv", "note,contact BY,NAME,birthday\r\n\"x\ny\",phone,Ken,2001-02-03\r\n,2,Li,\r\n");
+  dir.Write("in.csv", "note,contact BY,NAME,birthday,name 2\r\n\"x\ny\",phone,Ken,2001-02-03,yes\r\n,2,Li,,no\r\n");
   ASSERT_EQ(
       RunKalvert(dir, {"-xcards.dat", "-m", "-iin.csv", "-oout.dat", "--format=csv", "--encoding=CP437", "-s1"}).status,
       0);
@@ -402,7 +402,7 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   for (const auto& rec : Records(dir.Read("out.dat"))) {
     if (rec.type == 9 || rec.type == 11) written.push_back(rec.body);
   }
-  const Bytes body = Bytes().le16(14).le16(0).le16(0x8000).u8(101).u8(1).u8(2).le16(1).le16(0).u8(0).cstr("Ken");
+  const Bytes body = Bytes().le16(14).le16(1).le16(0x8000).u8(101).u8(1).u8(2).le16(1).le16(0).u8(0).cstr("Ken");
   const Bytes li = Bytes().le16(14).le16(0).le16(0x8000).u8(255).u8(255).u8(255).le16(2).le16(0xFFFF).u8(0).cstr("Li");
   EXPECT_EQ(written, (std::vector<std::vector<unsigned char>>{{'x', '\n', 'y'}, body.v, li.v}));
   // With -o, 6 header bytes, the 13 of the slots, their NUL and the text's
