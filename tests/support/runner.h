@@ -84,10 +84,10 @@ inline std::string Quote(const std::string& s) {
 
 // Runs the binary with the given arguments (each passed as one word) inside
 // dir, with standard input from /dev/null; `before` goes first in the shell
-// (a limit set, a file made).
+// (a limit set, a file made). A run that spins is stopped after 10 s of CPU.
 inline RunResult RunKalvert(const ScratchDir& dir, const std::vector<std::string>& args,
                             const std::string& before = "") {
-  std::string cmd = "cd " + Quote(dir.path()) + " && (" + before + "exec " + Quote(KALVERT_BIN);
+  std::string cmd = "cd " + Quote(dir.path()) + " && (ulimit -t 10 && " + before + "exec " + Quote(KALVERT_BIN);
   for (const auto& a : args) cmd += " " + Quote(a);
   cmd += ") </dev/null >.stdout 2>.stderr";
   const int rc = std::system(cmd.c_str());
