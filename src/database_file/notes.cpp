@@ -99,14 +99,8 @@ std::string ReadStoredNote(int16_t word) {
 std::string ReadNote(int16_t word, int8_t /*cRepeatType*/) { return ShapeNote(ReadStoredNote(word)); }
 
 std::string ChangeString(std::string szText) {
-  if (szText.empty()) return szText;
-  const std::size_t n = szText.size();
-  for (std::size_t i = 0; i + 1 < n; ++i) {
-    if (szText[i] == '\\' && szText[i + 1] == 'n') {
-      szText[i] = '\r';
-      szText[i + 1] = '\n';
-      ++i;  // the scan goes on after the n
-    }
+  for (std::size_t at = szText.find("\\n"); at != std::string::npos; at = szText.find("\\n", at + 2)) {
+    szText.replace(at, 2, "\r\n");
   }
   return szText;
 }

@@ -108,10 +108,10 @@ std::string RuleText(const Rule& rule);
 
 // What an item's dates become: one occurrence, or a series.
 struct Series {
-  bool bRepeats = false;
+  bool bRepeats{};
   CalDate start;  // the item's date, or the first date of the series
   Rule rule;
-  bool bUntil = false;
+  bool bUntil{};
   CalDate until;
   std::vector<CalDate> exdates;    // deleted occurrences
   std::vector<CalDate> completed;  // occurrences of a ToDo checked off

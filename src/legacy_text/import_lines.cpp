@@ -67,12 +67,12 @@ void SetRepeatColumn(PRIA ria, long iRepeatColumn, const std::string& text) {
 int8_t RepeatType(const RepeatInformationAppt& ria) {
   const bool freq = ria.cFreq != 0;
   const int16_t iDay = CutTo16(ria.Weeks * 256L + ria.Days);
-  const int16_t iMonth = CutTo16(ria.Month2 * 256L + ria.Month1);
+  const bool months = ria.Month1 != 0 || ria.Month2 != 0;
   const bool weekdays = iDay >= 129 && iDay <= 255;
   const bool plainDay = iDay <= 127 || iDay >= 257;
-  if (iMonth == 0 && iDay == 0) return freq ? kRepeatDaily : kRepeatNone;
-  if (freq && iMonth == 0) return weekdays ? kRepeatWeekly : plainDay ? kRepeatMonthly : 0;
-  if (iMonth != 0 && plainDay) return freq ? kRepeatYearly : kRepeatCustom;
+  if (!months && iDay == 0) return freq ? kRepeatDaily : kRepeatNone;
+  if (freq && !months) return weekdays ? kRepeatWeekly : plainDay ? kRepeatMonthly : 0;
+  if (months && plainDay) return freq ? kRepeatYearly : kRepeatCustom;
   return 0;
 }
 
