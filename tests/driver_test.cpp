@@ -104,11 +104,10 @@ TEST(Run, HelpVersionAndExitStatuses) {
     std::vector<std::string> args;
     int status;
     std::string out, err;  // out: what standard output begins with
-  } cases[] = {{{}, 0, help, ""},
-               {{"/?"}, 1, help, ""},
-               {{"--help"}, 0, "Usage: kalvert -x FILE [options]\n", ""},
-               {{"--version", "-xnone"}, 0, "kalvert 0.86b\n", ""},
-               {{"-q7"}, 1, "", "Bad option -q7\n"}};
+    // clang-format off
+  } cases[] = {{{}, 0, help, ""}, {{"/?"}, 1, help, ""}, {{"--help"}, 0, "Usage: kalvert -x FILE [options]\n", ""},
+               {{"--version", "-xnone"}, 0, "kalvert 0.86b\n", ""}, {{"-q7"}, 1, "", "Bad option -q7\n"}};
+  // clang-format on
   ScratchDir dir;
   for (const auto& c : cases) {
     const auto r = RunKalvert(dir, c.args);

@@ -70,19 +70,47 @@ TEST(ExportEndToEnd, OptionsAndLayouts) {
     EXPECT_EQ(std::make_pair(r.status, r.out), std::make_pair(0, out)) << options[0] << r.err;
   }
   EXPECT_EQ(fixture::RunKalvert(dir, {"-x/dev/stdin"}, "cat book.dat | ").out, W + O + E + M);  // read from a pipe
+  // Without -s, a progress bar for each pass, a mark for every 2 % of the
+  // file read: the example book's last records begin past 98 %.
+  const std::string bar = "|" + std::string(49, 'o') + "|\n";
+  EXPECT_EQ(
+      fixture::Said(fixture::RunKalvert(dir, {"-x" KALVERT_SOURCE_DIR "/examples/book.dat"})),
+      "       0%|----+----+----+----+----|----+----+----+----+----|100%\n Pass-1  " + bar + " Pass-2  " + bar + "\n");
 }
 
-// The -d dump of a record: its status named, and a type-14 body byte by byte
-// (a category's is not shown).
-TEST(ExportEndToEnd, DebugDumpNamesStatusAndUserBytes) {
+// The -d dump, worked out from the bytes: the file header; a record's status
+// named; a type-14 body byte by byte (a category's is not shown); the lookup
+// table's entries (a note of 300 bytes makes a length of two bytes); a
+// repeating appointment with its deleted entry (unsigned); the field list.
+TEST(ExportEndToEnd, DebugDumpOfEveryPart) {
   fixture::DbFile db;
+  db.header.cFileStatus = 2;
+  db.header.iCurrViewPt = 3;
+  db.Add(6, 0, 0, fixture::FieldDefBody(2, 1, 0, 0x20, 3, 1, "&Desc"));  // at 29, 18 bytes
+  db.Add(9, 0, 0, fixture::Bytes().str(std::string(300, 'n')));          // at 47, 306 bytes
+  Appt a = Appt("Tea", 99, 11, 30, "Hall").repeat(8, {1, 0x82, 2, 1, 4, 99, 0, 0, 100, 11, 30, 1});
+  a.deleted = fixture::Bytes().u8(99).u8(1).u8(200).u8(1);
+  db.Add(11, 0, 0, a.start(570).end(600).Encode());  // at 353, 59 bytes
   db.Add(14, 1, 0, fixture::Bytes().str("A"));
   db.Add(5, 0, 0, fixture::Bytes().str("B"));
   fixture::ScratchDir dir;
   dir.Write("book.dat", db.Finish());
   const std::string out = fixture::RunKalvert(dir, {"-xbook.dat", "-d", "-s1"}).out;
-  EXPECT_NE(out.find("  Record Status : Garbage(1).\n  Record Length"), std::string::npos) << out;
-  EXPECT_NE(out.find("TYPE_USER(0):65, A, 41\n\n"), std::string::npos);
+  const std::string rest = "Index 2 = 65535 index[2]=ff, index[3]=ff\nIndex 3 = 0\nIndex 4 = ";
+  for (const std::string& part : std::vector<std::string>{
+           "  Record Length : 25\n  Record Number : 0\n Release Number : 102\n  Number Record : 5\n"
+           "Current View Pt : 3\n   Look Up Seek : 426\n      File Type : 2\n  Record Status : Modified(2). \n"
+           "   View Pt Hash : 7\n   View Pt Hash : 9\nLast Time Stamp : 1999/12/31/:23:59\n\n",
+           "  Record Status : Garbage(1).\n  Record Length", "TYPE_USER(0):65, A, 41\n\n",
+           "0:Index 1 = 18 index[0]=12, index[1]=0)\n" + rest + "29\n\n1:Index 1 = 306 index[0]=32, index[1]=1)\n" +
+               rest + "47\n\n2:Index 1 = 59 index[0]=3b, index[1]=0)\n" + rest + "353\n",
+           " Item Length : 53\n Offset to Category : 31\n Offset to Location : 32\n Offset to Repeat : 37\n"
+           " Note record# : -1\n Prev record# : -1\n Next record# : -1\n Repeat Status : 8\ncFreq  : 1\n"
+           "iDays  : 2th/TUE\niMonth : 1025, 4:1\nStart  : 1999/01/01\nEnd    : 2000/12/31\ncDelete: "
+           "1\n99\n1\n200\n1\n",
+           "     Field Type : 2\n       Field ID : 1\n    Data Offset : 0\n          Flags : 0x20\n"
+           "       Reserved : 259\n           Data : &Desc\n\nAll data Number : 1\n\niCounter = 0\niNoteNum = 0\n"})
+    EXPECT_NE(out.find(part), std::string::npos) << part << "\n--- in ---\n" << out;
   EXPECT_EQ(out.find("TYPE_USER(0):66"), std::string::npos);
 }
 

@@ -11,7 +11,7 @@ import recurring_ical_events
 with open(sys.argv[1], "rb") as f:
     calendar = icalendar.Calendar.from_ical(f.read())
 dates = collections.defaultdict(list)
-window = (datetime.date(2020, 1, 1), datetime.date(2031, 1, 1))
+window = (datetime.date(1999, 1, 1), datetime.date(2031, 1, 1))
 for c in recurring_ical_events.of(calendar, components=["VEVENT", "VTODO"]).between(*window):
     start = c["DTSTART"].dt
     day = start.date() if isinstance(start, datetime.datetime) else start

@@ -12,11 +12,7 @@
 
 namespace {
 
-using fixture::Appt;
-using fixture::Bytes;
-using fixture::DbFile;
-using fixture::FieldDefBody;
-using fixture::RunKalvert;
+using namespace fixture;
 
 Bytes Text(const std::string& s) { return Bytes().str(s); }
 
@@ -92,22 +88,19 @@ TEST(ImportE2E, AppointmentBookByteForByte) {
   // Record 0: 17 bytes carried, the first item of the flat chain and the count
   // of dates, the last two carried; record 1: each date head (date, record
   // number), then the closing bytes.
+  // clang-format off
   EXPECT_EQ(dir.Read("out.dat"),
             Written(db.header,
-                    {{5, 0, 0, Text("Unfiled")},
-                     {5, 0, 0, Text("Home")},
-                     {5, 0, 0, Text("Work")},
+                    {{5, 0, 0, Text("Unfiled")}, {5, 0, 0, Text("Home")}, {5, 0, 0, Text("Work")},
                      {6, 0, 0, FieldDefBody(2, 1, 0, 0x20, 0, 0, "&Description")},
-                     {11, 2, 5, run.start(450).end(480).Encode()},
-                     {11, 2, 1, trip.Encode()},
-                     {9, 2, 0, Text("pack\r\nbags")},
-                     {11, 2, 4, yoga.start(420).end(480).Encode()},
-                     {11, 2, 2, tea.start(600).end(630).Encode()},
-                     {11, 2, 0, lunch.start(750).end(780).Encode()},
+                     {11, 2, 5, run.start(450).end(480).Encode()}, {11, 2, 1, trip.Encode()},
+                     {9, 2, 0, Text("pack\r\nbags")}, {11, 2, 4, yoga.start(420).end(480).Encode()},
+                     {11, 2, 2, tea.start(600).end(630).Encode()}, {11, 2, 0, lunch.start(750).end(780).Encode()},
                      {11, 2, 3, gym.start(1080).end(1140).Encode()},
                      {14, 2, 0, Text("@ABCDEFGHIJKLMNOP").le16(5).le16(2).str("UV")},
-                     {14, 2, 1,
-                      Bytes().u8(100).u8(0).u8(1).le16(4).u8(100).u8(0).u8(4).le16(2).u8(0x5A).le16(0).le16(0xFFFF)}}));
+                     {14, 2, 1, Bytes().u8(100).u8(0).u8(1).le16(4).u8(100).u8(0).u8(4).le16(2).u8(0x5A).le16(0)
+                                    .le16(0xFFFF)}}));
+  // clang-format on
 }
 
 // Each note column links a note of its own (an empty column: none), written
@@ -123,17 +116,15 @@ TEST(ImportE2E, GeneralDatabaseGetsOneRecordPerLine) {
   const std::string csv = "\"Ann\",\"9:05\",\"x\",\"hi\\nthere\"\n\"\",\"\",\"\",\"\"\n\"Bob\",\"NONE\",\"\",\"y\"\n";
   dir.Write("in.csv", csv);
   EXPECT_EQ(RunKalvert(dir, {"-xdb.dat", "-iin.csv", "-oout.dat", "-s1"}).out, csv);  // each line echoed as read
+  // clang-format off
   EXPECT_EQ(dir.Read("out.dat"),
-            Written(db.header, {{6, 0, 0, defs[0]},
-                                {6, 0, 1, defs[1]},
-                                {6, 0, 2, defs[2]},
-                                {6, 0, 3, defs[3]},
+            Written(db.header, {{6, 0, 0, defs[0]}, {6, 0, 1, defs[1]}, {6, 0, 2, defs[2]}, {6, 0, 3, defs[3]},
                                 {11, 1, 0, Bytes().le16(9).le16(545).le16(0).le16(1).u8(0).cstr("Ann")},
-                                {9, 1, 0, Text("x")},
-                                {9, 1, 1, Text("hi\r\nthere")},
+                                {9, 1, 0, Text("x")}, {9, 1, 1, Text("hi\r\nthere")},
                                 {11, 1, 1, Bytes().le16(8).le16(0x8000).le16(0xFFFF).le16(0xFFFF).u8(0)},
                                 {11, 1, 2, Bytes().le16(9).le16(0x8000).le16(0xFFFF).le16(2).u8(0).cstr("Bob")},
                                 {9, 1, 2, Text("y")}}));
+  // clang-format on
 }
 
 }  // namespace

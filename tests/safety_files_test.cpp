@@ -25,13 +25,7 @@
 namespace {
 
 using Blob = std::vector<unsigned char>;
-using fixture::Appt;
-using fixture::Bytes;
-using fixture::DbFile;
-using fixture::Line;
-using fixture::RunKalvert;
-using fixture::RunResult;
-using fixture::ScratchDir;
+using namespace fixture;
 
 // A run of the built program as a child, with a fault for the preloaded
 // injector (tests/faultinject), closed standard input and output, or

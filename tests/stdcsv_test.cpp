@@ -17,11 +17,7 @@
 
 namespace {
 
-using fixture::Appt;
-using fixture::Bytes;
-using fixture::RunKalvert;
-using fixture::Said;
-using fixture::ScratchDir;
+using namespace fixture;
 
 // How the refusals of a text that is not ASCII, without --encoding, end.
 const std::string kAsk =
@@ -156,13 +152,12 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
     std::vector<std::string> args;
     std::string kinds, err;
   } cases[] = {
+      // clang-format off
       {{cp932}, "event,todo,appointment", replaced},  // the chain of repeating items and ToDo items first
-      {{"-t", "-a", cp932}, "todo,appointment", replaced},
-      {{"-e"}, "event", ""},
-      {{"-a2", "-e3", "-t2", cp932}, "event,todo,appointment", replaced},
-      {{"-a3", "-e2", "-t3"}, "", ""},
-      {{"-g20000102"}, "todo", ""},
-      {{"-t", "-a"}, "", "The appointment \"? x\" of 2000/01/01 (record 0)" + kNotAscii},
+      {{"-t", "-a", cp932}, "todo,appointment", replaced}, {{"-e"}, "event", ""},
+      {{"-a2", "-e3", "-t2", cp932}, "event,todo,appointment", replaced}, {{"-a3", "-e2", "-t3"}, "", ""},
+      {{"-g20000102"}, "todo", ""}, {{"-t", "-a"}, "", "The appointment \"? x\" of 2000/01/01 (record 0)" + kNotAscii},
+      // clang-format on
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = {"-xbook.dat", "--format=csv", "-s1"};
@@ -229,8 +224,11 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
     std::string csv, err;
     bool bOut = true;
   } cases[] = {
+      // clang-format off
       {"appointment,2003-02-30,,x\n", "2, column 2 (date): 2003-02-30 is not a calendar date"},
-      {"appointment,2003-02-01,25:99,x\n", "2, column 3 (start): 25:99 is not a time of the day"},
+      {"appointment,2003-02-01,24:00,x\n", "2, column 3 (start): 24:00 is not a time of the day"},
+      {"appointment,2003-02-01,23:60,x\n", "2, column 3 (start): 23:60 is not a time of the day"},
+      {"date,days\n2003-01-01,65536\n", "2, column 2 (days): \"65536\" is not a whole number from 0 to 65535"},
       {"appointment,2003-02-01,9:05:07,x\n", "2, column 3 (start): \"9:05:07\" is not a time (HH:MM)"},
       {"appointment,20030-02-01,,x\n", "2, column 2 (date): \"20030-02-01\" is not a date (YYYY-MM-DD)"},
       {"", "1: no header row"},
@@ -254,6 +252,18 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"date,repeat,day_of_month\n2003-01-01,monthly,0\n",
        "2, column 3 (day_of_month): \"0\" is not a whole number from 1 to 31"},
       {"description,kind\nx,event\n", "1: the header has no column date"},
+      {"date\n1899-12-31\n", "2, column 1 (date): the year of 1899-12-31 is outside 1900 to 2154"},
+      {"date,alarm\n2003-01-01,maybe\n", "2, column 2 (alarm): \"maybe\" is neither yes nor no"},
+      {"date,repeat,weekdays\n2003-01-01,weekly,mon;Fun\n",
+       "2, column 3 (weekdays): \"Fun\" is not a weekday (MON to SUN)"},
+      {"date,repeat,weeks\n2003-01-01,monthly,256\n",
+       "2, column 3 (weeks): \"256\" is not a week of the month (first, second, third, fourth, last)"},
+      {"date,repeat,months\n2003-01-01,yearly,Jan;Janus\n",
+       "2, column 3 (months): \"Janus\" is not a month (JAN to DEC)"},
+      {"date,repeat,deleted\n2003-01-01,daily,2003-01-02 gone\n",
+       "2, column 3 (deleted): \"2003-01-02 gone\" is not a date, a date and done, or a date and status N"},
+      {"date,repeat,deleted\n2003-01-01,daily,2003-01-02 status 256\n",
+       "2, column 3 (deleted): \"256\" is not a whole number from 0 to 255"},
       {"date,note\n2003-01-01,\"a\nb \xE4\xBC\x9A\"\n",
        "3, column 2 (note): the text holds a character that CP437 cannot hold"},
       {"date,description\r\n2001-01-01,\"abc\0def\"\r\n"s, "2, column 2 (description): " + nul},
@@ -274,6 +284,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"date\n" + Times(4092, "2003-01-01\n"), "4093: too many rows; the output database has room for 4091"},
       {"date,note\n" + Times(2046, "2003-01-01,x\n"), "2047: too many rows; the output database has room for 2045"},
       {"date,note\n" + Times(4092, "2003-01-01,x\n"), "4093: too many rows; a database holds at most 4091", false},
+      // clang-format on
   };
   for (const auto& c : cases) {
     const std::string& csv = c.csv;
@@ -304,11 +315,7 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
     const char* enc;
     std::string text, utf8;
   } cases[] = {
-      {"CP437",
-       "Caf\x82 \x9B"
-       "5 & #1, \"\xE1\"",
-       "Caf\xC3\xA9 \xC2\xA2"
-       "5 & #1, \"\xC3\x9F\""},
+      {"CP437", "Caf\x82 \x9B\x35 & #1, \"\xE1\"", "Caf\xC3\xA9 \xC2\xA2\x35 & #1, \"\xC3\x9F\""},
       {"CP850", "\x9D\xE1 \x82", "\xC3\x98\xC3\x9F \xC3\xA9"},
       {"CP852", "\xA5\x82 \xE6", "\xC4\x85\xC3\xA9 \xC5\xA0"},
       {"ISO-8859-1", "Caf\xE9 \xDF", "Caf\xC3\xA9 \xC3\x9F"},
@@ -462,9 +469,10 @@ TEST(LegacyImport, OddLinesStoredByTheColumnRules) {
     return ria.empty() ? a : a.repeat(type, ria);
   };
   const std::string year = "\"2000/01/01\",\"2000/12/31\"";
-  // U: a description cut to 51 bytes, and a completion date that marks it done.
-  const std::string longU(60, 'U');
-  Appt t = item("T", 8, {1, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), u = item(longU.substr(0, 51), 2, {3});
+  // U: a description of 51 bytes cut before its last, the first byte of a
+  // two-byte character; a completion date that marks it done.
+  const std::string longU = std::string(50, 'U') + "\x82";
+  Appt t = item("T", 8, {1, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), u = item(longU.substr(0, 50), 2, {3});
   for (Appt* p : {&t, &u})
     std::tie(p->cFlags, p->t1, p->t2, p->lead, p->leadTime) = std::make_tuple(0x14, 'A', 0, 255, 255);
   std::tie(u.cFlags, u.e1, u.e2, u.lead) = std::make_tuple(0x16, 100, 0, 8);
