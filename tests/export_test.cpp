@@ -81,7 +81,8 @@ TEST(ExportEndToEnd, OptionsAndLayouts) {
 // The -d dump, worked out from the bytes: the file header; a record's status
 // named; a type-14 body byte by byte (a category's is not shown); the lookup
 // table's entries (a note of 300 bytes makes a length of two bytes); a
-// repeating appointment with its deleted entry (unsigned); the field list.
+// repeating appointment with its deleted entry (unsigned); the field list;
+// with -dx the view point table's words.
 TEST(ExportEndToEnd, DebugDumpOfEveryPart) {
   fixture::DbFile db;
   db.header.cFileStatus = 2;
@@ -93,13 +94,17 @@ TEST(ExportEndToEnd, DebugDumpOfEveryPart) {
   db.Add(11, 0, 0, a.start(570).end(600).Encode());  // at 353, 59 bytes
   db.Add(14, 1, 0, fixture::Bytes().str("A"));
   db.Add(5, 0, 0, fixture::Bytes().str("B"));
+  db.Add(10, 0, 0, fixture::Bytes().le16(0x4142));  // with -dx, the view point table alone
   fixture::ScratchDir dir;
   dir.Write("book.dat", db.Finish());
+  const std::string view = fixture::RunKalvert(dir, {"-xbook.dat", "-dx", "-s1"}).out;
+  EXPECT_EQ(view.substr(0, view.find('"')),
+            "rh.iLength=8 : i=0\nVIEW : B, A\nVIEW : 66, 65\nVIEW : 42, 41\nVIEW : 16706\nVIEW : 16706, 66, 65\n");
   const std::string out = fixture::RunKalvert(dir, {"-xbook.dat", "-d", "-s1"}).out;
   const std::string rest = "Index 2 = 65535 index[2]=ff, index[3]=ff\nIndex 3 = 0\nIndex 4 = ";
   for (const std::string& part : std::vector<std::string>{
-           "  Record Length : 25\n  Record Number : 0\n Release Number : 102\n  Number Record : 5\n"
-           "Current View Pt : 3\n   Look Up Seek : 426\n      File Type : 2\n  Record Status : Modified(2). \n"
+           "  Record Length : 25\n  Record Number : 0\n Release Number : 102\n  Number Record : 6\n"
+           "Current View Pt : 3\n   Look Up Seek : 434\n      File Type : 2\n  Record Status : Modified(2). \n"
            "   View Pt Hash : 7\n   View Pt Hash : 9\nLast Time Stamp : 1999/12/31/:23:59\n\n",
            "  Record Status : Garbage(1).\n  Record Length", "TYPE_USER(0):65, A, 41\n\n",
            "0:Index 1 = 18 index[0]=12, index[1]=0)\n" + rest + "29\n\n1:Index 1 = 306 index[0]=32, index[1]=1)\n" +

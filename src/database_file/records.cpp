@@ -23,7 +23,7 @@ int ReadStruct(T* p, void (*decode)(const unsigned char*, T*), const char* name,
 
 template <int kSize, typename T>
 int WriteStruct(const T& v, void (*encode)(const T&, unsigned char*), const char* name, int n, int m) {
-  unsigned char b[kSize];
+  unsigned char b[kSize] = {};
   encode(v, b);
   WriteOut(b, kSize);
   if (n * m != kSize) fwerr(name, kSize, n * m);
