@@ -138,7 +138,6 @@ void Run() {
 
   // Text lost on a full disk or a closed pipe must not pass as success.
   if (StdoutLost()) Fatal("%s", kStdoutLost);
-  CloseStream(files.fpin);
   CommitOutput();
 }
 

@@ -16,15 +16,13 @@ constexpr int kDayMinutes = 1440;
 // "THHMM00" of minutes after midnight (0 to 1439).
 std::string TimeSuffix(int iMinutes) {
   const int iHour = iMinutes / 60, iMinute = iMinutes % 60;
-  const char sz[8] = {'T',
-                      static_cast<char>('0' + iHour / 10),
-                      static_cast<char>('0' + iHour % 10),
-                      static_cast<char>('0' + iMinute / 10),
-                      static_cast<char>('0' + iMinute % 10),
-                      '0',
-                      '0',
-                      '\0'};
-  return sz;
+  return {'T',
+          static_cast<char>('0' + iHour / 10),
+          static_cast<char>('0' + iHour % 10),
+          static_cast<char>('0' + iMinute / 10),
+          static_cast<char>('0' + iMinute % 10),
+          '0',
+          '0'};
 }
 
 // DTSTART and DTEND of an appointment; returns the start's time suffix.
