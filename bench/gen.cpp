@@ -173,7 +173,7 @@ Item MakeItem(Rng& rng, long index, int notesEvery) {
   return it;
 }
 
-const char* const kOddNotes[] = {"Say \"hi\", Tom\r\nTanaka & Sons #2", "one\ntwo, lone LF", "a\r\nb\nc \"q\"",
+const char* const kOddNotes[] = {"Say \"hi\", Tom\r\nTanaka & Sons #2", "one\r\ntwo,\ttab", "a\r\n\r\nc \"q\"",
                                  "Agenda:\r\n1. Budget\r\n2. Rota"};
 const char* const kCategories[] = {"", "Work", "Home & garden", "\"VIP\", #1"};
 

@@ -81,6 +81,8 @@ constexpr int32_t kDefaultCutEnd = 22000101;    // last date written (-f)
 // Text formats of the export and the import: the byte-exact legacy layouts,
 // standard CSV, and iCalendar (export only).
 enum class OutputFormat : uint8_t { kLegacy, kCsv, kIcs };
+// How the standard-CSV import reads a date that does not begin with its year.
+enum class DateOrder : uint8_t { kYearFirst, kDayMonthYear, kMonthDayYear };
 
 // The run's settings from the command line, defaults beside the members.
 // Only ReadOption writes them (through MutableOptions); every other module
@@ -105,6 +107,8 @@ struct Options {
   OutputFormat format = OutputFormat::kLegacy;  // --format
   std::string szEncoding;                       // --encoding: the organiser's code page; empty: texts pass as bytes
   bool bBom = false;                            // --bom: a UTF-8 byte order mark before modern text
+  char cDelimiter = 0;                          // --delimiter: CSV columns; 0: a comma out, found from the header in
+  DateOrder dateOrder = DateOrder::kYearFirst;  // --date-order: of the CSV import's day-first or month-first dates
   // With a modern format the kind options add up: the repeat class wanted of
   // each kind (0 none, 1 all, 2 non-repeating, 3 repeating). ReadOption sets
   // all three to 1 when none of -a, -e, -t was given.

@@ -26,6 +26,7 @@ constexpr uint8_t TYPE_LOOKUPTABLE = 31;
 // Field types of a general database (cFieldType of a field definition).
 // 0 and 1: a 16-bit word shown as 0 or 1.
 constexpr uint8_t kFieldTime = 7;         // signed minutes; 0x00 0x80 is no time
+constexpr uint16_t kNoTime = 0x8000;      // the organiser's "no time" as a word
 constexpr uint8_t kFieldDate = 8;         // three date bytes; 0xFF 0xFF 0xFF is no date
 constexpr uint8_t kFieldRadio = 9;        // a radio button; its group has one 2-byte slot
 constexpr uint8_t kFieldNote = 10;        // the record number of a note; 0xFFFF is none

@@ -96,6 +96,9 @@ constexpr char kLongUsage[] =
     "  --encoding=NAME     the organiser's text encoding (CP437, CP850, CP932,\n"
     "                      EUC-JP, ...): csv and ics texts are then UTF-8\n"
     "  --bom               begin the text with a UTF-8 byte order mark\n"
+    "  --delimiter=C       csv columns separated by C: , ; or tab (an import finds\n"
+    "                      it from the header; an export writes commas)\n"
+    "  --date-order=ORDER  csv import: read dates such as 07/01/1996 as DMY or MDY\n"
     "\n"
     "Files:\n"
     "  -xFILE              the database to read (required)\n"
@@ -155,6 +158,27 @@ LongResult LongOption(Options& o, const char* arg) {
     }
     return LongResult::kTaken;
   }
+  if (name == "delimiter") {
+    o.cDelimiter = value == "tab" ? '\t' : value.size() == 1 ? value[0] : '\0';
+    if (o.cDelimiter != ',' && o.cDelimiter != ';' && o.cDelimiter != '\t') {
+      std::fputs("Option --delimiter needs one of , ; tab (as --delimiter=;).\n", stderr);
+      return LongResult::kRefused;
+    }
+    return LongResult::kTaken;
+  }
+  if (name == "date-order") {
+    if (value == "YMD") {
+      o.dateOrder = DateOrder::kYearFirst;
+    } else if (value == "DMY") {
+      o.dateOrder = DateOrder::kDayMonthYear;
+    } else if (value == "MDY") {
+      o.dateOrder = DateOrder::kMonthDayYear;
+    } else {
+      std::fputs("Option --date-order needs one of DMY, MDY, YMD (as --date-order=DMY).\n", stderr);
+      return LongResult::kRefused;
+    }
+    return LongResult::kTaken;
+  }
   if (name == "encoding") {
     if (value.empty()) {
       std::fputs("Option --encoding needs an encoding name (as --encoding=CP437).\n", stderr);
@@ -172,6 +196,10 @@ LongResult LongOption(Options& o, const char* arg) {
 // the modern options refused with the legacy one. With a modern format the
 // kind options add up, and none of them means every kind.
 bool CheckFormatOptions(Options& o, const std::string& szLegacyOnly, bool bKindGiven) {
+  if (o.format != OutputFormat::kCsv && (o.cDelimiter != 0 || o.dateOrder != DateOrder::kYearFirst)) {
+    std::fprintf(stderr, "Option %s needs --format=csv.\n", o.cDelimiter != 0 ? "--delimiter" : "--date-order");
+    return false;
+  }
   if (o.format == OutputFormat::kLegacy) {
     if (!o.szEncoding.empty() || o.bBom) {
       std::fprintf(stderr, "Option %s needs --format=csv or --format=ics: the legacy text is kept byte for byte.\n",

@@ -15,7 +15,7 @@ namespace {
 
 std::string TimeText(const RecordBody& body, long lPos) {
   const uint16_t v = BodyU16(body, lPos);
-  if (v == 0x8000) return std::string();
+  if (v == kNoTime) return std::string();
   return ClockText(static_cast<int16_t>(v));
 }
 
@@ -99,7 +99,7 @@ struct DBLine {
 };
 
 void PutTime(DBLine* rec, const std::string& text) {
-  rec->PutU16(csvvalue::IsNoTime(text) ? 0x8000 : csvvalue::ParseMinutes(text));
+  rec->PutU16(csvvalue::IsNoTime(text) ? kNoTime : csvvalue::ParseMinutes(text));
 }
 
 void PutDate(DBLine* rec, const std::string& text) {

@@ -148,7 +148,9 @@ class CardBuilder {
         break;
       case 7: {
         uint16_t t = 0;
-        if (!ParseTime(f.text, &t, &why)) Bad(why);
+        bool bDropped = false;
+        if (!ParseTime(f.text, &t, &why, &bDropped)) Bad(why);
+        if (bDropped) RowWarning(f.lLine, iColumn_, Name(), kSecondsDropped);
         Put16(fd.iDataOffset, t);
         break;
       }
@@ -161,7 +163,7 @@ class CardBuilder {
         break;
       }
       case 10:
-        note_ = Text(kMaxNote);
+        note_ = Text(kMaxNote, Breaks::kCrLf);
         lNoteAt_ = fd.iDataOffset;
         Put16(fd.iDataOffset, 0xFFFF);  // the writer puts the note's number here
         break;
@@ -190,7 +192,9 @@ class CardBuilder {
 
   [[noreturn]] void Bad(const std::string& why) const { RowError(f_->lLine, iColumn_, Name(), why); }
 
-  std::string Text(std::size_t nMax) const { return RowText(*f_, iColumn_, Name(), nMax, codec_); }
+  std::string Text(std::size_t nMax, Breaks breaks = Breaks::kKept) const {
+    return RowText(*f_, iColumn_, Name(), nMax, codec_, breaks);
+  }
 
   bool Flag() const {
     bool b = false;

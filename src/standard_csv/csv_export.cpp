@@ -72,8 +72,9 @@ void WriteStdCsv(PFDC start_fdc, PSCSV start_scsv) {
   }
   std::string out;
   if (opt.bBom) out = "\xEF\xBB\xBF";
-  Rows(start_fdc, start_scsv, codec, [&out](const Fields& fields, const auto&) {
-    AppendRow(out, fields);
+  const char cSep = opt.cDelimiter != 0 ? opt.cDelimiter : ',';
+  Rows(start_fdc, start_scsv, codec, [&out, cSep](const Fields& fields, const auto&) {
+    AppendRow(out, fields, cSep);
     Flush(out, false);
   });
   Flush(out, true);

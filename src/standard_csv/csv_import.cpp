@@ -49,14 +49,15 @@ bool SplitsIntoNames(std::string_view line, char sep, const std::vector<std::str
   return nParts >= (sep == ',' ? 1u : 2u);
 }
 
-// A header of known names separated by semicolons or tabs: saved with
-// another separator than the comma.
-void CheckSeparator(std::string_view line, const std::vector<std::string>& names) {
-  if (SplitsIntoNames(line, ',', names)) return;
-  if (SplitsIntoNames(line, ';', names))
-    stdcsv::RowError(1, 0, std::string(), "the columns are separated by semicolons; save the file as CSV with commas");
-  if (SplitsIntoNames(line, '\t', names))
-    stdcsv::RowError(1, 0, std::string(), "the columns are separated by tabs; save the file as CSV with commas");
+// The column separator: the one --delimiter names, or the first of comma,
+// semicolon and tab that cuts the header into known names (a comma when none
+// does: the header's own refusal then says what is wrong).
+char FindSeparator(std::string_view line, const std::vector<std::string>& names) {
+  if (opt.cDelimiter != 0) return opt.cDelimiter;
+  for (const char c : {',', ';', '\t'}) {
+    if (SplitsIntoNames(line, c, names)) return c;
+  }
+  return ',';
 }
 
 // The place of each known column in the header (-1: absent); a header name
@@ -83,7 +84,7 @@ struct Header {
 // The header row, of known names only: one with more fields than there are
 // names holds one that is unknown or given twice, and is read no further.
 Header ReadHeader(stdcsv::CsvReader& reader, const std::vector<std::string>& names) {
-  CheckSeparator(reader.FirstLine(), names);
+  reader.SetSeparator(FindSeparator(reader.FirstLine(), names));
   Row row;
   if (!reader.Next(&row, names.size())) stdcsv::RowError(1, 0, std::string(), "no header row");
   Header h;

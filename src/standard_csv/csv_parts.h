@@ -59,8 +59,8 @@ uint8_t OtherFlagMask(uint8_t cKind);
 
 // csvfield: one field appended to a row, quoted when it holds a comma, a
 // double quote, CR or LF; the last field of a row ends it with CR LF.
-void AppendField(std::string& row, const std::string& field, bool bLast);
-void AppendRow(std::string& out, const std::vector<std::string>& fields);
+void AppendField(std::string& row, const std::string& field, bool bLast, char cSep);
+void AppendRow(std::string& out, const std::vector<std::string>& fields, char cSep);
 
 // valtext: the values of the export.
 std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay);  // empty for 0xFF 0xFF 0xFF
@@ -78,8 +78,10 @@ std::string DeletedText(const std::vector<unsigned char>& entries);
 
 // valparse: the values of the import. Each returns false with *why set when
 // the text is not such a value.
-bool ParseDate(const std::string& s, Date3* out, std::string* why);     // empty: no date
-bool ParseTime(const std::string& s, uint16_t* out, std::string* why);  // empty: 0x8000
+bool ParseDate(const std::string& s, Date3* out, std::string* why);  // empty: no date
+// Empty: kNoTime. Seconds are dropped, and *pSecondsDropped says when they were not 00.
+bool ParseTime(const std::string& s, uint16_t* out, std::string* why, bool* pSecondsDropped);
+constexpr char kSecondsDropped[] = "seconds dropped: the organiser keeps whole minutes";
 bool ParseYesNo(const std::string& s, bool bDefault, bool* out, std::string* why);
 bool ParseNumber(const std::string& s, long lMin, long lMax, long lDefault, long* out, std::string* why);
 bool ParseRepeatWord(const std::string& s, int8_t* out, std::string* why);
@@ -122,6 +124,8 @@ class CsvReader {
   std::string_view FirstLine() const;
   // The header's names, for the messages about the rows after it.
   void SetHeader(const std::vector<std::string>* header) { header_ = header; }
+  // The column separator (a comma until told otherwise).
+  void SetSeparator(char cSep) { cSep_ = cSep; }
   // The next row that holds something; false at the end of the file. A row
   // of more than nMax fields is cut after field nMax + 1, for the caller to
   // refuse.
@@ -142,6 +146,7 @@ class CsvReader {
   std::size_t i_ = 0;
   bool bEnd_ = false;
   long lLine_ = 1;
+  char cSep_ = ',';
   const std::vector<std::string>* header_ = nullptr;
 };
 
@@ -153,7 +158,12 @@ void RowWarning(long lLine, int iColumn, const std::string& szColumn, const std:
 // rowtext: a field's text in the organiser's code page, cut to lMax bytes at
 // a character boundary (0: no limit) with a warning; a character the code
 // page cannot hold is an error.
-std::string RowText(const Field& f, int iColumn, const std::string& szColumn, std::size_t nMax, TextCodec& codec);
+// A note's line breaks (LF, CR or CR LF) are stored as the organiser's CR
+// LF; a text the organiser keeps on one line gets a space for each, with a
+// warning; other texts keep them as they are.
+enum class Breaks : uint8_t { kKept, kCrLf, kSpace };
+std::string RowText(const Field& f, int iColumn, const std::string& szColumn, std::size_t nMax, TextCodec& codec,
+                    Breaks breaks = Breaks::kKept);
 
 // rowitem: one row of the appointment book as an item; iColumnOf maps each
 // Column to its place in the row (-1: absent).

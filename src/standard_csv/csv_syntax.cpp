@@ -10,8 +10,9 @@
 
 namespace stdcsv {
 
-void AppendField(std::string& row, const std::string& field, bool bLast) {
-  if (field.find_first_of(",\"\r\n") == std::string::npos) {
+void AppendField(std::string& row, const std::string& field, bool bLast, char cSep) {
+  const char special[] = {cSep, '"', '\r', '\n', '\0'};
+  if (field.find_first_of(special) == std::string::npos) {
     row += field;
   } else {
     row += '"';
@@ -23,11 +24,15 @@ void AppendField(std::string& row, const std::string& field, bool bLast) {
     row.append(field, at, std::string::npos);
     row += '"';
   }
-  row += bLast ? "\r\n" : ",";
+  if (bLast) {
+    row += "\r\n";
+  } else {
+    row += cSep;
+  }
 }
 
-void AppendRow(std::string& out, const std::vector<std::string>& fields) {
-  for (std::size_t i = 0; i < fields.size(); ++i) AppendField(out, fields[i], i + 1 == fields.size());
+void AppendRow(std::string& out, const std::vector<std::string>& fields, char cSep) {
+  for (std::size_t i = 0; i < fields.size(); ++i) AppendField(out, fields[i], i + 1 == fields.size(), cSep);
 }
 
 namespace {
@@ -121,7 +126,7 @@ bool CsvReader::Next(Row* row, std::size_t nMax) {
       row->push_back(std::move(f));
       // The caller refuses a row wider than nMax; the rest of it is not read.
       if (row->size() > nMax) return true;
-      if (Peek() != ',') break;
+      if (Peek() != cSep_) break;
       ++i_;
     }
     EndOfLine();
@@ -158,8 +163,8 @@ bool CsvReader::TakeUntil(std::string_view stops, std::string* out) {
 }
 
 void CsvReader::Plain(Field* f, std::size_t iField) {
-  using namespace std::string_view_literals;
-  if (!TakeUntil(",\"\r\n\0"sv, &f->text)) return;
+  const char stops[] = {cSep_, '"', '\r', '\n', '\0'};
+  if (!TakeUntil(std::string_view(stops, sizeof stops), &f->text)) return;
   if (buf_[i_] == '"') Bad(f->lLine, iField, "a double quote inside a field that does not begin with one");
   if (buf_[i_] == '\0') Bad(lLine_, iField, kNulWhy);
 }
@@ -183,7 +188,7 @@ void CsvReader::Quoted(Field* f, std::size_t iField) {
     ++i_;
   }
   ++i_;
-  if (AtLineEnd() || Peek() == ',') return;
+  if (AtLineEnd() || Peek() == cSep_) return;
   if (Peek() == '\0') Bad(lLine_, iField, kNulWhy);
   Bad(f->lLine, iField, "text after the double quote that closes a field");
 }

@@ -114,13 +114,18 @@ class RowReader {
   }
   uint16_t Time(int c) const {
     uint16_t t = 0;
-    Check(c, [&](const std::string& s, std::string* why) { return ParseTime(s, &t, why); });
+    bool bDropped = false;
+    Check(c, [&](const std::string& s, std::string* why) { return ParseTime(s, &t, why, &bDropped); });
+    if (bDropped) {
+      const std::size_t i = static_cast<std::size_t>(at_[static_cast<std::size_t>(c)]);
+      RowWarning(Get(c).lLine, static_cast<int>(i) + 1, header_[i], kSecondsDropped);
+    }
     return t;
   }
-  std::string Str(int c, std::size_t nMax) const {
+  std::string Str(int c, std::size_t nMax, Breaks breaks = Breaks::kSpace) const {
     const int i = at_[static_cast<std::size_t>(c)];
     if (i < 0) return std::string();
-    return RowText(Get(c), i + 1, header_[static_cast<std::size_t>(i)], nMax, codec_);
+    return RowText(Get(c), i + 1, header_[static_cast<std::size_t>(i)], nMax, codec_, breaks);
   }
   // Columns that an item of this kind does not have must be empty.
   void MustBeEmpty(std::initializer_list<int> columns, const char* szKind) const {
@@ -230,7 +235,7 @@ std::unique_ptr<BookItem> RowItem(const Row& row, const std::vector<int>& iColum
   RepeatColumns(r, *item);
   // The category is the one text without a limit of its own.
   if (opt.iOutAppt && DataRecordLength(*item) > recwrite::kMaxRecordLength) r.Bad(kCategory, kRecordTooLong);
-  item->pszStoredNote = r.Str(kNote, kMaxNote);
+  item->pszStoredNote = r.Str(kNote, kMaxNote, Breaks::kCrLf);
   item->pszNote = item->pszStoredNote;
   nra.iNoteRecNum = item->pszStoredNote.empty() ? -1 : 0;
   nra.iPrevRecNum = -1;

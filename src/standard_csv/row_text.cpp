@@ -61,9 +61,30 @@ std::string CutUtf8(const Field& f, int iColumn, const std::string& szColumn, st
   return Convert(f, iColumn, szColumn, f.text.substr(0, at), codec);
 }
 
+// The field with its line breaks stored as `breaks` says.
+Field WithBreaks(const Field& f, int iColumn, const std::string& szColumn, Breaks breaks) {
+  if (breaks == Breaks::kKept || f.text.find_first_of("\r\n") == std::string::npos) return f;
+  Field g{std::string(), f.lLine};
+  for (std::size_t i = 0; i < f.text.size(); ++i) {
+    const char c = f.text[i];
+    if (c != '\r' && c != '\n') {
+      g.text += c;
+      continue;
+    }
+    if (c == '\r' && i + 1 < f.text.size() && f.text[i + 1] == '\n') ++i;
+    g.text += breaks == Breaks::kCrLf ? "\r\n" : " ";
+  }
+  if (breaks == Breaks::kSpace) {
+    RowWarning(f.lLine, iColumn, szColumn, "line breaks written as spaces: the organiser keeps this text on one line");
+  }
+  return g;
+}
+
 }  // namespace
 
-std::string RowText(const Field& f, int iColumn, const std::string& szColumn, std::size_t nMax, TextCodec& codec) {
+std::string RowText(const Field& field, int iColumn, const std::string& szColumn, std::size_t nMax, TextCodec& codec,
+                    Breaks breaks) {
+  const Field f = WithBreaks(field, iColumn, szColumn, breaks);
   std::string out = Convert(f, iColumn, szColumn, f.text, codec);
   if (nMax == 0 || out.size() <= nMax) return out;
   out = CutUtf8(f, iColumn, szColumn, nMax, codec);

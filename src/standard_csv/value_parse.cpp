@@ -2,6 +2,7 @@
 // rules; every value is checked, and a refusal says why.
 
 #include <cctype>
+#include <cstring>
 
 #include "csv_parts.h"
 
@@ -81,15 +82,73 @@ int FullNameIndex(const std::string& word, const char* const (&names)[N]) {
 
 }  // namespace
 
+namespace {
+
+bool EndsWith(const std::string& s, const char* tail) {
+  const std::size_t n = std::strlen(tail);
+  return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+// The parts of a time as spreadsheets write it: H:MM, HH:MM or either with
+// :SS, in 24 hours or followed by AM or PM (either case, with or without a
+// space; 12 AM is 0 hours, 12 PM 12). False when the text is none of these.
+bool ClockParts(const std::string& text, long* h, long* m, long* sec) {
+  std::string s = Lower(text);
+  int iHalf = -1;  // 0 AM, 1 PM; -1 a 24-hour time
+  if (EndsWith(s, "am") || EndsWith(s, "pm")) {
+    iHalf = s[s.size() - 2] == 'p' ? 1 : 0;
+    s = Trim(s.substr(0, s.size() - 2));
+  }
+  const std::size_t colon = s.find(':');
+  if (colon == std::string::npos) return false;
+  const std::string rest = s.substr(colon + 1);
+  const std::size_t colon2 = rest.find(':');
+  if (!Digits(s.substr(0, colon), 1, 2, h) || !Digits(rest.substr(0, colon2), 2, 2, m) ||
+      !Digits(colon2 == std::string::npos ? "00" : rest.substr(colon2 + 1), 2, 2, sec)) {
+    return false;
+  }
+  if (iHalf < 0) return true;
+  if (*h < 1 || *h > 12) return false;
+  *h = *h % 12 + 12 * iHalf;
+  return true;
+}
+
+// "YYYY-MM-DD" or "YYYY/MM/DD"; with --date-order also a day-first or
+// month-first date with a four-digit year ("07.01.1996", "1/7/1996").
+bool DateParts(const std::string& s, long* y, long* m, long* d, std::string* why) {
+  std::string p[3];
+  if ((Split3(s, '-', p) || Split3(s, '/', p)) && p[0].size() == 4) {
+    return Digits(p[0], 4, 4, y) && Digits(p[1], 1, 2, m) && Digits(p[2], 1, 2, d);
+  }
+  if (!(Split3(s, '/', p) || Split3(s, '.', p) || Split3(s, '-', p)) || p[2].size() != 4) return false;
+  if (opt.dateOrder == DateOrder::kYearFirst) {
+    *why = "\"" + s + "\" is not a date (YYYY-MM-DD); for a day-first or month-first date name the order with " +
+           "--date-order=DMY or --date-order=MDY";
+    return false;
+  }
+  const bool bDayFirst = opt.dateOrder == DateOrder::kDayMonthYear;
+  return Digits(p[0], 1, 2, bDayFirst ? d : m) && Digits(p[1], 1, 2, bDayFirst ? m : d) && Digits(p[2], 4, 4, y);
+}
+
+}  // namespace
+
 bool ParseDate(const std::string& text, Date3* out, std::string* why) {
-  const std::string s = Trim(text);
+  std::string s = Trim(text);
   *out = Date3{};
   if (s.empty()) return true;
-  std::string p[3];
-  long y = 0, m = 0, d = 0;
-  if (!(Split3(s, '-', p) || Split3(s, '/', p)) || !Digits(p[0], 4, 4, &y) || !Digits(p[1], 1, 2, &m) ||
-      !Digits(p[2], 1, 2, &d)) {
-    *why = "\"" + s + "\" is not a date (YYYY-MM-DD)";
+  // A spreadsheet's date cell may carry the time of midnight.
+  const std::size_t cut = s.find_first_of(" T");
+  long h = 0, m = 0, d = 0, y = 0;
+  if (cut != std::string::npos && cut > 0 && ClockParts(Trim(s.substr(cut + 1)), &h, &m, &d)) {
+    if (h != 0 || m != 0 || d != 0) {
+      *why = "\"" + s + "\" is a date and a time; the column takes a date";
+      return false;
+    }
+    s = s.substr(0, cut);
+  }
+  why->clear();
+  if (!DateParts(s, &y, &m, &d, why)) {
+    if (why->empty()) *why = "\"" + s + "\" is not a date (YYYY-MM-DD)";
     return false;
   }
   if (y < 1900 || y > 2154) {
@@ -106,27 +165,29 @@ bool ParseDate(const std::string& text, Date3* out, std::string* why) {
   return true;
 }
 
-bool ParseTime(const std::string& text, uint16_t* out, std::string* why) {
-  const std::string s = Trim(text);
-  *out = 0x8000;  // the organiser's "no time"
+bool ParseTime(const std::string& text, uint16_t* out, std::string* why, bool* pSecondsDropped) {
+  std::string s = Trim(text);
+  *out = kNoTime;
+  *pSecondsDropped = false;
   if (s.empty()) return true;
-  std::string p[3];
+  // A spreadsheet's time-only cell may carry the day zero of its calendar.
+  for (const char* day : {"1899-12-30", "1899-12-31"}) {
+    if (s.size() > 11 && s.compare(0, 10, day) == 0 && (s[10] == ' ' || s[10] == 'T')) s = Trim(s.substr(11));
+  }
   long h = 0, m = 0, sec = 0;
-  const std::size_t colon = s.find(':');
-  bool ok = false;
-  if (Split3(s, ':', p)) {
-    ok = Digits(p[0], 1, 2, &h) && Digits(p[1], 2, 2, &m) && Digits(p[2], 2, 2, &sec) && sec == 0;
-  } else if (colon != std::string::npos) {
-    ok = Digits(s.substr(0, colon), 1, 2, &h) && Digits(s.substr(colon + 1), 2, 2, &m);
+  if (s[0] == '-' && Digits(s.substr(1), 1, 5, &m) && m >= 1 && m <= 32767) {
+    *out = static_cast<uint16_t>(65536 - m);  // a negative word, as the export writes it
+    return true;
   }
-  if (!ok) {
-    *why = "\"" + s + "\" is not a time (HH:MM)";
+  if (!ClockParts(s, &h, &m, &sec)) {
+    *why = "\"" + Trim(text) + "\" is not a time (HH:MM)";
     return false;
   }
-  if (h > 23 || m > 59) {
-    *why = s + " is not a time of the day";
+  if (h > 23 || m > 59 || sec > 59) {
+    *why = Trim(text) + " is not a time of the day";
     return false;
   }
+  *pSecondsDropped = sec != 0;
   *out = static_cast<uint16_t>(h * 60 + m);
   return true;
 }

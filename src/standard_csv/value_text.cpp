@@ -33,9 +33,13 @@ std::string DateText(uint8_t cYear, uint8_t cMonth, uint8_t cDay) {
   return DateBytesText(cYear, cMonth, cDay, '-');
 }
 
+// Empty for the organiser's "no time" (00 80); any other negative word (the
+// legacy import's FF FF) as its minutes, so that it comes back as stored.
 std::string TimeText(uint8_t cLow, uint8_t cHigh) {
-  const int iTime = CutTo16(cHigh * 256L + cLow);
-  return iTime < 0 ? std::string() : ClockText(iTime);
+  const long lWord = cHigh * 256L + cLow;
+  if (lWord == kNoTime) return std::string();
+  const int iTime = CutTo16(lWord);
+  return iTime < 0 ? std::to_string(iTime) : ClockText(iTime);
 }
 
 std::string YesNo(bool b) { return b ? "yes" : "no"; }
