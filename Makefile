@@ -22,10 +22,10 @@ test: test-plain test-asan
 # What the tests need beyond the build, installed when missing (as .ci/run
 # does): the system Python (its csv module reads the CSV export), libical and
 # Python's icalendar with recurring_ical_events (they read the iCalendar
-# export).
+# export), LibreOffice and Gnumeric (they open and save the CSV export).
 deps:
 	@need=$$(tools/test-packages.sh); if [ -n "$$need" ]; then \
-		apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$need; fi
+		apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$need; fi
 
 test-plain: deps build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)

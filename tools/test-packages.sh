@@ -2,11 +2,14 @@
 # Prints the Debian packages that the tests need beyond the build and this
 # machine lacks: the system Python, whose csv module reads the CSV export
 # back, and libical and Python's icalendar with recurring_ical_events, which
-# read the iCalendar export back (tests/ical_parsers_test.cpp).
+# read the iCalendar export back (tests/ical_parsers_test.cpp); LibreOffice
+# and Gnumeric, which open and save the CSV export (tests/spreadsheets.py).
 need=""
 [ -x /usr/bin/python3 ] || need="$need python3"
 command -v pkg-config >/dev/null 2>&1 || need="$need pkg-config"
 pkg-config --exists libical 2>/dev/null || need="$need libical-dev"
 /usr/bin/python3 -c 'import icalendar' 2>/dev/null || need="$need python3-icalendar"
 /usr/bin/python3 -c 'import recurring_ical_events' 2>/dev/null || need="$need python3-recurring-ical-events"
+command -v soffice >/dev/null 2>&1 || need="$need libreoffice-calc-nogui"
+command -v ssconvert >/dev/null 2>&1 || need="$need gnumeric"
 echo $need
