@@ -73,11 +73,15 @@ CsvReader::CsvReader(std::FILE* f) : f_(f) {
     Fatal("%s is %s text; save it as CSV in UTF-8.\n", files.szFilenameIN.c_str(), form);
   }
   if (StartsWith(buf_, "\xEF\xBB\xBF")) i_ = 3;
-  // The mark of UTF-8 read as Latin-1 and written again as UTF-8.
+  // The mark of UTF-8 read as Latin-1 and written again as UTF-8: the rest
+  // is read as UTF-8 (each field is checked), with a warning.
   if (StartsWith(std::string_view(buf_).substr(i_), "\xC3\xAF\xC2\xBB\xC2\xBF")) {
-    RowError(1, 0, std::string(),
-             "the header begins with \xC3\xAF\xC2\xBB\xC2\xBF, a UTF-8 byte order mark that was read as Latin-1 and "
-             "saved again; delete these three characters");
+    std::fprintf(
+        stderr,
+        "Warning: %s line 1: the header begins with \xC3\xAF\xC2\xBB\xC2\xBF, a UTF-8 byte order mark that was "
+        "read as Latin-1 and saved again; read as a byte order mark (check the texts that are not ASCII).\n",
+        files.szFilenameIN.c_str());
+    i_ += 6;
   }
 }
 
