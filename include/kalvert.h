@@ -120,9 +120,9 @@ struct Options {
 // What tells one state of a file from another: a file replaced or written
 // since has another stamp.
 struct FileStamp {
-  bool bExists = false;
-  uint64_t dev = 0, ino = 0;
-  int64_t size = 0, mtimeNs = 0, ctimeNs = 0;
+  bool bExists{};
+  uint64_t dev{}, ino{};
+  int64_t size{}, mtimeNs{}, ctimeNs{};
   bool operator==(const FileStamp& o) const {
     return bExists == o.bExists && dev == o.dev && ino == o.ino && size == o.size && mtimeNs == o.mtimeNs &&
            ctimeNs == o.ctimeNs;
