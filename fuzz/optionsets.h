@@ -106,6 +106,9 @@ inline const std::vector<Set>& ImportStdCsv() {
       {"cards.dat", "--format=csv", "--encoding=EUC-JP", "-m", "-o"},
       {"cards.dat", "--format=csv", "--encoding=CP932", "-m", "-o"},
       {"cards.dat", "--format=csv", "--encoding=EUC-JP"},
+      {"book.dat", "--format=csv", "--encoding=CP437", "--date-order=DMY", "-m", "-o"},
+      {"book.dat", "--format=csv", "--date-order=MDY", "--delimiter=;", "-o"},
+      {"cards.dat", "--format=csv", "--encoding=CP932", "--date-order=MDY", "--delimiter=tab", "-m", "-o"},
   };
   return sets;
 }
