@@ -38,7 +38,9 @@ TEST_F(Import, WriteDBSlotsTextsAndRadioGroups) {
       // In the record 12 and 14 end the group: its button writes no slot.
       {{11, 12, 9, 2}, {0, 0, 4}, "\"1\",\"t\"\n", Bytes().le16(5).le16(0).u8(0).cstr("t")},
       {{11, 14, 9, 2}, {0, 0, 4}, "\"1\",\"t\"\n", Bytes().le16(5).le16(0).u8(0).cstr("t")},
-      {{2, 16, 14, 2}, {}, "\"a\",\"b\"\n", Bytes().le16(5).le16(7).u8(0).cstr("a").cstr("b")}};
+      {{2, 16, 14, 2}, {}, "\"a\",\"b\"\n", Bytes().le16(5).le16(7).u8(0).cstr("a").cstr("b")},
+      // A text ends the group: the button after it is in none and writes nothing.
+      {{11, 9, 2, 9, 2}, {0, 1, 0, 2}, "\"1\",\"t\",\"1\",\"u\"\n", Bytes().le16(1).le16(7).le16(9).u8(0).cstr("t").cstr("u")}};
   // clang-format on
   for (const auto& c : cases) {
     fixture::DbFile db('D');

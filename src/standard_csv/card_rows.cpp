@@ -197,7 +197,7 @@ class CardBuilder {
   }
 
   bool Flag() const {
-    bool b = false;
+    bool b{};
     std::string why;
     if (!ParseYesNo(f_->text, false, &b, &why)) Bad(why);
     return b;
@@ -208,7 +208,7 @@ class CardBuilder {
     long v = 0;
     std::string why;
     if (ParseNumber(f_->text, 0, 65535, 0, &v, &why)) return static_cast<uint16_t>(v);
-    bool b = false;
+    bool b{};
     if (!ParseYesNo(f_->text, false, &b, &why))
       Bad("\"" + f_->text + "\" is neither a number from 0 to 65535 nor yes or no");
     return b ? 1 : 0;

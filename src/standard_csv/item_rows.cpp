@@ -103,7 +103,7 @@ class RowReader {
     return v;
   }
   bool Flag(int c, bool bDefault) const {
-    bool b = false;
+    bool b{};
     Check(c, [&](const std::string& s, std::string* why) { return ParseYesNo(s, bDefault, &b, why); });
     return b;
   }
