@@ -74,7 +74,6 @@ void ReadDB(PFDC start_fdc, SeekInfoLists* pSeekInfo, RecordBody& body, std::str
         break;
       default:  // 2 to 6, 13, 15: text
         PrintString(BodyText(body, lPos), szOut, nFlag);
-        break;
     }
     ++iField;
   }
@@ -159,7 +158,6 @@ void PutField(DBLine* rec, const FieldDefineChain& fdc, long column, const std::
       break;
     default:
       PutText(rec, column, text);
-      break;
   }
 }
 

@@ -191,7 +191,6 @@ void SetApptColumn(PCSVD item, long column, std::string text) {
       break;
     default:
       csvitem::SetRepeatColumn(ria, column - kApptNoteColumn, text);
-      break;
   }
 }
 
@@ -269,7 +268,6 @@ int SetTodoColumn(PCSVD item, long column, std::string text) {
       break;
     default:
       csvitem::SetRepeatColumn(ria, column - kTodoNoteColumn, text);
-      break;
   }
   return 0;
 }

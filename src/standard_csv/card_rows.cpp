@@ -169,7 +169,6 @@ class CardBuilder {
         break;
       default:
         PutText(fd);
-        break;
     }
   }
 
