@@ -81,6 +81,7 @@ std::vector<Row> Rows() {
        {"RRULE:FREQ=YEARLY;BYMONTH=1,2,3,4,5,6,7,8,9,10,11,12;BYMONTHDAY=5"}},
       {Item("No month", 0x80, 600).repeat(16, {1, 5, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("Month 13", 0x80, 600).repeat(16, {1, 5, 0, 0, 0x10, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
+      {Item("Day 32", 0x80, 600).repeat(8, {1, 32, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("At the start", 0x81, 600), {"TRIGGER:PT0M"}},
       {Item("A minute ahead", 0x81, 600, -1, 1), {"TRIGGER:-PT1M"}},
   };

@@ -167,8 +167,7 @@ TEST(SafetyRun, ConcurrentUpdatesLoseNothing) {
   const pid_t first = Start(dir, {{"-xbook.dat", "-ia.csv", "-obook.dat", "-s2"}, "fwrite:3:1000"});
   ASSERT_NE(Temporary(dir, 5000), "");
   const pid_t second = Start(dir, {{"-xbook.dat", "-ib.csv", "-obook.dat", "-s2"}, ""});
-  EXPECT_EQ(Finish(dir, first).status, 0);
-  EXPECT_EQ(Finish(dir, second).status, 0);
+  EXPECT_EQ(std::make_pair(Finish(dir, first).status, Finish(dir, second).status), std::make_pair(0, 0));
   const std::string out = Export(dir, "book.dat");
   EXPECT_TRUE(out.find(Line("First")) != std::string::npos && out.find(Line("Second")) != std::string::npos) << out;
 

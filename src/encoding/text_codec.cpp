@@ -137,7 +137,6 @@ std::string TextCodec::ToUtf8(const std::string& bytes) {
   const iconv_t cd = static_cast<iconv_t>(toUtf8_);
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string out;
-  out.reserve(bytes.size() + bytes.size() / 2);
   std::string in(bytes);
   char* p = in.data();
   std::size_t left = in.size();
