@@ -190,6 +190,7 @@ struct PassState {
   // Records that the --format=csv import added to a general database, each
   // with its note text, for the export that follows.
   std::vector<std::pair<RecordBody, std::string>> importedCards;
+  long lRowWarnings = 0;  // values the --format=csv import changed, each with a warning
 };
 
 extern const Options& opt;

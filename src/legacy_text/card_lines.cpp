@@ -167,15 +167,9 @@ void BuildRecord(PFDC start_fdc, const std::string& szLine, DBLine* rec) {
   long column = 1;
   for (PFDC fdc = start_fdc; fdc; fdc = fdc->pnext_fdc) {
     const uint8_t type = fdc->pfd->cFieldType;
-    if (type == kFieldGroupStart) {
-      rec->groupFlag = true;
-      continue;
-    }
-    if (EndsRadioGroup(type)) {
-      rec->groupFlag = false;
-      continue;
-    }
-    if (!FieldMakesColumn(type)) continue;  // no slot, no column, group flag kept
+    if (type == kFieldGroupStart) rec->groupFlag = true;
+    if (EndsRadioGroup(type)) rec->groupFlag = false;
+    if (!FieldMakesColumn(type)) continue;  // no slot, no column
     if (type != kFieldRadio) rec->groupFlag = false;
     PutField(rec, *fdc, column, csvitem::Field(fields, CutTo16(column)));
     ++column;

@@ -19,6 +19,7 @@ void RowError(long lLine, int iColumn, const std::string& szColumn, const std::s
 }
 
 void RowWarning(long lLine, int iColumn, const std::string& szColumn, const std::string& what) {
+  ++state.lRowWarnings;
   std::fprintf(stderr, "Warning: %s line %ld, column %d (%s): %s.\n", files.szFilenameIN.c_str(), lLine, iColumn,
                szColumn.c_str(), what.c_str());
 }
@@ -204,5 +205,9 @@ void ReadStdCsv(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
     ImportItems(reader, start_scsv, pSeekInfo, codec);
   } else {
     ImportCards(reader, start_fdc, pSeekInfo, codec);
+  }
+  if (state.lRowWarnings > 0) {
+    std::fprintf(stderr, "Warning: %ld value(s) of %s were changed to fit the organiser (each named above).\n",
+                 state.lRowWarnings, files.szFilenameIN.c_str());
   }
 }
