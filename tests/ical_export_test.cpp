@@ -82,6 +82,7 @@ std::vector<Row> Rows() {
       {Item("No month", 0x80, 600).repeat(16, {1, 5, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("Month 13", 0x80, 600).repeat(16, {1, 5, 0, 0, 0x10, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("Day 32", 0x80, 600).repeat(8, {1, 32, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
+      {Item("Ends at 00:00 with no start", 0x80, -1, 0), {"DTSTART;VALUE=DATE:20240305", "!DTEND"}},
       {Item("At the start", 0x81, 600), {"TRIGGER:PT0M"}},
       {Item("A minute ahead", 0x81, 600, -1, 1), {"TRIGGER:-PT1M"}},
   };
@@ -118,6 +119,7 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
   // Every other day from the 5th: the 6th, checked off, is no occurrence.
   EXPECT_NE(r.err.find("the occurrence of 2024/03/06 checked off is none of its rule's; left out"), std::string::npos);
   EXPECT_EQ(r.out.find("RECURRENCE-ID;VALUE=DATE:20240306"), std::string::npos);
+  EXPECT_NE(r.err.find("no start\" of 2024/03/05 (record 317): its end time without a start time"), std::string::npos);
   EXPECT_NE(r.err.find("The appointment \"No weekday\" of 2024/03/05 at 00:00 (record 305): its repeat rule can't be "
                        "written in iCalendar (a weekly rule with no weekday)"),
             std::string::npos);

@@ -41,7 +41,7 @@ constexpr int kMaxLinks = 40;  // as many as the system follows in a path
 // async-signal-safe calls: set before the file exists, cleared once it is
 // removed or renamed.
 char gTempPath[PATH_MAX];
-volatile sig_atomic_t gTempArmed = 0;
+volatile sig_atomic_t gTempArmed{};
 
 constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
