@@ -40,7 +40,8 @@ TEST_F(Import, WriteDBSlotsTextsAndRadioGroups) {
       {{11, 14, 9, 2}, {0, 0, 4}, "\"1\",\"t\"\n", Bytes().le16(5).le16(0).u8(0).cstr("t")},
       {{2, 16, 14, 2}, {}, "\"a\",\"b\"\n", Bytes().le16(5).le16(7).u8(0).cstr("a").cstr("b")},
       // A text ends the group: the button after it is in none and writes nothing.
-      {{11, 9, 2, 9, 2}, {0, 1, 0, 2}, "\"1\",\"t\",\"1\",\"u\"\n", Bytes().le16(1).le16(7).le16(9).u8(0).cstr("t").cstr("u")}};
+      {{11, 9, 2, 9, 2}, {0, 1, 0, 2}, "\"1\",\"t\",\"1\",\"u\"\n",
+       Bytes().le16(1).le16(7).le16(9).u8(0).cstr("t").cstr("u")}};
   // clang-format on
   for (const auto& c : cases) {
     fixture::DbFile db('D');

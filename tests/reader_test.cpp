@@ -172,4 +172,16 @@ TEST_F(Reader, LookupTableRegistrationsItCannotHoldAreRefused) {
   }
 }
 
+// Each byte of a number in its place and back: all 32 bits, the sign and
+// the three bytes of an offset (files past 64 KiB).
+TEST(Coding, LittleEndianBothWays) {
+  unsigned char b[4];
+  EncodeI32(b, -0x12345679);  // 0xEDCBA987
+  EXPECT_EQ(std::vector<unsigned char>(b, b + 4), (std::vector<unsigned char>{0x87, 0xA9, 0xCB, 0xED}));
+  EXPECT_EQ(std::make_tuple(DecodeI32(b), DecodeU24(b), DecodeI16(b)),
+            std::make_tuple(-0x12345679, 0xCBA987, int16_t{-0x5679}));
+  EncodeU24(b, 0x654321);
+  EXPECT_EQ(std::vector<unsigned char>(b, b + 4), (std::vector<unsigned char>{0x21, 0x43, 0x65, 0xED}));
+}
+
 }  // namespace

@@ -134,10 +134,8 @@ TEST(RobustFiles, FailedRunsLeaveEveryFileAsItWas) {
   std::string many;
   for (int i = 0; i < 200; ++i) many += Line("Meeting", "Room", "");
   // A full disk, as far as the program can tell, is a file size limit of 4 blocks.
-  const struct {
-    std::vector<std::string> args;
-    std::string message, before = "", csv = "";
-  } cases[] = {
+  // clang-format off
+  const struct { std::vector<std::string> args; std::string message, before = "", csv = ""; } cases[] = {
       {{"-xmissing.dat", "-odest.dat"}, "File can't open.\n  missing.dat: No such file or directory\n"},
       {{"-odest.dat"}, "File can't open.\n  (no name): No such file or directory\n"},  // no -x at all
       {{"-xbook.dat", "-imissing.csv", "-odest.dat"}, "File can't open.\n  missing.csv: No such file or directory\n"},
@@ -146,11 +144,10 @@ TEST(RobustFiles, FailedRunsLeaveEveryFileAsItWas) {
       {{"-xbook.dat", "-osub"}, "File can't open.\n  sub: Is a directory\n"},
       {{"-xbook.dat", "-isub", "-odest.dat"}, "Failed read file.\n  sub: Is a directory\n"},
       {{"-xbook.dat", "-iin.csv", "-odest.dat", "-s2"}, "Failed write file.\n", "ulimit -f 4 && ", many},
-      // clang-format off
       {{"-xbook.dat", "-iin.csv", "-obook.dat", "-s2"}, "Record too long to write.\n", "",
        Line("big", "", std::string(40000, 'n'))},
-      // clang-format on
   };
+  // clang-format on
   for (const auto& [args, message, before, csv] : cases) {
     SCOPED_TRACE(args[0] + " " + before);
     fixture::ScratchDir dir;

@@ -144,11 +144,8 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
   dir.Write("book.dat", Book({a, e, t}));
   const std::string cp932 = "--encoding=CP932";
   const std::string replaced = "Warning: 1 byte sequence(s) not valid in CP932 were written as U+FFFD.\n";
-  const struct {
-    std::vector<std::string> args;
-    std::string kinds, err;
-  } cases[] = {
-      // clang-format off
+  // clang-format off
+  const struct { std::vector<std::string> args; std::string kinds, err; } cases[] = {
       {{cp932}, "event,todo,appointment", replaced},  // the chain of repeating items and ToDo items first
       {{"-t", "-a", cp932}, "todo,appointment", replaced}, {{"-e"}, "event", ""},
       {{"-a2", "-e3", "-t2", cp932}, "event,todo,appointment", replaced}, {{"-a3", "-e2", "-t3"}, "", ""},
@@ -216,15 +213,14 @@ std::string Times(long n, const std::string& s) {
 TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
   using namespace std::string_literals;
   const std::string nul = "the field holds a NUL byte, which the organiser cannot store";
-  const struct {
-    std::string csv, err;
-    bool bOut = true;
-  } cases[] = {
-      // clang-format off
+  // clang-format off
+  const struct { std::string csv, err; bool bOut = true; } cases[] = {
       {"appointment,2003-02-30,,x\n", "2, column 2 (date): 2003-02-30 is not a calendar date"},
       {"appointment,2003-02-01,24:00,x\n", "2, column 3 (start): 24:00 is not a time of the day"},
       {"appointment,2003-02-01,23:60,x\n", "2, column 3 (start): 23:60 is not a time of the day"},
       {"date,days\n2003-01-01,65536\n", "2, column 2 (days): \"65536\" is not a whole number from 0 to 65535"},
+      {"date,repeat,every\n2003-01-01,daily,128\n",
+       "2, column 3 (every): \"128\" is not a whole number from -128 to 127"},
       {"appointment,2003-02-01,13:00 PM,x\n", "2, column 3 (start): \"13:00 PM\" is not a time (HH:MM)"},
       {"date,start\n2003-02-01,1996-01-07 09:00\n", "2, column 2 (start): \"1996-01-07 09:00\" is not a time (HH:MM)"},
       {"date\n2003-1-1 1:30\n", "2, column 1 (date): \"2003-1-1 1:30\" is a date and a time; the column takes a date"},
@@ -311,9 +307,8 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
 // goes out with tabs or semicolons and comes back the same.
 TEST(StdCsvImport, WhatSpreadsheetsSave) {
   const std::string plain = "date,start,end,description\n1996-01-07,";
-  const struct {
-    std::string csv, want, option = "-s1", said = "";
-  } cases[] = {
+  // clang-format off
+  const struct { std::string csv, want, option = "-s1", said = ""; } cases[] = {
       {"\xC3\xAF\xC2\xBB\xC2\xBF"
        "Date;Start;End;Description\n1996-01-07 00:00:00;09:45:00 AM;;x\n",
        plain + "09:45,,x\n", "-s1",
@@ -333,6 +328,7 @@ TEST(StdCsvImport, WhatSpreadsheetsSave) {
        "Warning: a.csv line 2, column 2 (description): line breaks written as spaces: the organiser keeps this text on "
        "one line.\nWarning: 1 value(s) of a.csv were changed to fit the organiser (each named above).\n"},
   };
+  // clang-format on
   ScratchDir dir;
   dir.Write("defs.dat", Book({}));
   for (const auto& c : cases) {
@@ -353,10 +349,8 @@ TEST(StdCsvImport, WhatSpreadsheetsSave) {
 // A CP437 and a CP932 text out as UTF-8 and back to the same bytes; a
 // description too long for its field is cut between two characters.
 TEST(StdCsvImport, CodePagesThereAndBack) {
-  const struct {
-    const char* enc;
-    std::string text, utf8;
-  } cases[] = {
+  // clang-format off
+  const struct { const char* enc; std::string text, utf8; } cases[] = {
       {"CP437", "Caf\x82 \x9B\x35 & #1, \"\xE1\"", "Caf\xC3\xA9 \xC2\xA2\x35 & #1, \"\xC3\x9F\""},
       {"CP850", "\x9D\xE1 \x82", "\xC3\x98\xC3\x9F \xC3\xA9"},
       {"CP852", "\xA5\x82 \xE6", "\xC4\x85\xC3\xA9 \xC5\xA0"},
@@ -364,6 +358,7 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
       {"UTF-8", "Ol\xC3\xA9 \xE4\xBC\x9A", "Ol\xC3\xA9 \xE4\xBC\x9A"},
       {"CP932", "\x89\xEF\x8B\x63 \x83\x41", "\xE4\xBC\x9A\xE8\xAD\xB0 \xE3\x82\xA2"},
   };
+  // clang-format on
   ScratchDir dir;
   dir.Write("defs.dat", Book({}));
   for (const auto& c : cases) {

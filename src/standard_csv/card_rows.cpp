@@ -82,15 +82,14 @@ std::vector<std::string> CardRow(const std::vector<CardColumn>& columns, const R
   f.reserve(columns.size());
   for (const CardColumn& c : columns) {
     const FieldDefine& fd = *c.pfdc->pfd;
-    switch (fd.cFieldType) {
-      case kFieldGroupStart:
-        f.push_back(GroupValue(c, body, codec));
-        continue;
-      case kRadioButton:
-        f.push_back(YesNo(BodyU8(body, fd.iDataOffset) == fd.cReserved1));
-        continue;
-      default:
-        break;
+    // A group and a lone button have no slot of their own.
+    if (fd.cFieldType == kFieldGroupStart) {
+      f.push_back(GroupValue(c, body, codec));
+      continue;
+    }
+    if (fd.cFieldType == kRadioButton) {
+      f.push_back(YesNo(BodyU8(body, fd.iDataOffset) == fd.cReserved1));
+      continue;
     }
     const long lAt = ValueAt(body, fd);
     switch (fd.cFieldType) {
