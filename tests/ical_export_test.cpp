@@ -46,7 +46,7 @@ struct Row {
 // 67e231b3-3c2f-48f1-87a4-7e13bf0a4d78, of its kind, date and start bytes
 // (80 7C 02 04 3A 02) and description, worked out apart with Python's
 // hashlib: a UID that changed would double the items of every calendar that
-// imported them.
+// imported them. So is the UID of 34 x's, whose digest needs a second block.
 std::vector<Row> Rows() {
   Appt meeting = Item("Meeting", 0x81, 570, 630, 15);
   meeting.location = "Room 2, east";
@@ -83,6 +83,7 @@ std::vector<Row> Rows() {
       {Item("Month 13", 0x80, 600).repeat(16, {1, 5, 0, 0, 0x10, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("Day 32", 0x80, 600).repeat(8, {1, 32, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("Ends at 00:00 with no start", 0x80, -1, 0), {"DTSTART;VALUE=DATE:20240305", "!DTEND"}},
+      {Item(std::string(34, 'x'), 0x80, 600), {"UID:bd55f3f1-6be8-5dfa-81f8-b71a63199534"}},  // 56 bytes to digest
       {Item("At the start", 0x81, 600), {"TRIGGER:PT0M"}},
       {Item("A minute ahead", 0x81, 600, -1, 1), {"TRIGGER:-PT1M"}},
   };

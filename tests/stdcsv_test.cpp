@@ -183,7 +183,7 @@ TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   const std::string rows[] = {
       "\xEF\xBB\xBF"
       "Date,Description,KIND,note,Start",
-      "2003-2-14,\"Lunch, with \"\"Ken\"\"\",appointment,\"a\nb\",9:05:00", "", "2003/3/1,Pay rent,todo,,"};
+      "2003-2-14,\"Lunch, with \"\"Ken\"\"\",appointment ,\"a\nb\",9:05:00", "", "2003/3/1,Pay rent,todo,,"};
   for (const char* eol : {"\r\n", "\n", "\r"}) {
     std::string text;
     for (const std::string& row : rows) text += row + eol;

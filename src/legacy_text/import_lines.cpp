@@ -110,7 +110,7 @@ struct LineReader {
 // event over appointment. Returns false when no date could be read.
 bool ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& line) {
   std::unique_ptr<BookItem> item = MakeCSVD(true);
-  int16_t nKind = 0;
+  int16_t nKind{};
   if (opt.iAppt != 0) {
     nKind = CutTo16(static_cast<long>(opt.iAlarm) + 128);
     item->cKind = KIND_APPT;

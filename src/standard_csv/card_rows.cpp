@@ -262,7 +262,7 @@ class CardBuilder {
   std::string note_;
   long lNoteAt_ = -1;
   const Field* f_ = nullptr;
-  int iColumn_ = 0;  // from 1; 0 when the file has no such column (its text is then empty)
+  int iColumn_{};  // from 1; 0 when the file has no such column (its text is then empty)
   const std::string* pszName_ = nullptr;
 };
 

@@ -174,7 +174,7 @@ bool ParseTime(const std::string& text, uint16_t* out, std::string* why, bool* p
   for (const char* day : {"1899-12-30", "1899-12-31"}) {
     if (s.size() > 11 && s.compare(0, 10, day) == 0 && (s[10] == ' ' || s[10] == 'T')) s = Trim(s.substr(11));
   }
-  long h = 0, m = 0, sec = 0;
+  long h{}, m{}, sec{};
   if (s[0] == '-' && Digits(s.substr(1), 1, 5, &m) && m >= 1 && m <= 32767) {
     *out = static_cast<uint16_t>(65536 - m);  // a negative word, as the export writes it
     return true;
