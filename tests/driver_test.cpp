@@ -44,6 +44,7 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
       {{"-t4"}, &opt.iToDo, 4}, {{"-t4"}, &opt.iAppt, 0}, {{"-t5"}, &opt.iToDo, 1}, {{"-a", "-e"}, &opt.iAppt, 0},
       {{"-e", "-a"}, &opt.iAppt, 1}, {{"-b"}, &opt.iTAB, 2}, {{"-b", "-c1"}, &opt.iCSV, 1}, {{"/H"}, &opt.iHeader, 1},
       {{"-dx"}, &opt.iDebugG2, 1}, {{"-dx"}, &opt.iDebugG, 0}, {{"-s"}, &opt.iSilent, 1}, {{"-e4"}, &opt.iEvent, 1},
+      {{"-oout.dat"}, &opt.iOutAppt, 1}, {{"-m"}, &opt.iMerge, 1}, {{"-iin.csv"}, &opt.iInCSV, 1}, {{"-d"}, &opt.iDebugG, 1},
       {{"-g940404"}, nullptr, 19940404, &opt.lCutStart}, {{"-g000101"}, nullptr, 20000101, &opt.lCutStart},
       {{"-g899999"}, nullptr, 20899999, &opt.lCutStart}, {{"-g900000"}, nullptr, 19900000, &opt.lCutStart},
       {{"-g19940404"}, nullptr, 19940404, &opt.lCutStart}, {{"-f23000101"}, nullptr, 22000101, &opt.lCutEnd},
