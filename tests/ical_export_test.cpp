@@ -21,12 +21,9 @@ using fixture::Appt;
 Appt Item(const std::string& name, unsigned flags, int start = -1, int end = -1, unsigned lead = 0, int days = 0,
           const std::string& category = "") {
   Appt a;
-  a.description = name;
-  a.category = category;
-  a.cFlags = flags;
+  std::tie(a.description, a.category, a.cFlags, a.iEndDate) = std::make_tuple(name, category, flags, days);
   std::tie(a.cYear, a.cMonth, a.cDay, a.lead, a.leadTime) = std::make_tuple(124, 2, 4, lead & 0xFF, lead >> 8);
   a.start(start).end(end);
-  a.iEndDate = days;
   return a;
 }
 

@@ -177,13 +177,13 @@ TEST(StdCsvImport, SpreadsheetStyleInputImportedExactly) {
   lunch.description = "Lunch, with \"Ken\"";
   lunch.note = 0;
   std::tie(rent.cFlags, rent.cYear, rent.cMonth, rent.cDay, rent.t1, rent.t2, rent.lead, rent.leadTime) =
-      std::make_tuple(0x10, 103, 2, 0, 0, 0, 0xFF, 0xFF);
+      std::make_tuple(0x10, 100, 1, 28, 0, 0, 0xFF, 0xFF);  // 2000 is a leap year
   rent.description = "Pay rent";
   const auto want = Items(Book({lunch, rent}, {"a\r\nb"}));  // a note's line break is the organiser's CR LF
   const std::string rows[] = {
       "\xEF\xBB\xBF"
       "Date,Description,KIND,note,Start",
-      "2003-2-14,\"Lunch, with \"\"Ken\"\"\",appointment ,\"a\nb\",9:05:00", "", "2003/3/1,Pay rent,todo,,"};
+      "2003-2-14,\"Lunch, with \"\"Ken\"\"\",appointment ,\"a\nb\",9:05:00", "", "2000/2/29,Pay rent,todo,,"};
   for (const char* eol : {"\r\n", "\n", "\r"}) {
     std::string text;
     for (const std::string& row : rows) text += row + eol;
@@ -251,6 +251,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
        "2, column 3 (day_of_month): \"0\" is not a whole number from 1 to 31"},
       {"description,kind\nx,event\n", "1: the header has no column date"},
       {"date\n1899-12-31\n", "2, column 1 (date): the year of 1899-12-31 is outside 1900 to 2154"},
+      {"date\n1900-02-29\n", "2, column 1 (date): 1900-02-29 is not a calendar date"},
       {"date,alarm\n2003-01-01,maybe\n", "2, column 2 (alarm): \"maybe\" is neither yes nor no"},
       {"date,repeat,weekdays\n2003-01-01,weekly,mon;Fun\n",
        "2, column 3 (weekdays): \"Fun\" is not a weekday (MON to SUN)"},
