@@ -191,9 +191,9 @@ bool ClassTakes(int16_t iClass, bool bOnce, bool bRepeats);
 // Weekdays by bit of the day rule from bit 0, and months by bit of the
 // month rule (bits 10 and 11 are named DEC and NOV, in that order, in both
 // directions, so a rule survives the legacy export and import).
-constexpr const char* kWeekdayNames[7] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
-constexpr const char* kMonthRuleNames[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                             "JUL", "AUG", "SEP", "OCT", "DEC", "NOV"};
+constexpr const char* kWeekdayNames[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
+constexpr const char* kMonthRuleNames[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                           "JUL", "AUG", "SEP", "OCT", "DEC", "NOV"};
 std::string ReadRepeatDay(int16_t iDay);
 std::string ReadRepeatMonth(int16_t iMonth);
 int16_t GetRepeatDay(const std::string& pszDay);

@@ -6,7 +6,7 @@
 #include "book_items.h"
 
 int DaysInMonth(long y, long m) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
 }
 

@@ -10,8 +10,8 @@ namespace ical {
 
 std::string NameUuid(const std::string& name) {
   // kalvert's namespace: a random UUID drawn once.
-  static const unsigned char kNamespace[16] = {0x67, 0xe2, 0x31, 0xb3, 0x3c, 0x2f, 0x48, 0xf1,
-                                               0x87, 0xa4, 0x7e, 0x13, 0xbf, 0x0a, 0x4d, 0x78};
+  static const unsigned char kNamespace[] = {0x67, 0xe2, 0x31, 0xb3, 0x3c, 0x2f, 0x48, 0xf1,
+                                             0x87, 0xa4, 0x7e, 0x13, 0xbf, 0x0a, 0x4d, 0x78};
   std::string input(reinterpret_cast<const char*>(kNamespace), sizeof kNamespace);
   std::array<uint8_t, 20> h = Sha1(input.append(name));
   h[6] = static_cast<uint8_t>((h[6] & 0x0F) | 0x50);

@@ -7,7 +7,7 @@ namespace csvvalue {
 Date3 ParseDate(const std::string& s) {
   Date3 d;
   if (s.empty()) return d;
-  long n[3] = {0, 0, 0};
+  long n[3] = {};
   std::size_t i = 0;
   for (int k = 0; k < 3; ++k) {
     while (i < s.size() && s[i] == '/') ++i;

@@ -67,9 +67,9 @@ int NameIndex(const std::string& word, const char* const (&names)[N]) {
   return -1;
 }
 
-const char* const kFullWeekdays[7] = {"monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"};
-const char* const kFullMonths[12] = {"january", "february", "march",     "april",   "may",      "june",
-                                     "july",    "august",   "september", "october", "november", "december"};
+const char* const kFullWeekdays[] = {"monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"};
+const char* const kFullMonths[] = {"january", "february", "march",     "april",   "may",      "june",
+                                   "july",    "august",   "september", "october", "november", "december"};
 
 // A word of a list is one of the names (a three-letter start of it, or all of it).
 template <std::size_t N>
@@ -267,7 +267,7 @@ bool ParseWeekdays(const std::string& text, uint8_t* out, std::string* why) {
 }
 
 bool ParseWeeks(const std::string& text, uint8_t* out, std::string* why) {
-  static const char* const kOrdinals[5] = {"1st", "2nd", "3rd", "4th", "last"};
+  static const char* const kOrdinals[] = {"1st", "2nd", "3rd", "4th", "last"};
   *out = 0;
   long v = 0;
   std::string ignored;
