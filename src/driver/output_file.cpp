@@ -185,10 +185,9 @@ bool GiveAttributes(int fd) {
     umask(mask);
     return fchmod(fd, 0666 & ~mask) == 0;
   }
-  struct stat st {};
-  if (fstat(files.iLockFd, &st) != 0) return false;
   // Only a privileged process may give a file away; others keep their own.
-  if (fchown(fd, st.st_uid, st.st_gid) != 0 && errno != EPERM) return false;
+  struct stat st {};
+  if (fstat(files.iLockFd, &st) != 0 || (fchown(fd, st.st_uid, st.st_gid) != 0 && errno != EPERM)) return false;
   CopyExtendedAttributes(files.iLockFd, fd);
   return fchmod(fd, st.st_mode & 07777) == 0;
 }

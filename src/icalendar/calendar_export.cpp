@@ -55,7 +55,6 @@ std::vector<PCSVD> Chosen(PSCSV start_scsv) {
 // content, so that the order of the file does not matter.
 std::vector<std::string> Uids(const std::vector<PCSVD>& items) {
   std::vector<std::pair<std::string, std::size_t>> named;
-  named.reserve(items.size());
   for (std::size_t i = 0; i < items.size(); ++i) named.emplace_back(UidName(*items[i]), i);
   std::sort(named.begin(), named.end(), [&items](const auto& a, const auto& b) {
     if (a.first != b.first) return a.first < b.first;
