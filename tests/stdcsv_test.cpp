@@ -325,9 +325,9 @@ TEST(StdCsvImport, WhatSpreadsheetsSave) {
        "Warning: a.csv line 2, column 2 (start): seconds dropped: the organiser keeps whole minutes.\nWarning: a.csv "
        "line 2, column 3 (end): seconds dropped: the organiser keeps whole minutes.\nWarning: 2 value(s) of a.csv were "
        "changed to fit the organiser (each named above).\n"},
-      {"date,description,note\n1996-01-07,\"a\r\nb\",\"x\ny\rz\r\nw\tt\"\n",
-       "date,description,note\n1996-01-07,a b,\"x\r\ny\r\nz\r\nw\tt\"\n", "-s1",
-       "Warning: a.csv line 2, column 2 (description): line breaks written as spaces: the organiser keeps this text on "
+      {"date,lead,description,note\n1996-01-07,65535,\"a\r\nb\",\"x\ny\rz\r\nw\tt\"\n",
+       "date,lead,description,note\n1996-01-07,65535,a b,\"x\r\ny\r\nz\r\nw\tt\"\n", "-s1",
+       "Warning: a.csv line 2, column 3 (description): line breaks written as spaces: the organiser keeps this text on "
        "one line.\nWarning: 1 value(s) of a.csv were changed to fit the organiser (each named above).\n"},
   };
   // clang-format on
