@@ -146,8 +146,8 @@ class CardBuilder {
         Put16(fd.iDataOffset, Word());
         break;
       case 7: {
-        uint16_t t = 0;
-        bool bDropped = false;
+        uint16_t t{};
+        bool bDropped{};
         if (!ParseTime(f.text, &t, &why, &bDropped)) Bad(why);
         if (bDropped) RowWarning(f.lLine, iColumn_, Name(), kSecondsDropped);
         Put16(fd.iDataOffset, t);
@@ -203,7 +203,7 @@ class CardBuilder {
 
   // A flag word: a number, or yes and no.
   uint16_t Word() const {
-    long v = 0;
+    long v{};
     std::string why;
     if (ParseNumber(f_->text, 0, 65535, 0, &v, &why)) return static_cast<uint16_t>(v);
     bool b{};
@@ -219,7 +219,7 @@ class CardBuilder {
     for (const PFDC b : c.buttons) {
       if (Lower(codec_.ToUtf8(ShownFieldName(b->szName))) == Lower(f_->text)) return b->pfd->cReserved1;
     }
-    long v = 0;
+    long v{};
     std::string why;
     if (!ParseNumber(f_->text, 0, 65535, 0, &v, &why)) Bad("\"" + f_->text + "\" is none of the group's buttons");
     return static_cast<uint16_t>(v);

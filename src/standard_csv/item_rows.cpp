@@ -98,7 +98,7 @@ class RowReader {
   }
 
   long Number(int c, long lMin, long lMax, long lDefault) const {
-    long v = 0;
+    long v{};
     Check(c, [&](const std::string& s, std::string* why) { return ParseNumber(s, lMin, lMax, lDefault, &v, why); });
     return v;
   }
@@ -113,8 +113,8 @@ class RowReader {
     return d;
   }
   uint16_t Time(int c) const {
-    uint16_t t = 0;
-    bool bDropped = false;
+    uint16_t t{};
+    bool bDropped{};
     Check(c, [&](const std::string& s, std::string* why) { return ParseTime(s, &t, why, &bDropped); });
     if (bDropped) {
       const std::size_t i = static_cast<std::size_t>(at_[static_cast<std::size_t>(c)]);

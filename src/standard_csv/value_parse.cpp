@@ -138,7 +138,7 @@ bool ParseDate(const std::string& text, Date3* out, std::string* why) {
   if (s.empty()) return true;
   // A spreadsheet's date cell may carry the time of midnight.
   const std::size_t cut = s.find_first_of(" T");
-  long h = 0, m = 0, d = 0, y = 0;
+  long h{}, m{}, d{}, y{};
   if (cut != std::string::npos && cut > 0 && ClockParts(Trim(s.substr(cut + 1)), &h, &m, &d)) {
     if (h != 0 || m != 0 || d != 0) {
       *why = "\"" + s + "\" is a date and a time; the column takes a date";
@@ -214,7 +214,7 @@ bool ParseNumber(const std::string& text, long lMin, long lMax, long lDefault, l
     return true;
   }
   const bool negative = s[0] == '-';
-  long v = 0;
+  long v{};
   if (!Digits(negative ? s.substr(1) : s, 1, 6, &v) || (negative ? -v : v) < lMin || (negative ? -v : v) > lMax) {
     *why = "\"" + s + "\" is not a whole number from " + std::to_string(lMin) + " to " + std::to_string(lMax);
     return false;
@@ -240,7 +240,7 @@ bool ParseRepeatWord(const std::string& text, int8_t* out, std::string* why) {
       return true;
     }
   }
-  long v = 0;
+  long v{};
   if (!ParseNumber(s, -128, 127, 1, &v, why)) {
     *why = "\"" + text + "\" is not a repeat (none, daily, weekly, monthly, yearly, custom)";
     return false;
@@ -269,7 +269,7 @@ bool ParseWeekdays(const std::string& text, uint8_t* out, std::string* why) {
 bool ParseWeeks(const std::string& text, uint8_t* out, std::string* why) {
   static const char* const kOrdinals[] = {"1st", "2nd", "3rd", "4th", "last"};
   *out = 0;
-  long v = 0;
+  long v{};
   std::string ignored;
   if (ParseNumber(text, 0, 255, 0, &v, &ignored)) {
     *out = static_cast<uint8_t>(v);
@@ -290,7 +290,7 @@ bool ParseWeeks(const std::string& text, uint8_t* out, std::string* why) {
 }
 
 bool ParseMonths(const std::string& text, uint8_t* pMonth1, uint8_t* pMonth2, std::string* why) {
-  long v = 0;
+  long v{};
   std::string ignored;
   if (!ParseNumber(text, 0, 65535, 0, &v, &ignored)) {
     v = 0;
