@@ -85,8 +85,8 @@ bool ReadRepeat(const RecordBody& body, BookItem* pcsvd) {
   CheckBody(body, lAt, kSizeRIA);
   RepeatInformationAppt& r = *pcsvd->pria;
   DecodeRIA(body.bytes.data() + lAt, &r);
-  if (r.cDelete == 0) return true;
-  // A negative count gives a negative width, which no body holds.
+  // A negative count gives a negative width, which no body holds; a count of
+  // 0 an empty list at the block's end.
   const long lDelAt = lAt + kSizeRIA;
   const long lDelSize = static_cast<long>(layout::ria::kDeletedEntrySize) * r.cDelete;
   CheckBody(body, lDelAt, lDelSize);
