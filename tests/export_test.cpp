@@ -102,20 +102,22 @@ TEST(ExportEndToEnd, DebugDumpOfEveryPart) {
             "rh.iLength=8 : i=0\nVIEW : B, A\nVIEW : 66, 65\nVIEW : 42, 41\nVIEW : 16706\nVIEW : 16706, 66, 65\n");
   const std::string out = fixture::RunKalvert(dir, {"-xbook.dat", "-d", "-s1"}).out;
   const std::string rest = "Index 2 = 65535 index[2]=ff, index[3]=ff\nIndex 3 = 0\nIndex 4 = ";
+  // clang-format off
   for (const std::string& part : std::vector<std::string>{
-           "  Record Length : 25\n  Record Number : 0\n Release Number : 102\n  Number Record : 6\n"
-           "Current View Pt : 3\n   Look Up Seek : 434\n      File Type : 2\n  Record Status : Modified(2). \n"
-           "   View Pt Hash : 7\n   View Pt Hash : 9\nLast Time Stamp : 1999/12/31/:23:59\n\n",
-           "  Record Status : Garbage(1).\n  Record Length", "TYPE_USER(0):65, A, 41\n\n",
-           "0:Index 1 = 18 index[0]=12, index[1]=0)\n" + rest + "29\n\n1:Index 1 = 306 index[0]=32, index[1]=1)\n" +
-               rest + "47\n\n2:Index 1 = 59 index[0]=3b, index[1]=0)\n" + rest + "353\n",
-           " Item Length : 53\n Offset to Category : 31\n Offset to Location : 32\n Offset to Repeat : 37\n"
-           " Note record# : -1\n Prev record# : -1\n Next record# : -1\n Repeat Status : 8\ncFreq  : 1\n"
-           "iDays  : 2th/TUE\niMonth : 1025, 4:1\nStart  : 1999/01/01\nEnd    : 2000/12/31\ncDelete: "
-           "1\n99\n1\n200\n1\n",
-           "     Field Type : 2\n       Field ID : 1\n    Data Offset : 0\n          Flags : 0x20\n"
-           "       Reserved : 259\n           Data : &Desc\n\nAll data Number : 1\n\niCounter = 0\niNoteNum = 0\n"})
+      "  Record Length : 25\n  Record Number : 0\n Release Number : 102\n  Number Record : 6\n"
+      "Current View Pt : 3\n   Look Up Seek : 434\n      File Type : 2\n  Record Status : Modified(2). \n"
+      "   View Pt Hash : 7\n   View Pt Hash : 9\nLast Time Stamp : 1999/12/31/:23:59\n\n",
+      "  Record Status : Garbage(1).\n  Record Length", "TYPE_USER(0):65, A, 41\n\n",
+      "31:iWork = 0\n\n Index Current = 552\n",
+      "0:Index 1 = 18 index[0]=12, index[1]=0)\n" + rest + "29\n\n1:Index 1 = 306 index[0]=32, index[1]=1)\n" +
+          rest + "47\n\n2:Index 1 = 59 index[0]=3b, index[1]=0)\n" + rest + "353\n",
+      " Item Length : 53\n Offset to Category : 31\n Offset to Location : 32\n Offset to Repeat : 37\n"
+      " Note record# : -1\n Prev record# : -1\n Next record# : -1\n Repeat Status : 8\ncFreq  : 1\n"
+      "iDays  : 2th/TUE\niMonth : 1025, 4:1\nStart  : 1999/01/01\nEnd    : 2000/12/31\ncDelete: 1\n99\n1\n200\n1\n",
+      "     Field Type : 2\n       Field ID : 1\n    Data Offset : 0\n          Flags : 0x20\n"
+      "       Reserved : 259\n           Data : &Desc\n\nAll data Number : 1\n\niCounter = 0\niNoteNum = 0\n"})
     EXPECT_NE(out.find(part), std::string::npos) << part << "\n--- in ---\n" << out;
+  // clang-format on
   EXPECT_EQ(out.find("TYPE_USER(0):66"), std::string::npos);
 }
 
