@@ -81,6 +81,8 @@ std::vector<Row> Rows() {
       {Item("Day 32", 0x80, 600).repeat(8, {1, 32, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("Ends at 00:00 with no start", 0x80, -1, 0), {"DTSTART;VALUE=DATE:20240305", "!DTEND"}},
       {Item(std::string(34, 'x'), 0x80, 600), {"UID:bd55f3f1-6be8-5dfa-81f8-b71a63199534"}},  // 56 bytes to digest
+      {Item("Priority 0", 0x10, '0'), {"PRIORITY:1", "X-KALVERT-PRIORITY:0"}},
+      {Item("Weekly by day 5", 0x80, 600).repeat(4, {1, 5, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("At the start", 0x81, 600), {"TRIGGER:PT0M"}},
       {Item("A minute ahead", 0x81, 600, -1, 1), {"TRIGGER:-PT1M"}},
   };
@@ -127,13 +129,9 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
 // output and standard error ("!": out does not hold it).
 TEST(IcalExport, ChoiceRefusalsAndTextsUnderAnEncoding) {
   const std::string longName(66, 'a');
-  const struct {
-    unsigned char fileType;
-    std::string description, option;
-    int status;
-    std::string out, err;
-    // clang-format off
-  } cases[] = {
+  // clang-format off
+  const struct { unsigned char fileType; std::string description, option; int status; std::string out, err; }
+      cases[] = {
       {'2', "a", "-t", 0, "!SUMMARY", ""}, {'2', "a", "-g20240306", 0, "!SUMMARY", ""},
       {'2', "Caf\x82", "-s1", 1, "", "Name the organiser's encoding with --encoding=NAME"},
       {'2', longName + "\x82", "--encoding=CP437", 0, "\r\nSUMMARY:" + longName + "\r\n \xC3\xA9\r\n", ""},

@@ -111,14 +111,10 @@ TEST_F(Reader, GeneralDatabaseFieldTypesAndNotes) {
   db.Add(TYPE_NOTE, 0, 6, Text("b"));
   const std::string broken = "Broken TYPE_DATA record 12.\n";
   const Bytes notes = Record(TYPE_NOTE, 1, 3, Text("b")).bytes(Record(TYPE_NOTE, 1, 4, Text("hi\r\nyo")));
-  const struct {
-    std::vector<Def> defs;
-    Bytes bytes;
-    std::string want, err;
-    int16_t note = 2;
-    bool merge = true;
-    Bytes links{}, written{};  // the body and the output afterwards; empty: as before, nothing
-  } cases[] = {
+  // links, written: the body and the output afterwards; empty: as before, nothing.
+  // clang-format off
+  const struct { std::vector<Def> defs; Bytes bytes; std::string want, err; int16_t note = 2; bool merge = true;
+                 Bytes links{}, written{}; } cases[] = {
       {{{0, 0}, {1, 2}}, Bytes().le16(5).le16(0), "1,0\n", ""},
       {{{7, 0}, {7, 2}, {7, 4}}, Bytes().le16(615).u8(0).u8(0x80).le16(0), "10:15,,00:00\n", ""},
       {{{8, 0}, {8, 3}}, Bytes().u8(0x5E).u8(0x0B).u8(0x1E).u8(0xFF).u8(0xFF).u8(0xFF), "1994/12/31,\n", ""},
@@ -134,6 +130,7 @@ TEST_F(Reader, GeneralDatabaseFieldTypesAndNotes) {
       {{{10, 0}, {10, 2}}, Bytes().le16(6).le16(5), "b,hi\nyo\n", "", 0, false, Bytes().le16(3).le16(4), notes},
       {{{10, 0}, {10, 2}}, Bytes().le16(5).le16(0xFFFF), "hi\\nyo,\n", ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     ResetGlobals();
     OpenDatabase(db.Finish());

@@ -127,13 +127,10 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
   const Blob book = Book(200, &at);
   // An update in place; the export text goes to standard output only where
   // a closed descriptor or pipe is tried.
-  const struct {
-    std::string fault;
-    std::string message;
-    bool replaced = false;  // the book holds the copy
-    bool closeStdio = false;
-    bool brokenPipe = false;
-  } cases[] = {
+  // replaced: the book holds the copy.
+  // clang-format off
+  const struct { std::string fault, message; bool replaced = false, closeStdio = false, brokenPipe = false; }
+      cases[] = {
       {"fread@" + std::to_string(at[100]), "Failed read file.\n"},  // a bad spot on a record header
       {"fsync:1:fail", "Failed write file.\n"},
       {"fsync:2:fail", "book.dat is written, but its folder can't be synced: Input/output error.\n", true},
@@ -142,6 +139,7 @@ TEST(SafetyFaults, FailuresKeepTheDestination) {
       {"", "Failed write standard output.\n", false, true},
       {"", "Failed write standard output.\n", false, false, true},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault + (c.closeStdio ? " closed" : "") + (c.brokenPipe ? " pipe" : ""));
     ScratchDir dir;

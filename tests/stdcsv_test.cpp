@@ -253,6 +253,9 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"description,kind\nx,event\n", "1: the header has no column date"},
       {"date\n1899-12-31\n", "2, column 1 (date): the year of 1899-12-31 is outside 1900 to 2154"},
       {"date\n1900-02-29\n", "2, column 1 (date): 1900-02-29 is not a calendar date"},
+      {"kind,date,priority\ntodo,2003-01-01,ABC\n", "2, column 3 (priority): a priority has one or two characters"},
+      {"date,repeat,deleted\n2003-01-01,daily," + Times(128, "2003-01-02;") + "\n",
+       "2, column 3 (deleted): more than 127 deleted occurrences"},
       {"date,alarm\n2003-01-01,maybe\n", "2, column 2 (alarm): \"maybe\" is neither yes nor no"},
       {"date,repeat,weekdays\n2003-01-01,weekly,mon;Fun\n",
        "2, column 3 (weekdays): \"Fun\" is not a weekday (MON to SUN)"},
@@ -321,7 +324,8 @@ TEST(StdCsvImport, WhatSpreadsheetsSave) {
       {"date,start,end,description\n07.01.1996,1899-12-30 21:05:00,1899-12-31T1:07 pm,\n", plain + "21:05,13:07,\n",
        "--date-order=DMY"},
       {"date,start,end,description\n1/7/1996,11:59:00 PM,,\n", plain + "23:59,,\n", "--date-order=MDY"},
-      {"date,start,end,description\n1996/1/7,9:05:07,0:00:59,\n", plain + "09:05,00:00,\n", "--date-order=YMD",
+      {"date,start,end,description\n2004/2/29,9:05:07,0:00:59,\n", "date,start,end\n2004-02-29,09:05,00:00\n",
+       "--date-order=YMD",
        "Warning: a.csv line 2, column 2 (start): seconds dropped: the organiser keeps whole minutes.\nWarning: a.csv "
        "line 2, column 3 (end): seconds dropped: the organiser keeps whole minutes.\nWarning: 2 value(s) of a.csv were "
        "changed to fit the organiser (each named above).\n"},
