@@ -50,6 +50,7 @@ const std::string P = "\"Party\",\"2000/07/01\",\"NONE\",\"NONE\",\"Hall\",\"0\"
 TEST(ExportEndToEnd, OptionsAndLayouts) {
   // Old alone, in each layout: "&" and "#" dropped from its location; with -b
   // and -c1 the quotes come from -b, the commas from -c1.
+  const std::string T5 = "\"T\",\"2000/01/05\",\"10:00\",\"11:00\",\"\",\"0\",";
   const std::string T = "\"Buy milk\",\"2000/03/10\",", eF = "\"Early\",\"2000/06/15\",\"08:00\",\"08:30\",\"\",\"0\",";
   // clang-format off
   const std::pair<std::vector<std::string>, std::string> cases[] = {
@@ -57,6 +58,7 @@ TEST(ExportEndToEnd, OptionsAndLayouts) {
       {{"-t"}, T + "\"0\",\"\",\"1\",\"\"\n"}, {{"-t3"}, ""}, {{"-t4"}, T + "\"\",\"\",\"\",\"0\",\"\"\n"},
       {{"-a2", "-s0"}, ""}, {{"-g000101", "-f001231"}, W + E + M}, {{"-g20000616", "-e", "-a"}, P},
       {{"-a2", "-n1", "-g000615"}, eF + "\"a  b\"\n" + M}, {{"-a2", "-n0", "-g000615"}, eF + "\"a\nb\"\n" + M},
+      {{"-g000105", "-f000105", "-iin.csv", "-n1"}, T5 + "\"a  b\"\n"}, {{"-g000105", "-f000105", "-iin.csv"}, T5 + "\"a\\nb\"\n"},
       {{"-a2", "-f991231", "-c1"}, "Old,1999/12/31,00:00,546:07,50% AB 1,0,\n"},
       {{"-a2", "-f991231", "-c0"}, "Old\n1999/12/31\n00:00\n546:07\n50% AB 1\n0\n\n\n"},
       {{"-a2", "-f991231", "-b"}, "\"Old\"\t\"1999/12/31\"\t\"00:00\"\t\"546:07\"\t\"50% AB 1\"\t\"0\"\t\"\"\n\n"},
@@ -64,6 +66,7 @@ TEST(ExportEndToEnd, OptionsAndLayouts) {
   // clang-format on
   fixture::ScratchDir dir;
   dir.Write("book.dat", Book());
+  dir.Write("in.csv", T5 + "\"a\\nb\"\n");  // imported, shaped as -n asks
   for (auto [options, out] : cases) {
     options.push_back("-xbook.dat");
     const fixture::RunResult r = fixture::RunKalvert(dir, options);
