@@ -275,6 +275,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"date,no\0te\n"s, "1, column 2: " + nul},
       {"\xFE\xFF\0k\0i\0n\0d\0\r\0\n"s, "is UTF-16 text; save it as CSV in UTF-8"},
       {"d\0\n\0"s, "is UTF-16 text; save it as CSV in UTF-8"},  // the smallest sample, the whole file
+      {"\0d\0\n"s, "is UTF-16 text; save it as CSV in UTF-8"},
       {"\xFF\xFE\0\0d\0\0\0"s, "is UTF-32 text; save it as CSV in UTF-8"},
       {"date,category\n2003-01-01," + std::string(32732, 'x') + "\n",
        "2, column 2 (category): with this text the record is longer than a record can be (32767 bytes)"},

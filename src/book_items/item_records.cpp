@@ -79,7 +79,7 @@ void WriteDATA(PCSVD pcsvd, SeekInfoLists* pSeekInfo) {
   nra.iOsCategory = CutTo16(kFixedLength + lDescLength);
   nra.iOsLocation = CutTo16(kFixedLength + lDescLength + lCateLength);
   nra.iOsRepeat = CutTo16(kFixedLength + lDescLength + lCateLength + lLocaLength);
-  int16_t iSum = 0;
+  int16_t iSum{};  // the note's number, set when there is one
   if (hasNote) {
     iSum = NotesRegistered(*pSeekInfo);
     nra.iNoteRecNum = iSum;

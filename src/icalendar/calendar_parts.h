@@ -23,7 +23,7 @@ namespace ical {
 // ---------------------------------------------------------------------------
 
 struct CalDate {
-  int y = 0, m = 0, d = 0;  // month 1 to 12, day 1 to 31
+  int y{}, m{}, d{};  // month 1 to 12, day 1 to 31
 };
 
 // Year minus 1900, month minus 1, day minus 1; false for 0xFF (no date) and
