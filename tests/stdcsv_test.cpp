@@ -370,7 +370,7 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
   dir.Write("defs.dat", Book({}));
   for (const auto& c : cases) {
     Appt a(c.text, 100, 0, 0, c.text.substr(0, 4));
-    a.start(600).end(-1).note = 0;  // FF FF, the legacy import's "no time", comes back as stored
+    a.start(-1).end(-32767).note = 0;  // negative words other than "no time" (FF FF of the legacy import) come back
     dir.Write("book.dat", Book({a}, {c.text + "\r\n" + c.text}));
     const std::string enc = std::string("--encoding=") + c.enc;
     const auto out = RunKalvert(dir, {"-xbook.dat", "--format=csv", enc, "-s1"});

@@ -291,7 +291,5 @@ void CSVToNRAToDo(PCSVD curr_csvd, const std::string& szLine, int16_t nKind) {
   nra.iPrevRecNum = -1;
   nra.iNextRecNum = -1;
   nra.cFlags = CutTo8(static_cast<long>(nKind) + nComplete);
-  nra.cLeadTime = 0xFF;
-  curr_csvd->pszLocation.clear();
-  curr_csvd->pszCategory.clear();
+  nra.cLeadTime = 0xFF;  // a ToDo item has no location or category: its new item keeps them empty
 }
