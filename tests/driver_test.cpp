@@ -56,6 +56,7 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
       {{"-x"}, nullptr, 0, nullptr, "Please, input filename!\n", 0},
       {{"-x", "-book"}, nullptr, 0, nullptr, "Please, input filename!\n", 0},  // a name may not start with '-'
       {{"-x/dev/null", "-i"}, nullptr, 0, nullptr, "Please, input CSV filename!\n", 0},
+      {{"-x/dev/null", "-o"}, nullptr, 0, nullptr, "Please, Output filename!\n", 0},
       {{"-z", "-x"}, nullptr, 0, nullptr, "Bad option -z\n", 0, true}, {{"/?"}, nullptr, 0, nullptr, "", 0, true},
       {{"--format=csv", "--encoding=CP437", "--bom"}, nullptr, 0},
       {{"--format=legacy", "-c1", "-b", "-h", "-n", "-r"}, nullptr, 0},

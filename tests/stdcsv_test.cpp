@@ -257,7 +257,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"date,repeat,deleted\n2003-01-01,daily," + Times(128, "2003-01-02;") + "\n",
        "2, column 3 (deleted): more than 127 deleted occurrences"},
       {"date,alarm\n2003-01-01,maybe\n", "2, column 2 (alarm): \"maybe\" is neither yes nor no"},
-      {"date,repeat,weekdays\n2003-01-01,weekly,mon;Fun\n",
+      {"date,repeat,weekdays\n2003-01-01,weekly,Monday;Fun\n",
        "2, column 3 (weekdays): \"Fun\" is not a weekday (MON to SUN)"},
       {"date,repeat,weeks\n2003-01-01,monthly,256\n",
        "2, column 3 (weeks): \"256\" is not a week of the month (first, second, third, fourth, last)"},
@@ -330,9 +330,9 @@ TEST(StdCsvImport, WhatSpreadsheetsSave) {
        "Warning: a.csv line 2, column 2 (start): seconds dropped: the organiser keeps whole minutes.\nWarning: a.csv "
        "line 2, column 3 (end): seconds dropped: the organiser keeps whole minutes.\nWarning: 2 value(s) of a.csv were "
        "changed to fit the organiser (each named above).\n"},
-      {"date,lead,description,note\n1996-01-07,65535,\"a\r\nb\",\"x\ny\rz\r\nw\tt\"\n",
+      {"description,date,lead,note\n\"a\r\nb\",1996-01-07,65535,\"x\ny\rz\r\nw\tt\"\n",
        "date,lead,description,note\n1996-01-07,65535,a b,\"x\r\ny\r\nz\r\nw\tt\"\n", "-s1",
-       "Warning: a.csv line 2, column 3 (description): line breaks written as spaces: the organiser keeps this text on "
+       "Warning: a.csv line 2, column 1 (description): line breaks written as spaces: the organiser keeps this text on "
        "one line.\nWarning: 1 value(s) of a.csv were changed to fit the organiser (each named above).\n"},
   };
   // clang-format on

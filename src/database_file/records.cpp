@@ -75,7 +75,7 @@ void WriteRecordHeader(SeekInfoLists* pSeekInfo, const RecordHeader& rh) {
 }
 
 bool ReadBytes(std::vector<unsigned char>* pBuf, long lSize) {
-  pBuf->assign(static_cast<std::size_t>(lSize), 0);
+  pBuf->resize(static_cast<std::size_t>(lSize));  // every byte is read into
   if (lSize == 0) return true;
   return files.in.Read(pBuf->data(), pBuf->size()) == pBuf->size();
 }
