@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "driver.h"
 #include "text_codec.h"
@@ -120,6 +121,21 @@ enum class LongResult : uint8_t { kTaken, kRefused, kDone };
 
 bool IsLongOption(const char* arg) { return arg[0] == '-' && arg[1] == '-'; }
 
+// The setting a --name=value option names by one of its words; a value that
+// is none of them is refused with szRefusal.
+template <typename T, std::size_t N>
+LongResult Choose(const std::string& value, const std::pair<const char*, T> (&choices)[N], const char* szRefusal,
+                  T* out) {
+  for (const auto& [word, setting] : choices) {
+    if (value == word) {
+      *out = setting;
+      return LongResult::kTaken;
+    }
+  }
+  std::fputs(szRefusal, stderr);
+  return LongResult::kRefused;
+}
+
 // --name or --name=value. A refusal has printed its message; kDone means the
 // run ends here with status 0 (--help, --version).
 LongResult LongOption(Options& o, const char* arg) {
@@ -146,17 +162,9 @@ LongResult LongOption(Options& o, const char* arg) {
     return LongResult::kTaken;
   }
   if (name == "format") {
-    if (value == "legacy") {
-      o.format = OutputFormat::kLegacy;
-    } else if (value == "csv") {
-      o.format = OutputFormat::kCsv;
-    } else if (value == "ics") {
-      o.format = OutputFormat::kIcs;
-    } else {
-      std::fputs("Option --format needs one of legacy, csv, ics (as --format=csv).\n", stderr);
-      return LongResult::kRefused;
-    }
-    return LongResult::kTaken;
+    static const std::pair<const char*, OutputFormat> kFormats[] = {
+        {"legacy", OutputFormat::kLegacy}, {"csv", OutputFormat::kCsv}, {"ics", OutputFormat::kIcs}};
+    return Choose(value, kFormats, "Option --format needs one of legacy, csv, ics (as --format=csv).\n", &o.format);
   }
   if (name == "delimiter") {
     o.cDelimiter = value == "tab" ? '\t' : value.size() == 1 ? value[0] : '\0';
@@ -167,17 +175,10 @@ LongResult LongOption(Options& o, const char* arg) {
     return LongResult::kTaken;
   }
   if (name == "date-order") {
-    if (value == "YMD") {
-      o.dateOrder = DateOrder::kYearFirst;
-    } else if (value == "DMY") {
-      o.dateOrder = DateOrder::kDayMonthYear;
-    } else if (value == "MDY") {
-      o.dateOrder = DateOrder::kMonthDayYear;
-    } else {
-      std::fputs("Option --date-order needs one of DMY, MDY, YMD (as --date-order=DMY).\n", stderr);
-      return LongResult::kRefused;
-    }
-    return LongResult::kTaken;
+    static const std::pair<const char*, DateOrder> kOrders[] = {
+        {"YMD", DateOrder::kYearFirst}, {"DMY", DateOrder::kDayMonthYear}, {"MDY", DateOrder::kMonthDayYear}};
+    return Choose(value, kOrders, "Option --date-order needs one of DMY, MDY, YMD (as --date-order=DMY).\n",
+                  &o.dateOrder);
   }
   if (name == "encoding") {
     if (value.empty()) {

@@ -138,9 +138,9 @@ bool ParseDate(const std::string& text, Date3* out, std::string* why) {
   if (s.empty()) return true;
   // A spreadsheet's date cell may carry the time of midnight.
   const std::size_t cut = s.find_first_of(" T");
-  long h{}, m{}, d{}, y{};
-  if (cut != std::string::npos && cut > 0 && ClockParts(Trim(s.substr(cut + 1)), &h, &m, &d)) {
-    if (h != 0 || m != 0 || d != 0) {
+  long h{}, m{}, sec{}, y{}, d{};
+  if (cut != std::string::npos && cut > 0 && ClockParts(Trim(s.substr(cut + 1)), &h, &m, &sec)) {
+    if (h != 0 || m != 0 || sec != 0) {
       *why = "\"" + s + "\" is a date and a time; the column takes a date";
       return false;
     }
