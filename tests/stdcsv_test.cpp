@@ -253,6 +253,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"description,kind\nx,event\n", "1: the header has no column date"},
       {"date\n1899-12-31\n", "2, column 1 (date): the year of 1899-12-31 is outside 1900 to 2154"},
       {"date\n1900-02-29\n", "2, column 1 (date): 1900-02-29 is not a calendar date"},
+      {"date\n2003-09-31\n", "2, column 1 (date): 2003-09-31 is not a calendar date"},
       {"kind,date,priority\ntodo,2003-01-01,ABC\n", "2, column 3 (priority): a priority has one or two characters"},
       {"date,repeat,deleted\n2003-01-01,daily," + Times(128, "2003-01-02;") + "\n",
        "2, column 3 (deleted): more than 127 deleted occurrences"},
