@@ -109,6 +109,8 @@ struct Options {
   bool bBom = false;                            // --bom: a UTF-8 byte order mark before modern text
   char cDelimiter = 0;                          // --delimiter: CSV columns; 0: a comma out, found from the header in
   DateOrder dateOrder = DateOrder::kYearFirst;  // --date-order: of the CSV import's day-first or month-first dates
+  std::string szTimeZone;                       // --timezone: the iCalendar import's zone; empty: the machine's
+  int32_t lExpandUntil = 0;                     // --expand-until as YYYYMMDD; 0: not given
   // With a modern format the kind options add up: the repeat class wanted of
   // each kind (0 none, 1 all, 2 non-repeating, 3 repeating). ReadOption sets
   // all three to 1 when none of -a, -e, -t was given.

@@ -30,6 +30,8 @@ int Parse(std::vector<std::string> args, inproc::Outcome& o) {
 // the run ended there with status 1 (an encoding that can't hold the
 // organiser's texts among them). A command line without -x gets -x/dev/null.
 TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
+  const std::string untilNeeds =
+      "Option --expand-until needs a date from 1900-01-01 to 2155-12-31 (as --expand-until=2030-12-31).\n";
   const std::string cant = " can't hold the organiser's texts: ",
                     tested = ". Tested encodings: CP437, CP850, CP852, CP932, EUC-JP, ISO-8859-1, UTF-8.\n",
                     nul = "a character takes a NUL byte, and a NUL byte ends an organiser's text",
@@ -86,8 +88,15 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
        "Option -n0 shapes only the legacy text; it can't be used with --format=csv.\n", 0},
       {{"--format=ics", "-C2"}, nullptr, 0, nullptr,
        "Option -C2 shapes only the legacy text; it can't be used with --format=ics.\n", 0},
-      {{"--format=ics", "-i/dev/null"}, nullptr, 0, nullptr,
-       "Option -i can't be used with --format=ics: iCalendar is export only.\n", 0}};
+      {{"--format=ics", "-i/dev/null", "--expand-until=2032-02-29"}, nullptr, 20320229, &opt.lExpandUntil},
+      {{"--format=ics", "-i/dev/null", "--expand-until=2031-02-29"}, nullptr, 0, nullptr, untilNeeds, 0},
+      {{"--format=ics", "-i/dev/null", "--expand-until=1899-12-31"}, nullptr, 0, nullptr, untilNeeds, 0},
+      {{"--format=ics", "-i/dev/null", "--expand-until=2030-1-01x"}, nullptr, 0, nullptr, untilNeeds, 0},
+      {{"--format=ics", "--expand-until=2030-01-01"}, nullptr, 0, nullptr,
+       "Option --expand-until needs -i with --format=ics.\n", 0},
+      {{"--format=csv", "-i/dev/null", "--timezone=UTC"}, nullptr, 0, nullptr,
+       "Option --timezone needs -i with --format=ics.\n", 0},
+      {{"--timezone="}, nullptr, 0, nullptr, "Option --timezone needs a zone name (as --timezone=Europe/Berlin).\n", 0}};
   // clang-format on
   for (auto c : cases) {
     if (std::none_of(c.args.begin(), c.args.end(), [](const std::string& a) { return a.rfind("-x", 0) == 0; }))

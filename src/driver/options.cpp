@@ -93,13 +93,17 @@ constexpr char kLongUsage[] =
     "  --format=legacy     the byte-exact exchange text that existing files and\n"
     "                      scripts rely on (default; -? shows its help)\n"
     "  --format=csv        standard CSV with a header row, both ways (-i imports it)\n"
-    "  --format=ics        iCalendar export of the appointment book\n"
+    "  --format=ics        iCalendar of the appointment book, both ways\n"
     "  --encoding=NAME     the organiser's text encoding (CP437, CP850, CP932,\n"
     "                      EUC-JP, ...): csv and ics texts are then UTF-8\n"
     "  --bom               begin the text with a UTF-8 byte order mark\n"
     "  --delimiter=C       csv columns separated by C: , ; or tab (an import finds\n"
     "                      it from the header; an export writes commas)\n"
     "  --date-order=ORDER  csv import: read dates such as 07/01/1996 as DMY or MDY\n"
+    "  --timezone=ZONE     ics import: the organiser's time zone, as Europe/Berlin\n"
+    "                      (default: the machine's, from TZ or the system)\n"
+    "  --expand-until=DATE ics import: a repeat rule the organiser can't hold\n"
+    "                      becomes one item per occurrence up to DATE (YYYY-MM-DD)\n"
     "\n"
     "Files:\n"
     "  -xFILE              the database to read (required)\n"
@@ -134,6 +138,28 @@ LongResult Choose(const std::string& value, const std::pair<const char*, T> (&ch
   }
   std::fputs(szRefusal, stderr);
   return LongResult::kRefused;
+}
+
+// --timezone=Area/City and --expand-until=YYYY-MM-DD.
+LongResult IcsImportOption(Options& o, const std::string& name, const std::string& value) {
+  if (name == "timezone") {
+    if (value.empty()) {
+      std::fputs("Option --timezone needs a zone name (as --timezone=Europe/Berlin).\n", stderr);
+      return LongResult::kRefused;
+    }
+    o.szTimeZone = value;
+    return LongResult::kTaken;
+  }
+  int y = 0, m = 0, d = 0;
+  char extra = 0;
+  if (value.size() != 10 || std::sscanf(value.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &extra) != 3 || y < 1900 ||
+      y > 2155 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) {
+    std::fputs("Option --expand-until needs a date from 1900-01-01 to 2155-12-31 (as --expand-until=2030-12-31).\n",
+               stderr);
+    return LongResult::kRefused;
+  }
+  o.lExpandUntil = y * 10000 + m * 100 + d;
+  return LongResult::kTaken;
 }
 
 // --name or --name=value. A refusal has printed its message; kDone means the
@@ -180,6 +206,7 @@ LongResult LongOption(Options& o, const char* arg) {
     return Choose(value, kOrders, "Option --date-order needs one of DMY, MDY, YMD (as --date-order=DMY).\n",
                   &o.dateOrder);
   }
+  if (name == "timezone" || name == "expand-until") return IcsImportOption(o, name, value);
   if (name == "encoding") {
     if (value.empty()) {
       std::fputs("Option --encoding needs an encoding name (as --encoding=CP437).\n", stderr);
@@ -215,8 +242,16 @@ bool CheckFormatOptions(Options& o, const std::string& szLegacyOnly, bool bKindG
                  szLegacyOnly.c_str(), szFormat);
     return false;
   }
-  if (o.format == OutputFormat::kIcs && o.iInCSV) {
-    std::fputs("Option -i can't be used with --format=ics: iCalendar is export only.\n", stderr);
+  if ((!o.szTimeZone.empty() || o.lExpandUntil != 0) && (o.format != OutputFormat::kIcs || !o.iInCSV)) {
+    std::fprintf(stderr, "Option %s needs -i with --format=ics.\n",
+                 o.szTimeZone.empty() ? "--expand-until" : "--timezone");
+    return false;
+  }
+  if (o.format == OutputFormat::kIcs && o.iInCSV && !ICalendarImportBuilt()) {
+    std::fputs(
+        "Option -i can't be used with --format=ics: this kalvert was built without libical, which the "
+        "iCalendar import needs.\n",
+        stderr);
     return false;
   }
   if (!bKindGiven) o.iWantAppt = o.iWantEvent = o.iWantToDo = 1;

@@ -84,7 +84,8 @@ void ImportAndExport(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo)
     if (opt.iSilent % 2 == 0) OutputData(start_scsv);
     return;
   }
-  if (opt.iInCSV) ReadStdCsv(start_fdc, start_scsv, pSeekInfo);
+  if (opt.iInCSV && opt.format == OutputFormat::kIcs) ReadICalendar(start_scsv, pSeekInfo);
+  if (opt.iInCSV && opt.format == OutputFormat::kCsv) ReadStdCsv(start_fdc, start_scsv, pSeekInfo);
   if (opt.iSilent % 2 != 0) return;
   if (opt.format == OutputFormat::kCsv) {
     WriteStdCsv(start_fdc, start_scsv);

@@ -9,7 +9,6 @@
 #include "calendar_parts.h"
 
 namespace ical {
-namespace {
 
 // The UID's name: the item's kind, date, start time (appointments) and
 // description, as stored, so that it does not change with --encoding.
@@ -24,6 +23,8 @@ std::string UidName(const BookItem& csvd) {
                        static_cast<char>(bTimed ? nra.cStartTimePri2 : 0xFF)};
   return std::string(key, sizeof key) + csvd.pszDescription;
 }
+
+namespace {
 
 // Everything of the item but what a copy renumbers or packs anew (its links
 // and offsets), to order the items of one name.
@@ -51,24 +52,6 @@ std::vector<PCSVD> Chosen(PSCSV start_scsv) {
   return items;
 }
 
-// Items of one name are told apart by a counter, given in the order of their
-// content, so that the order of the file does not matter.
-std::vector<std::string> Uids(const std::vector<PCSVD>& items) {
-  std::vector<std::pair<std::string, std::size_t>> named;
-  for (std::size_t i = 0; i < items.size(); ++i) named.emplace_back(UidName(*items[i]), i);
-  std::sort(named.begin(), named.end(), [&items](const auto& a, const auto& b) {
-    if (a.first != b.first) return a.first < b.first;
-    return std::make_pair(ContentKey(*items[a.second]), a.second) <
-           std::make_pair(ContentKey(*items[b.second]), b.second);
-  });
-  std::vector<std::string> uids(items.size());
-  for (std::size_t k = 0, n = 0; k < named.size(); ++k) {
-    n = k > 0 && named[k].first == named[k - 1].first ? n + 1 : 0;
-    uids[named[k].second] = NameUuid(named[k].first + (n == 0 ? std::string() : "\n" + std::to_string(n)));
-  }
-  return uids;
-}
-
 // Without --encoding every text must be ASCII; refused before anything is
 // written.
 void RequireAsciiTexts(const BookItem& csvd) {
@@ -93,6 +76,25 @@ std::string UtcStamp() {
 void Write(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 }  // namespace
+
+// Items of one name are told apart by a counter, given in the order of their
+// content, so that the order of the file does not matter.
+std::vector<std::string> Uids(const std::vector<PCSVD>& items) {
+  std::vector<std::pair<std::string, std::size_t>> named;
+  for (std::size_t i = 0; i < items.size(); ++i) named.emplace_back(UidName(*items[i]), i);
+  std::sort(named.begin(), named.end(), [&items](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return std::make_pair(ContentKey(*items[a.second]), a.second) <
+           std::make_pair(ContentKey(*items[b.second]), b.second);
+  });
+  std::vector<std::string> uids(items.size());
+  for (std::size_t k = 0, n = 0; k < named.size(); ++k) {
+    n = k > 0 && named[k].first == named[k - 1].first ? n + 1 : 0;
+    uids[named[k].second] = NameUuid(named[k].first + (n == 0 ? std::string() : "\n" + std::to_string(n)));
+  }
+  return uids;
+}
+
 }  // namespace ical
 
 void WriteICalendar(PSCSV start_scsv) {

@@ -113,9 +113,17 @@ struct Series {
   Rule rule;
   bool bUntil{};
   CalDate until;
-  std::vector<CalDate> exdates;    // deleted occurrences
-  std::vector<CalDate> completed;  // occurrences of a ToDo checked off
+  std::vector<CalDate> exdates;       // deleted occurrences
+  std::vector<CalDate> completed;     // occurrences of a ToDo checked off
+  std::vector<CalDate> strayChecked;  // days checked off that are none of the rule's
 };
+
+// Whether the rule's pattern takes the day (the interval takes no part).
+bool Takes(const Rule& rule, const CalDate& day);
+// Whether the series has an occurrence on the day: its pattern takes it, and
+// the interval counts whole days, weeks (from Monday), months or years from
+// the first occurrence.
+bool InSeries(const Series& series, const CalDate& day);
 
 // False (after a warning) when the item has no date to write.
 bool PlanSeries(const BookItem& csvd, Series* pSeries);
@@ -143,6 +151,12 @@ void AppendFolded(std::string* pOut, const std::string& line);
 std::array<uint8_t, 20> Sha1(const std::string& data);
 // A name-based UUID (version 5) in kalvert's own namespace.
 std::string NameUuid(const std::string& name);
+// The name an item's UID is made of: its kind, date, start time
+// (appointments) and description, as stored.
+std::string UidName(const BookItem& csvd);
+// The UIDs of the items: NameUuid of their names, items of one name told
+// apart by a counter given in the order of their content.
+std::vector<std::string> Uids(const std::vector<PCSVD>& items);
 // "<label>: <what>." on standard error; the run goes on.
 void Warn(const BookItem& csvd, const std::string& szWhat);
 
@@ -173,5 +187,9 @@ int PriorityLevel(uint8_t c1, uint8_t c2);
 // The repeat properties shared by both kinds: RRULE and EXDATE, each date
 // followed by szTime (empty, or "THHMMSS").
 void AppendRepeat(const Series& series, const std::string& szTime, Component* pComp);
+// X-KALVERT-DATE, X-KALVERT-REPEAT-FROM and X-KALVERT-REPEAT-KIND of a series
+// whose item's date or repeat start is not its first occurrence, or whose
+// repeat kind is custom.
+void AppendKeptDates(const BookItem& csvd, const Series& series, Component* pComp);
 
 }  // namespace ical

@@ -25,8 +25,14 @@ std::string TimeSuffix(int iMinutes) {
           '0'};
 }
 
-// DTSTART and DTEND of an appointment; returns the start's time suffix.
-std::string AppointmentTimes(const BookItem& csvd, const CalDate& day, Component* pComp) {
+// What DTSTART and DTEND of an appointment said.
+struct Written {
+  std::string szTime;  // the start's time suffix; empty for a whole day
+  bool bEnd = false;   // DTEND written from the end time
+};
+
+// DTSTART and DTEND of an appointment.
+Written AppointmentTimes(const BookItem& csvd, const CalDate& day, Component* pComp) {
   const NonRepeaAppt& nra = *csvd.pnra;
   int iStart = StartTime(nra);
   // Minutes after midnight, low byte first; a negative value is no time.
@@ -35,21 +41,55 @@ std::string AppointmentTimes(const BookItem& csvd, const CalDate& day, Component
     Warn(csvd, "its start time is not a time of the day; written for its whole day");
     iStart = -1;
   }
+  Written w;
   if (iStart < 0) {
     pComp->Add({"DTSTART;VALUE=DATE:", DateValue(day)});
-    if (iEnd >= 0) Warn(csvd, "its end time without a start time is left out");
-    return std::string();
+    if (iEnd >= 0) Warn(csvd, "its end time without a start time is kept only in X-KALVERT-END-TIME");
+    return w;
   }
-  const std::string szTime = TimeSuffix(iStart);
-  pComp->Add({"DTSTART:", DateValue(day), szTime});
+  w.szTime = TimeSuffix(iStart);
+  pComp->Add({"DTSTART:", DateValue(day), w.szTime});
+  w.bEnd = iEnd > iStart && iEnd <= kDayMinutes;
   if (iEnd > kDayMinutes || (iEnd >= 0 && iEnd < iStart)) {
-    Warn(csvd, "its end time is not a time after its start on the same day; left out");
+    Warn(csvd, "its end time is not a time after its start on the same day; kept only in X-KALVERT-END-TIME");
   } else if (iEnd == kDayMinutes) {
     pComp->Add({"DTEND:", DateValue(AddDays(day, 1)), TimeSuffix(0)});
   } else if (iEnd > iStart) {
     pComp->Add({"DTEND:", DateValue(day), TimeSuffix(iEnd)});
   }
-  return szTime;
+  return w;
+}
+
+constexpr unsigned kDefaultLead = 5;     // a new appointment's lead, what an import assumes
+constexpr uint8_t kDefaultViews = 0x06;  // shown in the month and the week view
+
+// What the book holds beyond the standard properties, in X-KALVERT-
+// properties that calendar programs ignore and the import reads back.
+void AppendKept(const BookItem& csvd, const Series& series, const Written& w, Component* pComp) {
+  const NonRepeaAppt& nra = *csvd.pnra;
+  const bool bAppt = csvd.cKind == KIND_APPT;
+  if (bAppt && w.szTime.empty()) {
+    pComp->Add({"X-KALVERT-KIND:APPOINTMENT"});
+    if (StartTime(nra) != static_cast<int16_t>(kNoTime)) {
+      pComp->Add({"X-KALVERT-START-TIME:", std::to_string(StartTime(nra))});
+    }
+  }
+  const int16_t iEnd = static_cast<int16_t>(static_cast<uint16_t>(nra.cEndTimeMonth << 8 | nra.cEndTimeYear));
+  if (bAppt && !w.bEnd && iEnd != static_cast<int16_t>(kNoTime)) {
+    pComp->Add({"X-KALVERT-END-TIME:", std::to_string(iEnd)});
+  }
+  // An appointment's day count has no known meaning; kept as it is. An
+  // event's 0 and 1 are both one day.
+  if ((bAppt && nra.iEndDate != 0) || (!bAppt && nra.iEndDate == 1)) {
+    pComp->Add({"X-KALVERT-END-DATE:", std::to_string(nra.iEndDate)});
+  }
+  const uint8_t cOther = static_cast<uint8_t>(nra.cFlags & ~(bAppt ? KIND_APPT : KIND_EVENT) & ~kFlagAlarm);
+  if (cOther != kDefaultViews) pComp->Add({"X-KALVERT-FLAGS:", std::to_string(cOther)});
+  const unsigned uLead = nra.cLeadTime * 256u + nra.cLeadTimeDay;
+  if (!(nra.cFlags & kFlagAlarm) && uLead != kDefaultLead) {
+    pComp->Add({"X-KALVERT-ALARM-LEAD:", std::to_string(uLead)});
+  }
+  AppendKeptDates(csvd, series, pComp);
 }
 
 }  // namespace
@@ -57,23 +97,22 @@ std::string AppointmentTimes(const BookItem& csvd, const CalDate& day, Component
 void EventComponents(TextContext& ctx, const BookItem& csvd, const Series& series, std::vector<Component>* pComps) {
   const NonRepeaAppt& nra = *csvd.pnra;
   Component comp("VEVENT");
-  std::string szTime;
+  Written w;
   if (csvd.cKind == KIND_APPT) {
-    szTime = AppointmentTimes(csvd, series.start, &comp);
+    w = AppointmentTimes(csvd, series.start, &comp);
   } else {
     // 0 and 1 are both one day.
     const long lDays = nra.iEndDate > 1 ? nra.iEndDate : 1;
     comp.Add({"DTSTART;VALUE=DATE:", DateValue(series.start)});
     comp.Add({"DTEND;VALUE=DATE:", DateValue(AddDays(series.start, lDays))});
   }
-  AppendRepeat(series, szTime, &comp);
+  AppendRepeat(series, w.szTime, &comp);
   const std::string szSummary = TextValue(ctx, csvd, csvd.pszDescription);
   comp.Add({"SUMMARY:", szSummary});
   AppendPlaceAndCategory(ctx, csvd, &comp);
   const std::string note = NoteOf(csvd);
   if (!note.empty()) comp.Add({"DESCRIPTION:", TextValue(ctx, csvd, note)});
-  // An appointment's day count has no known meaning; kept as it is.
-  if (csvd.cKind == KIND_APPT && nra.iEndDate != 0) comp.Add({"X-KALVERT-END-DATE:", std::to_string(nra.iEndDate)});
+  AppendKept(csvd, series, w, &comp);
   // Bytes 24 and 25: the lead in minutes, low byte first.
   if (nra.cFlags & kFlagAlarm) AppendAlarm(szSummary, nra.cLeadTime * 256u + nra.cLeadTimeDay, &comp);
   pComps->push_back(std::move(comp));
@@ -108,19 +147,25 @@ void TodoComponents(TextContext& ctx, const BookItem& csvd, const Series& series
   if (!szPriority.empty()) texts.Add({"X-KALVERT-PRIORITY:", TextValue(ctx, csvd, szPriority)});
   if (nra.iEndDate != 0) texts.Add({"X-KALVERT-DUE-DAYS:", std::to_string(nra.iEndDate)});
   if (nra.cFlags & kFlagCarry) texts.Add({"X-KALVERT-CARRY-FORWARD:TRUE"});
+  const uint8_t cOther = static_cast<uint8_t>(nra.cFlags & ~(KIND_TODO | kFlagCompleted | kFlagCarry));
+  if (cOther != 0) texts.Add({"X-KALVERT-FLAGS:", std::to_string(cOther)});
+  // Byte 25 of a ToDo record has no known meaning; 0xFF is what it holds.
+  if (nra.cLeadTime != 0xFF) texts.Add({"X-KALVERT-LEAD:", std::to_string(nra.cLeadTime)});
 
   Component comp("VTODO");
   Dates(csvd, series, series.start, &comp);
   AppendRepeat(series, std::string(), &comp);
+  AppendKeptDates(csvd, series, &comp);
   comp.text += texts.text;
+  // The organiser keeps the date alone: noon UTC shows that date in nearly
+  // every time zone.
+  CalDate doneOn;
+  const bool bDate = DateFromBytes(nra.cEndTimeYear, nra.cEndTimeMonth, nra.cLeadTimeDay, &doneOn);
   if (nra.cFlags & kFlagCompleted) {
     comp.Add({"STATUS:COMPLETED"});
-    // The organiser keeps the date alone: noon UTC shows that date in
-    // nearly every time zone.
-    CalDate done;
-    if (DateFromBytes(nra.cEndTimeYear, nra.cEndTimeMonth, nra.cLeadTimeDay, &done)) {
-      comp.Add({"COMPLETED:", DateValue(done), "T120000Z"});
-    }
+    if (bDate) comp.Add({"COMPLETED:", DateValue(doneOn), "T120000Z"});
+  } else if (bDate) {
+    comp.Add({"X-KALVERT-COMPLETED-ON:", DateValue(doneOn)});
   }
   pComps->push_back(std::move(comp));
 

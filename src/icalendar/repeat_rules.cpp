@@ -107,11 +107,6 @@ std::string RuleText(const Rule& rule) {
 }  // namespace ical
 
 namespace ical {
-namespace {
-
-// A rule that takes no day for this long takes none: a day-of-month or
-// weekday pattern repeats within 8 years (29 February across a century year).
-constexpr long kSearchDays = 9 * 366L;
 
 constexpr uint8_t kLastWeek = 0x10;
 
@@ -141,6 +136,15 @@ bool InSeries(const Series& series, const CalDate& day) {
   return lSteps % series.rule.interval == 0;
 }
 
+}  // namespace ical
+
+namespace ical {
+namespace {
+
+// A rule that takes no day for this long takes none: a day-of-month or
+// weekday pattern repeats within 8 years (29 February across a century year).
+constexpr long kSearchDays = 9 * 366L;
+
 bool WarnSingle(const BookItem& csvd, const std::string& szWhy) {
   Warn(csvd, "its repeat rule can't be written in iCalendar (" + szWhy + "); written as one occurrence on its date");
   return false;
@@ -160,7 +164,10 @@ void ReadDeleted(const BookItem& csvd, Series* pSeries) {
       if (InSeries(*pSeries, date)) {
         pSeries->completed.push_back(date);
       } else {
-        Warn(csvd, "the occurrence of " + DateLabel(date) + " checked off is none of its rule's; left out");
+        Warn(csvd, "the occurrence of " + DateLabel(date) +
+                       " checked off is none of its rule's; kept only in "
+                       "X-KALVERT-CHECKED-OFF");
+        pSeries->strayChecked.push_back(date);
       }
       continue;
     }
@@ -223,6 +230,25 @@ void AppendRepeat(const Series& series, const std::string& szTime, Component* pC
   pComp->Add({"RRULE:", RuleText(series.rule), szUntil});
   const char* szExdate = szTime.empty() ? "EXDATE;VALUE=DATE:" : "EXDATE:";
   for (const CalDate& date : series.exdates) pComp->Add({szExdate, DateValue(date), szTime});
+}
+
+void AppendKeptDates(const BookItem& csvd, const Series& series, Component* pComp) {
+  if (!series.bRepeats) return;
+  const NonRepeaAppt& nra = *csvd.pnra;
+  const RepeatInformationAppt& r = *csvd.pria;
+  CalDate own, from;
+  if (DateFromBytes(nra.cYear, nra.cMonth, nra.cDay, &own) && DayNumber(own) != DayNumber(series.start)) {
+    pComp->Add({"X-KALVERT-DATE:", DateValue(own)});
+  }
+  if (DateFromBytes(r.cStartYear, r.cStartMonth, r.cStartDay, &from) && DayNumber(from) != DayNumber(series.start)) {
+    pComp->Add({"X-KALVERT-REPEAT-FROM:", DateValue(from)});
+  }
+  std::string list;
+  for (const CalDate& date : series.strayChecked) list += (list.empty() ? "" : ",") + DateValue(date);
+  if (!list.empty()) pComp->Add({"X-KALVERT-CHECKED-OFF:", list});
+  if (nra.cRepeatType != kRepeatCustom) return;
+  pComp->Add({"X-KALVERT-REPEAT-KIND:CUSTOM"});
+  if (r.cFreq != 1) pComp->Add({"X-KALVERT-EVERY:", std::to_string(r.cFreq)});
 }
 
 }  // namespace ical
