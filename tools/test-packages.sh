@@ -3,7 +3,9 @@
 # machine lacks: the system Python, whose csv module reads the CSV export
 # back, and libical and Python's icalendar with recurring_ical_events, which
 # read the iCalendar export back (tests/ical_parsers_test.cpp); LibreOffice
-# and Gnumeric, which open and save the CSV export (tests/spreadsheets.py).
+# and Gnumeric, which open and save the CSV export (tests/spreadsheets.py);
+# calcurse and radicale, whose calendars the iCalendar import reads
+# (tests/ical_import.py).
 need=""
 [ -x /usr/bin/python3 ] || need="$need python3"
 command -v pkg-config >/dev/null 2>&1 || need="$need pkg-config"
@@ -12,4 +14,6 @@ pkg-config --exists libical 2>/dev/null || need="$need libical-dev"
 /usr/bin/python3 -c 'import recurring_ical_events' 2>/dev/null || need="$need python3-recurring-ical-events"
 command -v soffice >/dev/null 2>&1 || need="$need libreoffice-calc-nogui"
 command -v ssconvert >/dev/null 2>&1 || need="$need gnumeric"
+command -v calcurse >/dev/null 2>&1 || need="$need calcurse"
+/usr/bin/python3 -c 'import radicale' 2>/dev/null || need="$need radicale"
 echo $need

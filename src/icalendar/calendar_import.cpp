@@ -107,12 +107,13 @@ void AddGroup(ImportRun& run, const Source& master, const std::vector<Source>& o
   const std::size_t nBefore = pItems->size();
   AddSeries(run, master, std::move(item), overrides, pItems);
   const BookItem& first = *(*pItems)[nBefore];
+  const long lItems = static_cast<long>(pItems->size() - nBefore);
   if (known.count(master.szUid) != 0 || known.count(NameUuid(UidName(first))) != 0) {
     pItems->resize(nBefore);
-    ++pCounts->lAlready;
+    pCounts->lAlready += lItems;
     return;
   }
-  ++pCounts->lAdded;
+  pCounts->lAdded += lItems;
 }
 
 // The items of one VCALENDAR: each UID's master with its overrides, in the

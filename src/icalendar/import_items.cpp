@@ -68,6 +68,12 @@ bool XTrue(const Source& src, const char* szName) {
   return value && strcasecmp(value, "TRUE") == 0;
 }
 
+// A date property's value as written; a null time when absent.
+icaltimetype RawTime(const Source& src, icalproperty_kind kind) {
+  icalproperty* p = icalcomponent_get_first_property(src.comp, kind);
+  return p ? icalproperty_get_datetime_with_component(p, src.comp) : icaltime_null_time();
+}
+
 // A date property's value, checked, in the organiser's zone; a null time
 // when absent.
 icaltimetype TimeOf(ImportRun& run, const Source& src, icalproperty_kind kind, const char* szName) {
@@ -231,10 +237,15 @@ bool TodoParts(ImportRun& run, const Source& src, BookItem& item) {
   item.cKind = KIND_TODO;
   const icaltimetype start = TimeOf(run, src, ICAL_DTSTART_PROPERTY, "DTSTART");
   const icaltimetype due = TimeOf(run, src, ICAL_DUE_PROPERTY, "DUE");
-  const icaltimetype day = icaltime_is_null_time(start) ? due : start;
-  if (icaltime_is_null_time(day)) {
-    ItemWarning(run, src, "it has neither DTSTART nor DUE, and a ToDo item needs a date; left out");
-    return false;
+  icaltimetype day = icaltime_is_null_time(start) ? due : start;
+  // A task without a date goes on the day of the import and is carried
+  // forward from day to day until it is done, as the organiser keeps one.
+  const bool bUndated = icaltime_is_null_time(day);
+  if (bUndated) {
+    day = icaltime_today();
+    ItemWarning(run, src,
+                "it has neither DTSTART nor DUE; dated " + DateLabel(DateOf(day)) +
+                    ", the day of the import, and carried forward");
   }
   if (!DateBytes(run, src, day, &nra.cYear, &nra.cMonth, &nra.cDay)) return false;
   long lDays = 0;
@@ -256,7 +267,10 @@ bool TodoParts(ImportRun& run, const Source& src, BookItem& item) {
   const bool bDone = (status && icalproperty_get_status(status) == ICAL_STATUS_COMPLETED) ||
                      icalcomponent_get_first_property(src.comp, ICAL_COMPLETED_PROPERTY);
   Date3 done;
-  icaltimetype doneAt = TimeOf(run, src, ICAL_COMPLETED_PROPERTY, "COMPLETED");
+  // Noon UTC is how the export writes a date alone: that date, in any zone.
+  const icaltimetype stamp = RawTime(src, ICAL_COMPLETED_PROPERTY);
+  const bool bNoon = icaltime_is_utc(stamp) && stamp.hour == 12 && stamp.minute == 0 && stamp.second == 0;
+  icaltimetype doneAt = bNoon ? stamp : TimeOf(run, src, ICAL_COMPLETED_PROPERTY, "COMPLETED");
   if (icaltime_is_null_time(doneAt) && !bDone) {
     if (const char* x = XValue(src.comp, "X-KALVERT-COMPLETED-ON")) doneAt = icaltime_from_string(x);
   }
@@ -267,8 +281,8 @@ bool TodoParts(ImportRun& run, const Source& src, BookItem& item) {
   nra.cEndTimeMonth = done.m;
   nra.cLeadTimeDay = done.d;
   nra.cLeadTime = static_cast<uint8_t>(XNumber(run, src, "X-KALVERT-LEAD", 0, 255, kTodoByte25));
-  const uint8_t cMarks =
-      static_cast<uint8_t>((bDone ? kFlagCompleted : 0) | (XTrue(src, "X-KALVERT-CARRY-FORWARD") ? kFlagCarry : 0));
+  const uint8_t cMarks = static_cast<uint8_t>((bDone ? kFlagCompleted : 0) |
+                                              (bUndated || XTrue(src, "X-KALVERT-CARRY-FORWARD") ? kFlagCarry : 0));
   nra.cFlags = static_cast<uint8_t>(KIND_TODO | cMarks | (OtherFlags(run, src, KIND_TODO, 0) & ~0x06));
   return true;
 }

@@ -1,0 +1,235 @@
+// The iCalendar import through the built program: the round trip of
+// generated books, each kind of component and repeat rule as the organiser
+// keeps it (worked out by hand, in Europe/Berlin), the refusals with their
+// lines, and the room of the output.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+
+#include "runner.h"
+
+namespace {
+
+using fixture::RunKalvert;
+using fixture::ScratchDir;
+
+std::string Calendar(const std::string& body) {
+  std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//test//EN\r\n";
+  for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 1) {
+    end = body.find('\n', at);
+    text += body.substr(at, end - at) + "\r\n";
+  }
+  return text + "END:VCALENDAR\r\n";
+}
+
+// The book the calendar makes from the definitions alone, as CSV rows by
+// description (the note's CR LF as "|"), and the run's standard error.
+struct Imported {
+  std::map<std::string, std::vector<std::string>> rows;
+  std::string err;
+};
+
+Imported Import(const std::string& calendar, std::vector<std::string> more = {}) {
+  ScratchDir dir;
+  EXPECT_EQ(std::system(("'" KALVERT_GEN "' defs '" + dir.Path("defs.dat") + "'").c_str()), 0);
+  dir.Write("cal.ics", calendar);
+  std::vector<std::string> args = {
+      "-xdefs.dat", "-m", "-ical.ics", "-onew.dat", "--format=ics", "--encoding=EUC-JP", "--timezone=Europe/Berlin",
+      "-s2"};
+  args.insert(args.end(), more.begin(), more.end());
+  Imported got;
+  got.err = fixture::Said(RunKalvert(dir, args));
+  const fixture::RunResult csv = RunKalvert(dir, {"-xnew.dat", "--format=csv", "--encoding=EUC-JP", "-s1"});
+  std::string text;
+  bool bQuoted = false;
+  for (std::size_t i = 0; i < csv.out.size(); ++i) {
+    bQuoted = bQuoted != (csv.out[i] == '"');
+    const bool bBreak = bQuoted && csv.out.compare(i, 2, "\r\n") == 0;
+    text += bBreak ? "|" : csv.out.substr(i, 1);
+    i += bBreak ? 1 : 0;
+  }
+  for (std::size_t at = text.find("\r\n"), end; at < text.size() && (at += 2) < text.size(); at = end) {
+    end = text.find("\r\n", at);
+    std::string row = text.substr(at, end - at);
+    std::string name = row.substr(row.find(',') + 1);
+    name = name.substr(0, name.find(','));
+    while (got.rows.count(name)) name += "+";
+    got.rows[name] = {row};
+  }
+  return got;
+}
+
+std::string Row(const Imported& got, const std::string& name) {
+  const auto it = got.rows.find(name);
+  return it == got.rows.end() ? "(none)" : it->second.front();
+}
+
+TEST(IcalImport, ComponentsAndRulesAsTheOrganiserKeepsThem) {
+  const Imported got = Import(Calendar(
+      "BEGIN:VEVENT\nUID:ny\nDTSTART;TZID=America/New_York:20260310T090000\n"
+      "DTEND;TZID=America/New_York:20260310T100000\nSUMMARY:NY call\nLOCATION:Room 2\n"
+      "CATEGORIES:Work\\,home,Other\nBEGIN:VALARM\nACTION:DISPLAY\nTRIGGER:-PT30M\nEND:VALARM\nEND:VEVENT\n"
+      "BEGIN:VEVENT\nUID:utc\nDTSTART:20260701T063000Z\nDURATION:PT45M\nSUMMARY:UTC standup\nEND:VEVENT\n"
+      "BEGIN:VEVENT\nUID:trip\nDTSTART;VALUE=DATE:20260401\nDTEND;VALUE=DATE:20260404\nSUMMARY:Trip\nEND:VEVENT\n"
+      "BEGIN:VTODO\nUID:tax\nDTSTART;VALUE=DATE:20260105\nDUE;VALUE=DATE:20260107\nPRIORITY:2\n"
+      "STATUS:COMPLETED\nCOMPLETED:20260106T200000Z\nSUMMARY:Taxes\nDESCRIPTION:line1\\nline2\nEND:VTODO\n"
+      "BEGIN:VEVENT\nUID:choir\nDTSTART:20260302T180000\nDTEND:20260302T190000\n"
+      "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=MO,WE;COUNT=5\nEXDATE:20260304T180000\nSUMMARY:Choir\nEND:VEVENT\n"
+      "BEGIN:VEVENT\nUID:club\nDTSTART;VALUE=DATE:20260113\nRRULE:FREQ=MONTHLY;BYDAY=2TU,2TH;UNTIL=20261231\n"
+      "SUMMARY:Club\nEND:VEVENT\n"
+      "BEGIN:VEVENT\nUID:dst\nDTSTART;VALUE=DATE:20260329\nDTEND;VALUE=DATE:20260330\n"
+      "RRULE:FREQ=YEARLY;BYMONTH=3,10;BYDAY=-1SU\nSUMMARY:Clocks change\nEND:VEVENT\n"
+      "BEGIN:VEVENT\nUID:m\nDTSTART:20260601T090000\nDTEND:20260601T093000\nRRULE:FREQ=DAILY;COUNT=3\n"
+      "SUMMARY:Standup\nEND:VEVENT\n"
+      "BEGIN:VEVENT\nUID:m\nRECURRENCE-ID:20260602T090000\nDTSTART:20260602T110000\nDTEND:20260602T113000\n"
+      "SUMMARY:Standup moved\nEND:VEVENT\n"
+      "BEGIN:VEVENT\nUID:late\nDTSTART:20260801T100000\nSUMMARY:Party \xF0\x9F\x8E\x89 " +
+      std::string(50, 'x') +
+      "\nBEGIN:VALARM\nACTION:DISPLAY\nTRIGGER:PT10M\nEND:VALARM\nEND:VEVENT\n"
+      "BEGIN:VJOURNAL\nUID:j\nSUMMARY:Diary\nEND:VJOURNAL"));
+  // New York is on summer time from 8 March, Berlin from 29 March: 09:00
+  // there is 14:00 here; 06:30 UTC is 08:30 in the Berlin summer.
+  EXPECT_EQ(Row(got, "NY call"),
+            "appointment,NY call,2026-03-10,14:00,15:00,,Room 2,\"Work,home\",yes,30,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "UTC standup"),
+            "appointment,UTC standup,2026-07-01,08:30,09:15,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "Trip"), "event,Trip,2026-04-01,,,3,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "Taxes"), "todo,Taxes,2026-01-05,,,3,,,,,,,2,yes,2026-01-06,no,,none,,,,,,,,,\"line1|line2\"");
+  // Mondays and Wednesdays of every other week: 2, 4, 16, 18 and 30 March.
+  EXPECT_EQ(Row(got, "Choir"),
+            "appointment,Choir,2026-03-02,18:00,19:00,,,,no,5,yes,yes,,,,,,weekly,2,MON;WED,,,,"
+            "2026-03-02,2026-03-30,2026-03-04,");
+  EXPECT_EQ(Row(got, "Club"),
+            "event,Club,2026-01-13,,,,,,no,5,yes,yes,,,,,,monthly,1,TUE;THU,second,,,2026-01-13,2026-12-31,,");
+  EXPECT_EQ(Row(got, "Clocks change"),
+            "event,Clocks change,2026-03-29,,,,,,no,5,yes,yes,,,,,,yearly,1,SUN,last,,MAR;OCT,2026-03-29,,,");
+  EXPECT_EQ(Row(got, "Standup"),
+            "appointment,Standup,2026-06-01,09:00,09:30,,,,no,5,yes,yes,,,,,,daily,1,,,,,"
+            "2026-06-01,2026-06-03,2026-06-02,");
+  EXPECT_EQ(Row(got, "Standup moved"),
+            "appointment,Standup moved,2026-06-02,11:00,11:30,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  // The emoji is '?', the text cut at the description's 51 bytes; the alarm
+  // after the start rings at it.
+  EXPECT_EQ(Row(got, "Party ? " + std::string(43, 'x')),
+            "appointment,Party ? " + std::string(43, 'x') + ",2026-08-01,10:00,,,,,yes,0,yes,yes,,,,,,none,,,,,,,,,");
+  for (const char* said :
+       {"cal.ics line 73 (UID late, \"Party \xF0\x9F\x8E\x89 x", "SUMMARY: text cut to 51 bytes",
+        "its alarm is after the start; the organiser's rings at the start.",
+        "cal.ics line 82 (UID j, \"Diary\"): a VJOURNAL is no item of the appointment book; left out.",
+        "Warning: 1 character(s) of cal.ics that EUC-JP can't hold were written as '?'.",
+        "cal.ics: 10 item(s) added, 0 already in the book, 1 left out.\n"}) {
+    EXPECT_NE(got.err.find(said), std::string::npos) << said << "\n" << got.err;
+  }
+}
+
+// A rule the organiser can't hold: its first occurrence, or each up to
+// --expand-until. The last weekday of the month from 30 January 2026, three
+// times: Friday 30 January, Friday 27 February, Tuesday 31 March.
+TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
+  const std::string cal = Calendar(
+      "BEGIN:VEVENT\nUID:pay\nDTSTART:20260130T120000\n"
+      "RRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1;COUNT=3\nSUMMARY:Payday\nEND:VEVENT");
+  const Imported first = Import(cal);
+  EXPECT_EQ(first.rows.size(), 1u);
+  EXPECT_EQ(Row(first, "Payday"), "appointment,Payday,2026-01-30,12:00,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_NE(first.err.find("cal.ics line 4 (UID pay, \"Payday\"): its repeat rule can't be kept by the organiser "
+                           "(BYSETPOS); only its first occurrence is kept"),
+            std::string::npos)
+      << first.err;
+  const Imported all = Import(cal, {"--expand-until=2026-12-31"});
+  ASSERT_EQ(all.rows.size(), 3u) << all.err;
+  std::vector<std::string> dates;
+  for (const auto& [name, row] : all.rows) dates.push_back(row.front().substr(row.front().find(",2026-") + 1, 10));
+  std::sort(dates.begin(), dates.end());
+  EXPECT_EQ(dates, (std::vector<std::string>{"2026-01-30", "2026-02-27", "2026-03-31"}));
+  EXPECT_NE(all.err.find("its 3 occurrence(s) up to 2026/12/31 are written as items of their own"), std::string::npos);
+}
+
+// Refused with the line, the destination never made.
+TEST(IcalImport, BrokenCalendarsAreRefusedWithTheirLine) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"hello\n", "cal.ics line 1: not an iCalendar file: it does not begin with BEGIN:VCALENDAR.\n"},
+      {"BEGIN:VCALENDAR\nBEGIN:VEVENT\nDTSTART:20260101T100000\n", "cal.ics line 2: BEGIN:VEVENT has no END:VEVENT.\n"},
+      {"BEGIN:VCALENDAR\nBEGIN:VEVENT\nEND:VCALENDAR\n",
+       "cal.ics line 3: END:VCALENDAR where END:VEVENT of line 2 belongs.\n"},
+      {Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:20261345T100000\nEND:VEVENT"),
+       "cal.ics line 6: DTSTART 20261345T100000 is not a day of the calendar.\n"},
+      {Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:20260101T250000\nEND:VEVENT"),
+       "cal.ics line 6: DTSTART 20260101T250000 is not a time of the day.\n"},
+      {Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:soon\nEND:VEVENT"),
+       "cal.ics line 6: the line can't be read (Can't parse as DATE-TIME value in DTSTART property. Removing "
+       "entire property: soon).\n"},
+      {Calendar("BEGIN:VEVENT\nUID:a\n folded on\nno colon\nEND:VEVENT"),
+       "cal.ics line 7: not a content line (a name, then a colon and the value).\n"},
+      {Calendar("END:VEVENT") + "X:1\n", "cal.ics line 4: END:VEVENT where END:VCALENDAR of line 1 belongs.\n"},
+      {Calendar("BEGIN:VEVENT\nSUMMARY:Caf\xC3\xA9\nDTSTART:20260101T100000\nEND:VEVENT"),
+       "cal.ics line 5: SUMMARY: the text holds non-ASCII characters, and the organiser's code page is not known."}};
+  for (const auto& [text, message] : cases) {
+    ScratchDir dir;
+    dir.Write("cal.ics", text);
+    const bool bAscii = message.find("non-ASCII") != std::string::npos;
+    const fixture::RunResult r =
+        RunKalvert(dir, {"-x" KALVERT_SOURCE_DIR "/examples/book.dat", "-ical.ics", "-onew.dat", "--format=ics", "-s2",
+                         bAscii ? "--timezone=UTC" : "--encoding=EUC-JP"});
+    EXPECT_EQ(r.status, 1) << text;
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_FALSE(dir.Exists("new.dat")) << text;
+  }
+}
+
+// A book exported and brought back is the same book, whatever the zone
+// (its times float); brought back into itself it adds nothing.
+TEST(IcalImport, GeneratedBooksComeBackWhole) {
+  for (const char* seed : {"3", "8"}) {
+    ScratchDir dir;
+    const std::string gen = std::string("'" KALVERT_GEN "' varied 1000 ") + seed + " '" + dir.Path("book.dat") +
+                            "' && '" KALVERT_GEN "' defs '" + dir.Path("defs.dat") + "'";
+    ASSERT_EQ(std::system(gen.c_str()), 0);
+    const auto run = [&](std::vector<std::string> args) {
+      if (args.size() > 1) args.push_back("--encoding=EUC-JP");
+      args.push_back("-s1");
+      const fixture::RunResult r = RunKalvert(dir, args);
+      EXPECT_EQ(r.status, 0) << r.err;
+      return r;
+    };
+    dir.Write("book.ics", run({"-xbook.dat", "--format=ics"}).out);
+    const std::string said = fixture::Said(
+        run({"-xdefs.dat", "-m", "-ibook.ics", "-ocopy.dat", "--format=ics", "--timezone=Pacific/Auckland"}));
+    EXPECT_NE(said.find("book.ics: 1000 item(s) added, 0 already in the book, 0 left out.\n"), std::string::npos);
+    EXPECT_EQ(run({"-xcopy.dat", "--format=csv"}).out, run({"-xbook.dat", "--format=csv"}).out) << seed;
+    EXPECT_EQ(run({"-xcopy.dat"}).out, run({"-xbook.dat"}).out) << seed;
+    const std::string again = fixture::Said(run({"-xcopy.dat", "-ibook.ics", "-oagain.dat", "--format=ics"}));
+    EXPECT_NE(again.find("book.ics: 0 item(s) added, 1000 already in the book, 0 left out.\n"), std::string::npos);
+  }
+}
+
+// The room of the output: as many items as fit are taken, one more is
+// refused before anything is written.
+TEST(IcalImport, ACalendarTooLargeForTheDatabaseIsRefused) {
+  ScratchDir dir;
+  ASSERT_EQ(std::system(("'" KALVERT_GEN "' defs '" + dir.Path("defs.dat") + "'").c_str()), 0);
+  const auto calendar = [](int n) {
+    std::string body;
+    for (int i = 0; i < n; ++i)
+      body += "BEGIN:VEVENT\nUID:" + std::to_string(i) + "\nDTSTART:20260101T100000\nEND:VEVENT\n";
+    return Calendar(body.substr(0, body.size() - 1));
+  };
+  const auto import = [&](int n) {
+    dir.Write("cal.ics", calendar(n));
+    return RunKalvert(dir, {"-xdefs.dat", "-m", "-ical.ics", "-onew.dat", "--format=ics", "-s2", "--timezone=UTC"});
+  };
+  const fixture::RunResult over = import(4095);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(over.err, m,
+                                std::regex("cal.ics: its 4095 items do not fit the output database, "
+                                           "which has room for (\\d+) of them")))
+      << over.err;
+  EXPECT_FALSE(dir.Exists("new.dat"));
+  const int nFit = std::stoi(m[1]);
+  EXPECT_GT(nFit, 4000);
+  EXPECT_EQ(import(nFit).status, 0);
+  EXPECT_EQ(import(nFit + 1).status, 1);
+}
+
+}  // namespace
