@@ -134,6 +134,23 @@ constexpr char kSheetCards[] =
     "\"9:05\"\n"
     "\"\",\"Bob\",\"\",\"\",\"Acme, Inc.\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\n";
 
+// A calendar of each kind of component, zones, rules held and not, a moved
+// occurrence, a checked-off one and texts outside ASCII.
+constexpr char kCalendar[] =
+    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//seed//EN\r\n"
+    "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;TZID=America/New_York:20260310T090000\r\nDURATION:PT1H\r\n"
+    "RRULE:FREQ=WEEKLY;BYDAY=TU,TH;COUNT=6\r\nEXDATE;TZID=America/New_York:20260312T090000\r\n"
+    "SUMMARY:Caf\xC3\xA9 \xF0\x9F\x8E\x89\r\nCATEGORIES:a\\,b,c\r\nBEGIN:VALARM\r\nTRIGGER:-PT15M\r\n"
+    "END:VALARM\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:a\r\nRECURRENCE-ID;TZID=America/New_York:20260317T090000\r\n"
+    "DTSTART:20260317T150000Z\r\nSUMMARY:moved\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20260130\r\n"
+    "RRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1\r\nSUMMARY:pay\r\nEND:VEVENT\r\n"
+    "BEGIN:VTODO\r\nUID:c\r\nDTSTART;VALUE=DATE:20260105\r\nRRULE:FREQ=YEARLY;BYMONTH=1,7;BYDAY=-1SU\r\n"
+    "PRIORITY:3\r\nDESCRIPTION:one\\ntwo\r\nSUMMARY:todo\r\nEND:VTODO\r\n"
+    "BEGIN:VTODO\r\nUID:c\r\nRECURRENCE-ID;VALUE=DATE:20260125\r\nSTATUS:COMPLETED\r\nEND:VTODO\r\n"
+    "END:VCALENDAR\r\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -205,6 +222,14 @@ int main(int argc, char** argv) {
         Put(root / "import_stdcsv", "cards-" + std::to_string(n++), WithLead(static_cast<unsigned char>(lead), v));
       }
     }
+  }
+
+  // import_ics: the calendar under each set, and cut short.
+  for (unsigned lead = 0; lead < 4; ++lead) {
+    const std::string text(kCalendar);
+    Put(root / "import_ics", "calendar-" + std::to_string(lead), WithLead(static_cast<unsigned char>(lead), text));
+    Put(root / "import_ics", "cut-" + std::to_string(lead),
+        WithLead(static_cast<unsigned char>(lead), text.substr(0, text.size() / 2)));
   }
 
   // codec: code page, limit, text (the organiser's bytes or UTF-8).

@@ -113,6 +113,17 @@ inline const std::vector<Set>& ImportStdCsv() {
   return sets;
 }
 
+// import_ics: the iCalendar import into the example book, always with -o.
+inline const std::vector<Set>& ImportIcs() {
+  static const std::vector<Set> sets = {
+      {"--format=ics", "--encoding=EUC-JP", "--timezone=Europe/Berlin", "-o"},
+      {"--format=ics", "--encoding=EUC-JP", "--timezone=America/New_York", "-m", "-o"},
+      {"--format=ics", "--encoding=CP437", "--timezone=UTC", "--expand-until=2027-12-31", "-m", "-o"},
+      {"--format=ics", "--timezone=Pacific/Auckland", "-o"},
+  };
+  return sets;
+}
+
 // An import_stdcsv set without the name of its base database.
 inline Set OptionsAfterBase(const Set& set) { return Set(set.begin() + 1, set.end()); }
 

@@ -106,6 +106,7 @@ void AddGroup(ImportRun& run, const Source& master, const std::vector<Source>& o
   }
   const std::size_t nBefore = pItems->size();
   AddSeries(run, master, std::move(item), overrides, pItems);
+  if (pItems->size() == nBefore) return;  // a series expanded to no occurrence, as its warning said
   const BookItem& first = *(*pItems)[nBefore];
   const long lItems = static_cast<long>(pItems->size() - nBefore);
   if (known.count(master.szUid) != 0 || known.count(NameUuid(UidName(first))) != 0) {

@@ -306,7 +306,10 @@ void Unheld(ImportRun& run, const Source& src, std::unique_ptr<BookItem> item, c
                   " are written as items of their own");
 }
 
+// An entry of the repeat block; a day outside the organiser's years takes
+// none (no occurrence falls on it).
 void PutEntry(const CalDate& day, uint8_t cStatus, std::vector<unsigned char>* pEntries) {
+  if (day.y < 1900 || day.y > 2155) return;
   pEntries->insert(pEntries->end(), {static_cast<unsigned char>(day.y - 1900), static_cast<unsigned char>(day.m - 1),
                                      static_cast<unsigned char>(day.d - 1), cStatus});
 }
@@ -364,6 +367,7 @@ std::vector<std::string> SplitList(const std::string& value) {
 
 // The entries in the order of their dates, as the organiser keeps them.
 void SortEntries(std::vector<unsigned char>* pEntries) {
+  if (pEntries->empty()) return;
   std::vector<std::array<unsigned char, 4>> v(pEntries->size() / 4);
   std::memcpy(v.data(), pEntries->data(), v.size() * 4);
   std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) {
@@ -432,7 +436,9 @@ void AddSeries(ImportRun& run, const Source& master, std::unique_ptr<BookItem> i
   const icalrecurrencetype r = rrule ? icalproperty_get_rrule(rrule) : icalrecurrencetype{};
   const bool bHeld =
       !bRdate && HoldRule(r, series.start, &series.rule, &szWhy) && KeepsDays(run, master, dtstart, &szWhy);
-  if (bHeld) series.bUntil = LastDay(r, dtstart, &series.until);
+  // A last day past the organiser's years is no end.
+  if (bHeld) series.bUntil = LastDay(r, dtstart, &series.until) && series.until.y <= 2155;
+  if (series.bUntil && series.until < series.start) szWhy = "it ends before it begins";
   if (bHeld && !SameDays(r, dtstart, series)) szWhy = "the organiser's rule would take other days";
   for (icalproperty* x = icalcomponent_get_first_property(master.comp, ICAL_EXDATE_PROPERTY); x;
        x = icalcomponent_get_next_property(master.comp, ICAL_EXDATE_PROPERTY)) {
