@@ -20,6 +20,8 @@
 #
 # iCalendar: the largest book with --format=ics --encoding=EUC-JP -s1 (every
 # kind, texts converted to UTF-8); its time is compared with the export's.
+# Its own iCalendar and standard-CSV exports imported back (-m -o) into the
+# definitions: the iCalendar import must stay within twice the CSV import.
 #
 # Import: -i CSV -o OUT -s1 into a book that holds only its definition
 # records; half of the lines carry a note (2680 lines with notes on every
@@ -89,6 +91,8 @@ done
 "$GEN" scsv 52428800 "$SEED" "$WORK/std-commas.csv" commas
 "$GEN" scsv 15728640 "$SEED" "$WORK/std-notes.csv" notes
 
+"$K" -x"$WORK/book2680.db" --format=ics --encoding=EUC-JP -s1 >"$WORK/book2680.ics" 2>/dev/null
+"$K" -x"$WORK/book2680.db" --format=csv --encoding=EUC-JP -s1 >"$WORK/book2680.csv" 2>/dev/null
 echo "kalvert benchmark: best of $RUNS runs, process start included (files in $WORK)"
 printf "%-8s %6s %10s %10s %12s %9s\n" task items "best ms" "median ms" "us per item" "peak KiB"
 OUT=$(mktemp)
@@ -102,6 +106,10 @@ done
 for n in $SIZES; do
   row import "$n" "$K" -x"$WORK/defs.db" -i"$WORK/lines$n.csv" -o"$WORK/out$n.db" -s1 | tee -a "$OUT"
 done
+row csv-in 2680 "$K" -x"$WORK/defs.db" -m -i"$WORK/book2680.csv" -o"$WORK/back.db" --format=csv --encoding=EUC-JP \
+  -s1 | tee -a "$OUT"
+row ics-in 2680 "$K" -x"$WORK/defs.db" -m -i"$WORK/book2680.ics" -o"$WORK/back.db" --format=ics --encoding=EUC-JP \
+  --timezone=UTC -s1 | tee -a "$OUT"
 row import\* 2000 "$K" -x"$WORK/defs.db" -i"$WORK/notes2000.csv" -o"$WORK/out2000.db" -s1 | tee -a "$OUT"
 for n in 10000 80000; do
   row crowded "$n" "$K" -x"$WORK/defs.db" -i"$WORK/crowd$n.csv" -s1 | tee -a "$OUT"
@@ -128,4 +136,6 @@ awk '$1 == "export" { e = $3 } $1 == "csv" { c = $3 }
   END { printf "csv: time of the --format=csv --encoding=CP437 export / time of the legacy export, 2680 items = %.2f\n", c / e }' "$OUT"
 awk '$1 == "export" { e = $3 } $1 == "ics" { i = $3 }
   END { printf "ics: time of the --format=ics --encoding=EUC-JP export / time of the legacy export, 2680 items = %.2f\n", i / e }' "$OUT"
+awk '$1 == "csv-in" { c = $3 } $1 == "ics-in" { i = $3 }
+  END { printf "ics-in: time of the iCalendar import / time of the standard-CSV import, 2680 items = %.2f\n", i / c }' "$OUT"
 rm -f "$OUT"

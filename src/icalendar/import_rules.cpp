@@ -17,7 +17,7 @@ namespace {
 constexpr uint8_t kWeekdaySet = 0x80;
 constexpr uint8_t kEveryWeek = 0x1F;  // first to fourth and the last week of the month
 constexpr long kCheckDays = 3 * 366L;
-constexpr int kCheckOccurrences = 400;
+constexpr int kCheckOccurrences = 24;
 constexpr int kMaxCount = 100000;
 constexpr std::size_t kMaxEntries = 127;  // the block counts its entries in a signed byte
 
