@@ -117,7 +117,9 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
     }
   }
   // Every other day from the 5th: the 6th, checked off, is no occurrence.
-  EXPECT_NE(r.err.find("the occurrence of 2024/03/06 checked off is none of its rule's; kept only in X-KALVERT-CHECKED-OFF"), std::string::npos);
+  EXPECT_NE(
+      r.err.find("the occurrence of 2024/03/06 checked off is none of its rule's; kept only in X-KALVERT-CHECKED-OFF"),
+      std::string::npos);
   EXPECT_EQ(r.out.find("RECURRENCE-ID;VALUE=DATE:20240306"), std::string::npos);
   EXPECT_NE(r.err.find("no start\" of 2024/03/05 (record 317): its end time without a start time"), std::string::npos);
   EXPECT_NE(r.err.find("The appointment \"No weekday\" of 2024/03/05 at 00:00 (record 305): its repeat rule can't be "
