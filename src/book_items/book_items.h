@@ -94,6 +94,10 @@ constexpr std::size_t kMaxNote = 32767 - kSizeRHDR;
 inline int16_t StartTime(const NonRepeaAppt& nra) {
   return static_cast<int16_t>(static_cast<uint16_t>(nra.cStartTimePri2 << 8 | nra.cStartTimePri1));
 }
+// An appointment's end time (bytes 22 and 23) as one signed number.
+inline int16_t EndTime(const NonRepeaAppt& nra) {
+  return static_cast<int16_t>(static_cast<uint16_t>(nra.cEndTimeMonth << 8 | nra.cEndTimeYear));
+}
 
 // ---------------------------------------------------------------------------
 // Items and their chains (filing)

@@ -36,7 +36,7 @@ Written AppointmentTimes(const BookItem& csvd, const CalDate& day, Component* pC
   const NonRepeaAppt& nra = *csvd.pnra;
   int iStart = StartTime(nra);
   // Minutes after midnight, low byte first; a negative value is no time.
-  const int iEnd = CutTo16(nra.cEndTimeMonth * 256L + nra.cEndTimeYear);
+  const int iEnd = EndTime(nra);
   if (iStart >= kDayMinutes) {
     Warn(csvd, "its start time is not a time of the day; written for its whole day");
     iStart = -1;
@@ -74,7 +74,7 @@ void AppendKept(const BookItem& csvd, const Series& series, const Written& w, Co
       pComp->Add({"X-KALVERT-START-TIME:", std::to_string(StartTime(nra))});
     }
   }
-  const int16_t iEnd = static_cast<int16_t>(static_cast<uint16_t>(nra.cEndTimeMonth << 8 | nra.cEndTimeYear));
+  const int16_t iEnd = EndTime(nra);
   if (bAppt && !w.bEnd && iEnd != static_cast<int16_t>(kNoTime)) {
     pComp->Add({"X-KALVERT-END-TIME:", std::to_string(iEnd)});
   }

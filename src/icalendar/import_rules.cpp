@@ -270,7 +270,7 @@ void MoveTo(ImportRun& run, const Source& src, const icaltimetype& t, BookItem* 
   DateBytes(run, src, t, &nra.cYear, &nra.cMonth, &nra.cDay);
   const int iStart = StartTime(nra);
   if (t.is_date || pItem->cKind != KIND_APPT || iStart < 0) return;
-  const int iEnd = static_cast<int16_t>(static_cast<uint16_t>(nra.cEndTimeMonth << 8 | nra.cEndTimeYear));
+  const int iEnd = EndTime(nra);
   const int iNewStart = t.hour * 60 + t.minute;
   nra.cStartTimePri1 = static_cast<uint8_t>(iNewStart & 0xFF);
   nra.cStartTimePri2 = static_cast<uint8_t>(iNewStart >> 8);
