@@ -14,6 +14,7 @@
 
 #include "book_items.h"
 #include "icalendar.h"
+#include "line_syntax.h"
 #include "text_codec.h"
 
 namespace ical {
@@ -146,11 +147,6 @@ std::string TextValue(TextContext& ctx, const BookItem& csvd, const std::string&
 void RequireAscii(const BookItem& csvd, const std::string& bytes);
 // The note as stored, up to its first NUL.
 inline std::string NoteOf(const BookItem& csvd) { return csvd.pszStoredNote.substr(0, csvd.pszStoredNote.find('\0')); }
-// Appends one content line, folded at 75 octets, with CRLF.
-void AppendFolded(std::string* pOut, const std::string& line);
-std::array<uint8_t, 20> Sha1(const std::string& data);
-// A name-based UUID (version 5) in kalvert's own namespace.
-std::string NameUuid(const std::string& name);
 // The name an item's UID is made of: its kind, date, start time
 // (appointments) and description, as stored.
 std::string UidName(const BookItem& csvd);

@@ -1,12 +1,10 @@
-// uids: NameUuid, a version 5 UUID, so that the same name always gives the
+// name_uuids: NameUuid, a version 5 UUID, so that the same name always gives the
 // same UID on every export and every copy of the file, and the SHA-1 digest it
 // is made of.
 
 #include <cstring>
 
-#include "calendar_parts.h"
-
-namespace ical {
+#include "line_syntax.h"
 
 std::string NameUuid(const std::string& name) {
   // kalvert's namespace: a random UUID drawn once.
@@ -26,9 +24,6 @@ std::string NameUuid(const std::string& name) {
   return uuid;
 }
 
-}  // namespace ical
-
-namespace ical {
 namespace {
 
 uint32_t Rotl(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
@@ -82,5 +77,3 @@ std::array<uint8_t, 20> Sha1(const std::string& data) {
   for (int i = 0; i < 20; ++i) out[static_cast<std::size_t>(i)] = static_cast<uint8_t>(h[i / 4] >> (24 - 8 * (i % 4)));
   return out;
 }
-
-}  // namespace ical

@@ -1,0 +1,44 @@
+// escaped_text: TEXT values and folded content lines.
+
+#include <algorithm>
+
+#include "line_syntax.h"
+
+std::string EscapedText(const std::string& utf8, long* pControls) {
+  const auto special = [](char c) {
+    return c == '\\' || c == ';' || c == ',' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+  };
+  if (std::none_of(utf8.begin(), utf8.end(), special)) return utf8;
+  std::string s;
+  s.reserve(utf8.size() + 8);
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
+    if (c == '\\' || c == ';' || c == ',') {
+      s += '\\';
+      s += c;
+    } else if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+      s += "\\n";
+    } else if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F) {
+      // TEXT holds no control characters but the tab.
+      s += "\xEF\xBF\xBD";
+      ++*pControls;
+    } else {
+      s += c;
+    }
+  }
+  return s;
+}
+
+void AppendFolded(std::string* pOut, const std::string& line) {
+  std::size_t i = 0;
+  std::size_t iRoom = 75;  // a continuation line's space takes one octet
+  while (line.size() - i > iRoom) {
+    std::size_t iCut = i + iRoom;
+    while (iCut > i + 1 && (static_cast<unsigned char>(line[iCut]) & 0xC0) == 0x80) --iCut;
+    pOut->append(line, i, iCut - i).append("\r\n ");
+    i = iCut;
+    iRoom = 74;
+  }
+  pOut->append(line, i, std::string::npos).append("\r\n");
+}

@@ -1,0 +1,20 @@
+// line_syntax: what iCalendar and vCard write alike: TEXT values escaped,
+// content lines folded at 75 octets without a break inside a UTF-8
+// character, and name-based UUIDs, so that the same name always gives the
+// same UID.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// A UTF-8 text as an escaped TEXT value: backslash, semicolon and comma after
+// a backslash, each line break (CR LF, CR or LF) as \n, and every other
+// control character but the tab as U+FFFD, counted in *pControls.
+std::string EscapedText(const std::string& utf8, long* pControls);
+// Appends one content line, folded at 75 octets, with CRLF.
+void AppendFolded(std::string* pOut, const std::string& line);
+
+std::array<uint8_t, 20> Sha1(const std::string& data);
+// A name-based UUID (version 5) in kalvert's own namespace.
+std::string NameUuid(const std::string& name);
