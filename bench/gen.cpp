@@ -203,8 +203,8 @@ Item MakeVariedItem(Rng& rng, long index) {
   }
   if (it.repeatType == 8) it.days = 0x80 | ((1 << rng.Below(5)) << 8) | (1 << rng.Below(7));
   if (it.repeatType == 16 && index % 2 == 0) {
-    it.repeatType = 32;  // custom: every year in the months of its rule
-    it.freq = 0;
+    it.repeatType = 32;  // custom: every year in the months of its rule, whatever its count
+    it.freq = rng.Pick({0, 1, 2});
   }
   return it;
 }

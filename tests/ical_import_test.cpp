@@ -146,6 +146,39 @@ TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
   EXPECT_NE(all.err.find("its 3 occurrence(s) up to 2026/12/31 are written as items of their own"), std::string::npos);
 }
 
+// Edges of the rules: a series at midnight moved to the morning, several
+// days of the month, dates left out of an expanded series by whole days, and
+// a category ending in a lone backslash.
+TEST(IcalImport, EdgesOfSeriesAndTexts) {
+  const Imported got = Import(
+      Calendar("BEGIN:VEVENT\nUID:mid\nDTSTART:20260601T000000\nDTEND:20260601T010000\nRRULE:FREQ=DAILY;COUNT=2\n"
+               "SUMMARY:Night\nCATEGORIES:a\\\nEND:VEVENT\n"
+               "BEGIN:VEVENT\nUID:mid\nRECURRENCE-ID:20260602T000000\nDTSTART:20260602T090000\n"
+               "DTEND:20260602T100000\nSUMMARY:Night moved\nEND:VEVENT\n"
+               "BEGIN:VEVENT\nUID:twice\nDTSTART;VALUE=DATE:20260101\nRRULE:FREQ=MONTHLY;BYMONTHDAY=1,15;COUNT=4\n"
+               "EXDATE;VALUE=DATE:20260115\nSUMMARY:Twice\nEND:VEVENT\n"
+               "BEGIN:VEVENT\nUID:ny\nDTSTART;TZID=America/New_York:20260301T180000\n"
+               "RRULE:FREQ=WEEKLY;BYDAY=SU;BYSETPOS=1;COUNT=2\nSUMMARY:NY\nEND:VEVENT"),
+      {"--expand-until=2026-12-31"});
+  EXPECT_EQ(Row(got, "Night"),
+            "appointment,Night,2026-06-01,00:00,01:00,,,a\\,no,5,yes,yes,,,,,,daily,1,,,,,2026-06-01,2026-06-02,"
+            "2026-06-02,");
+  EXPECT_EQ(Row(got, "Night moved"),
+            "appointment,Night moved,2026-06-02,09:00,10:00,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  // 1 and 15 January, 1 February (15 January left out).
+  std::vector<std::string> dates;
+  for (const auto& [name, row] : got.rows) {
+    if (name.rfind("Twice", 0) == 0) dates.push_back(row.front().substr(row.front().find(",2026-") + 1, 10));
+  }
+  std::sort(dates.begin(), dates.end());
+  EXPECT_EQ(dates, (std::vector<std::string>{"2026-01-01", "2026-02-01", "2026-02-15"}));
+  EXPECT_NE(got.err.find("(several BYMONTHDAY)"), std::string::npos) << got.err;
+  // 18:00 in New York is midnight here (of the next day), and 23:00 once New York is on
+  // summer time (8 March) and Berlin not yet.
+  EXPECT_EQ(Row(got, "NY"), "appointment,NY,2026-03-02,00:00,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "NY+"), "appointment,NY,2026-03-08,23:00,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+}
+
 // Refused with the line, the destination never made.
 TEST(IcalImport, BrokenCalendarsAreRefusedWithTheirLine) {
   const std::vector<std::pair<std::string, std::string>> cases = {
@@ -157,6 +190,8 @@ TEST(IcalImport, BrokenCalendarsAreRefusedWithTheirLine) {
        "cal.ics line 6: DTSTART 20261345T100000 is not a day of the calendar.\n"},
       {Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:20260101T250000\nEND:VEVENT"),
        "cal.ics line 6: DTSTART 20260101T250000 is not a time of the day.\n"},
+      {Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:20260101T106000\nEND:VEVENT"),
+       "cal.ics line 6: DTSTART 20260101T106000 is not a time of the day.\n"},
       {Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:soon\nEND:VEVENT"),
        "cal.ics line 6: the line can't be read (Can't parse as DATE-TIME value in DTSTART property. Removing "
        "entire property: soon).\n"},
