@@ -72,20 +72,41 @@ inline bool ValidUtf8(const std::string& s) {
 
 // An iCalendar text the export wrote: UTF-8, one calendar, every line ending
 // in CR LF and at most 75 octets long, no fold inside a character.
+// Content lines as iCalendar and vCard write them: CR LF, no bare CR, at
+// most 75 octets, UTF-8 with no character split by a fold.
+inline void CheckContentLines(const std::string& text, const char* szFormat) {
+  const std::string what = szFormat;
+  const std::string noCrLf = what + " line without CR LF", bareCr = what + " line holds a bare CR",
+                    tooLong = what + " line longer than 75 octets",
+                    notUtf8 = what + " line is not UTF-8 (or a fold splits a character)";
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t lf = text.find('\n', at);
+    Require(lf != std::string::npos && lf > at && text[lf - 1] == '\r', noCrLf.c_str());
+    const std::string line = text.substr(at, lf - 1 - at);
+    Require(line.find('\r') == std::string::npos, bareCr.c_str());
+    Require(line.size() <= 75, tooLong.c_str());
+    Require(ValidUtf8(line), notUtf8.c_str());
+    at = lf + 1;
+  }
+}
+
 inline void CheckIcs(const std::string& text) {
   Require(text.rfind("BEGIN:VCALENDAR\r\n", 0) == 0, "iCalendar text does not begin with BEGIN:VCALENDAR");
   const std::string end = "END:VCALENDAR\r\n";
   Require(text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0,
           "iCalendar text does not end with END:VCALENDAR and CR LF");
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t lf = text.find('\n', at);
-    Require(lf != std::string::npos && lf > at && text[lf - 1] == '\r', "iCalendar line without CR LF");
-    const std::string line = text.substr(at, lf - 1 - at);
-    Require(line.find('\r') == std::string::npos, "iCalendar line holds a bare CR");
-    Require(line.size() <= 75, "iCalendar line longer than 75 octets");
-    Require(ValidUtf8(line), "iCalendar line is not UTF-8 (or a fold splits a character)");
-    at = lf + 1;
-  }
+  CheckContentLines(text, "iCalendar");
+}
+
+// A vCard text: cards one after the other, each with its version and FN.
+inline void CheckVcf(const std::string& text) {
+  CheckContentLines(text, "vCard");
+  std::size_t begins = 0;
+  std::size_t ends = 0;
+  for (std::size_t at = 0; (at = text.find("BEGIN:VCARD\r\n", at)) != std::string::npos; ++at) ++begins;
+  for (std::size_t at = 0; (at = text.find("END:VCARD\r\n", at)) != std::string::npos; ++at) ++ends;
+  Require(begins == ends, "vCard text with a card not ended");
+  Require(text.empty() || text.rfind("BEGIN:VCARD\r\nVERSION:", 0) == 0, "vCard text does not begin with a card");
 }
 
 // A CSV text the export wrote: a byte order mark exactly when asked for,

@@ -10,6 +10,7 @@
 
 #include "dbbuilder.h"
 #include "examples.h"
+#include "optionsets.h"
 
 namespace {
 
@@ -172,7 +173,7 @@ int main(int argc, char** argv) {
   Put(root / "run_db", "smallcards", WithLead(6, small[1]));
 
   // modern_db: every option set over each database.
-  for (unsigned lead = 0; lead < 14; ++lead) {
+  for (unsigned lead = 0; lead < fuzzsets::ModernDb().size(); ++lead) {
     const std::string tail = std::to_string(lead);
     Put(root / "modern_db", "book-" + tail, WithLead(static_cast<unsigned char>(lead), book));
     Put(root / "modern_db", "cards-" + tail, WithLead(static_cast<unsigned char>(lead), cards));

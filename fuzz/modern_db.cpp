@@ -1,8 +1,8 @@
-// Fuzz target: a whole run of the CSV or iCalendar export over a database
+// Fuzz target: a whole run of the CSV, iCalendar or vCard export over a database
 // file. The first input byte picks one of the option sets of
 // fuzzsets::ModernDb(), the other bytes are the database file. Beyond the
 // run rules: what an export that succeeds writes keeps its format's rules
-// (fuzz::CheckCsv, fuzz::CheckIcs), a copy reads back, and the CSV export of
+// (fuzz::CheckCsv, fuzz::CheckIcs, fuzz::CheckVcf), a copy reads back, and the CSV export of
 // an appointment book parses in the standard-CSV import.
 #include <algorithm>
 #include <vector>
@@ -57,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (status != 0) return 0;
   const bool book = size > 13 && data[13] == '2';
   if (has("--format=ics")) fuzz::CheckIcs(out);
+  if (has("--format=vcf")) fuzz::CheckVcf(out);
   if (has("--format=csv")) fuzz::CheckCsv(out, has("--bom"), !encoding.empty());
   // As in run_db: a copy reads back unless a general database's definitions
   // contradict each other or records were imported under them.

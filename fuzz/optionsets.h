@@ -80,6 +80,9 @@ inline const std::vector<Set>& ModernDb() {
       {"--format=ics", "--encoding=CP437", "-e", "-o"},
       {"--format=ics", "--encoding=EUC-JP", "-g990401", "-f991231", "-s1"},
       {"--format=csv", "-i"},
+      {"--format=vcf", "--encoding=EUC-JP"},
+      {"--format=vcf", "--vcard=4.0", "--encoding=CP437", "-o"},
+      {"--format=vcf"},
   };
   return sets;
 }

@@ -80,7 +80,7 @@ constexpr int32_t kDefaultCutEnd = 22000101;    // last date written (-f)
 
 // Text formats of the export and the import: the byte-exact legacy layouts,
 // standard CSV, and iCalendar (export only).
-enum class OutputFormat : uint8_t { kLegacy, kCsv, kIcs };
+enum class OutputFormat : uint8_t { kLegacy, kCsv, kIcs, kVcf };
 // How the standard-CSV import reads a date that does not begin with its year.
 enum class DateOrder : uint8_t { kYearFirst, kDayMonthYear, kMonthDayYear };
 
@@ -111,6 +111,8 @@ struct Options {
   DateOrder dateOrder = DateOrder::kYearFirst;  // --date-order: of the CSV import's day-first or month-first dates
   std::string szTimeZone;                       // --timezone: the iCalendar import's zone; empty: the machine's
   int32_t lExpandUntil = 0;                     // --expand-until as YYYYMMDD; 0: not given
+  uint8_t cVCardVersion = 3;                    // --vcard: 3 (3.0) or 4 (4.0)
+  std::string szVCardMap;                       // --vcard-map: FIELD=PROPERTY pairs, as given
   // With a modern format the kind options add up: the repeat class wanted of
   // each kind (0 none, 1 all, 2 non-repeating, 3 repeating). ReadOption sets
   // all three to 1 when none of -a, -e, -t was given.

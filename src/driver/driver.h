@@ -10,6 +10,7 @@
 #include "legacy_text.h"
 #include "passes.h"
 #include "standard_csv.h"
+#include "vcard.h"
 
 // The whole run; returns the exit status.
 int KalvertMain(int argc, char** argv);

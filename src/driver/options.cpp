@@ -94,6 +94,7 @@ constexpr char kLongUsage[] =
     "                      scripts rely on (default; -? shows its help)\n"
     "  --format=csv        standard CSV with a header row, both ways (-i imports it)\n"
     "  --format=ics        iCalendar of the appointment book, both ways\n"
+    "  --format=vcf        vCard of a general database such as a card file\n"
     "  --encoding=NAME     the organiser's text encoding (CP437, CP850, CP932,\n"
     "                      EUC-JP, ...): csv and ics texts are then UTF-8\n"
     "  --bom               begin the text with a UTF-8 byte order mark\n"
@@ -104,6 +105,8 @@ constexpr char kLongUsage[] =
     "                      (default: the machine's, from TZ or the system)\n"
     "  --expand-until=DATE ics import: a repeat rule the organiser can't hold\n"
     "                      becomes one item per occurrence up to DATE (YYYY-MM-DD)\n"
+    "  --vcard=VERSION     vcf: 3.0 (default, what every address book reads) or 4.0\n"
+    "  --vcard-map=F=P,... vcf: field F written as property P (as Tel 2=TEL.CELL)\n"
     "\n"
     "Files:\n"
     "  -xFILE              the database to read (required)\n"
@@ -188,9 +191,12 @@ LongResult LongOption(Options& o, const char* arg) {
     return LongResult::kTaken;
   }
   if (name == "format") {
-    static const std::pair<const char*, OutputFormat> kFormats[] = {
-        {"legacy", OutputFormat::kLegacy}, {"csv", OutputFormat::kCsv}, {"ics", OutputFormat::kIcs}};
-    return Choose(value, kFormats, "Option --format needs one of legacy, csv, ics (as --format=csv).\n", &o.format);
+    static const std::pair<const char*, OutputFormat> kFormats[] = {{"legacy", OutputFormat::kLegacy},
+                                                                    {"csv", OutputFormat::kCsv},
+                                                                    {"ics", OutputFormat::kIcs},
+                                                                    {"vcf", OutputFormat::kVcf}};
+    return Choose(value, kFormats, "Option --format needs one of legacy, csv, ics, vcf (as --format=csv).\n",
+                  &o.format);
   }
   if (name == "delimiter") {
     o.cDelimiter = value == "tab" ? '\t' : value.size() == 1 ? value[0] : '\0';
@@ -207,6 +213,18 @@ LongResult LongOption(Options& o, const char* arg) {
                   &o.dateOrder);
   }
   if (name == "timezone" || name == "expand-until") return IcsImportOption(o, name, value);
+  if (name == "vcard") {
+    static const std::pair<const char*, uint8_t> kVersions[] = {{"3.0", 3}, {"4.0", 4}};
+    return Choose(value, kVersions, "Option --vcard needs 3.0 or 4.0 (as --vcard=4.0).\n", &o.cVCardVersion);
+  }
+  if (name == "vcard-map") {
+    if (value.empty()) {
+      std::fputs("Option --vcard-map needs FIELD=PROPERTY pairs (as --vcard-map=Tel 2=TEL.CELL).\n", stderr);
+      return LongResult::kRefused;
+    }
+    o.szVCardMap = value;
+    return LongResult::kTaken;
+  }
   if (name == "encoding") {
     if (value.empty()) {
       std::fputs("Option --encoding needs an encoding name (as --encoding=CP437).\n", stderr);
@@ -220,23 +238,47 @@ LongResult LongOption(Options& o, const char* arg) {
   return LongResult::kRefused;
 }
 
+// A card file has no kinds or dates to choose by, no byte order mark in
+// vCard, and no vCard import yet.
+bool CheckVCardOptions(const Options& o, const std::string& szChoice) {
+  if (!szChoice.empty()) {
+    std::fprintf(stderr, "Option %s chooses items of an appointment book; it can't be used with --format=vcf.\n",
+                 szChoice.c_str());
+    return false;
+  }
+  if (o.bBom) {
+    std::fputs("Option --bom can't be used with --format=vcf: a vCard file has no byte order mark.\n", stderr);
+    return false;
+  }
+  if (o.iInCSV) {
+    std::fputs("Option -i can't be used with --format=vcf: kalvert writes vCard but does not read it yet.\n", stderr);
+    return false;
+  }
+  return true;
+}
+
 // Options that only the legacy text knows, refused with a modern format, and
 // the modern options refused with the legacy one. With a modern format the
 // kind options add up, and none of them means every kind.
-bool CheckFormatOptions(Options& o, const std::string& szLegacyOnly, bool bKindGiven) {
+bool CheckFormatOptions(Options& o, const std::string& szLegacyOnly, bool bKindGiven, const std::string& szChoice) {
   if (o.format != OutputFormat::kCsv && (o.cDelimiter != 0 || o.dateOrder != DateOrder::kYearFirst)) {
     std::fprintf(stderr, "Option %s needs --format=csv.\n", o.cDelimiter != 0 ? "--delimiter" : "--date-order");
     return false;
   }
+  if (o.format != OutputFormat::kVcf && (o.cVCardVersion != 3 || !o.szVCardMap.empty())) {
+    std::fprintf(stderr, "Option %s needs --format=vcf.\n", o.szVCardMap.empty() ? "--vcard" : "--vcard-map");
+    return false;
+  }
   if (o.format == OutputFormat::kLegacy) {
     if (!o.szEncoding.empty() || o.bBom) {
-      std::fprintf(stderr, "Option %s needs --format=csv or --format=ics: the legacy text is kept byte for byte.\n",
+      std::fprintf(stderr, "Option %s needs --format=csv, ics or vcf: the legacy text is kept byte for byte.\n",
                    o.bBom && o.szEncoding.empty() ? "--bom" : "--encoding");
       return false;
     }
     return true;
   }
-  const char* szFormat = o.format == OutputFormat::kCsv ? "csv" : "ics";
+  static const char* const kFormatNames[] = {"legacy", "csv", "ics", "vcf"};
+  const char* szFormat = kFormatNames[static_cast<int>(o.format)];
   if (!szLegacyOnly.empty()) {
     std::fprintf(stderr, "Option %s shapes only the legacy text; it can't be used with --format=%s.\n",
                  szLegacyOnly.c_str(), szFormat);
@@ -254,6 +296,7 @@ bool CheckFormatOptions(Options& o, const std::string& szLegacyOnly, bool bKindG
         stderr);
     return false;
   }
+  if (o.format == OutputFormat::kVcf && !CheckVCardOptions(o, szChoice)) return false;
   if (!bKindGiven) o.iWantAppt = o.iWantEvent = o.iWantToDo = 1;
   if (!o.szEncoding.empty()) TextCodec probe(o.szEncoding);  // an unknown name ends the run here
   return true;
@@ -266,6 +309,7 @@ int ReadOption(int iArg, char** ppArg) {
   std::string szFilename;
   std::string szFilenameIN;
   std::string szLegacyOnly;  // the first option given that shapes only the legacy text
+  std::string szChoice;      // the first option given that chooses items by kind or date
   bool bKindGiven = false;
   for (int i = 1; i < iArg; ++i) {
     const char* arg = ppArg[i];
@@ -283,6 +327,7 @@ int ReadOption(int iArg, char** ppArg) {
     if (std::string("cbhnr").find(cLetter) != std::string::npos && cLetter && szLegacyOnly.empty()) {
       szLegacyOnly = arg;
     }
+    if (std::string("aetgf").find(cLetter) != std::string::npos && cLetter && szChoice.empty()) szChoice = arg;
     switch (cLetter) {
       case 'a':
         o.iWantAppt = TakeKind(o, &o.iAppt, bHasValue, v, 3);
@@ -359,7 +404,7 @@ int ReadOption(int iArg, char** ppArg) {
         return 0;
     }
   }
-  if (!CheckFormatOptions(o, szLegacyOnly, bKindGiven)) return 0;
+  if (!CheckFormatOptions(o, szLegacyOnly, bKindGiven, szChoice)) return 0;
   files.szFilename = szFilename;
   files.szFilenameIN = szFilenameIN;
   return 1;

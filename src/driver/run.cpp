@@ -89,6 +89,8 @@ void ImportAndExport(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo)
   if (opt.iSilent % 2 != 0) return;
   if (opt.format == OutputFormat::kCsv) {
     WriteStdCsv(start_fdc, start_scsv);
+  } else if (opt.format == OutputFormat::kVcf) {
+    WriteVCards(start_fdc);
   } else {
     WriteICalendar(start_scsv);
   }
@@ -108,6 +110,7 @@ void Run() {
   state.iAllRecNum = dh.iNumRecords;
   MapFileType(dh.cFileType);
   if (opt.format == OutputFormat::kIcs) CheckICalendarRun();
+  if (opt.format == OutputFormat::kVcf) CheckVCardRun();
   if (opt.iOutAppt) WriteOut(szSignature, 4);
   if (opt.iDebugG) std::printf("%s\n", reinterpret_cast<const char*>(szSignature));
   if (opt.iOutAppt) {

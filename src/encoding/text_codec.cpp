@@ -185,5 +185,8 @@ bool IsAscii(std::string_view s) {
 
 void RefuseNonAscii(const std::string& szWhere) {
   Fatal("%s: a text holds non-ASCII bytes, and %s is UTF-8. %s.\n", szWhere.c_str(),
-        opt.format == OutputFormat::kIcs ? "iCalendar" : "standard CSV", kNameTheEncoding);
+        opt.format == OutputFormat::kIcs   ? "iCalendar"
+        : opt.format == OutputFormat::kVcf ? "vCard"
+                                           : "standard CSV",
+        kNameTheEncoding);
 }

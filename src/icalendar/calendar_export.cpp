@@ -131,9 +131,7 @@ void WriteICalendar(PSCSV start_scsv) {
   }
   Write("END:VCALENDAR\r\n");
   ctx.codec.ReportReplacements();
-  if (ctx.lControls != 0) {
-    std::fprintf(stderr, "Warning: %ld control character(s) in texts were written as U+FFFD.\n", ctx.lControls);
-  }
+  ReportControls(ctx.lControls);
 }
 
 void CheckICalendarRun() {

@@ -1,6 +1,7 @@
 // escaped_text: TEXT values and folded content lines.
 
 #include <algorithm>
+#include <cstdio>
 
 #include "line_syntax.h"
 
@@ -28,6 +29,11 @@ std::string EscapedText(const std::string& utf8, long* pControls) {
     }
   }
   return s;
+}
+
+void ReportControls(long lControls) {
+  if (lControls == 0) return;
+  std::fprintf(stderr, "Warning: %ld control character(s) in texts were written as U+FFFD.\n", lControls);
 }
 
 void AppendFolded(std::string* pOut, const std::string& line) {

@@ -12,6 +12,8 @@
 // a backslash, each line break (CR LF, CR or LF) as \n, and every other
 // control character but the tab as U+FFFD, counted in *pControls.
 std::string EscapedText(const std::string& utf8, long* pControls);
+// The one warning at the end of an export that replaced control characters.
+void ReportControls(long lControls);
 // Appends one content line, folded at 75 octets, with CRLF.
 void AppendFolded(std::string* pOut, const std::string& line);
 

@@ -114,6 +114,18 @@ std::vector<std::string> CardRow(const std::vector<CardColumn>& columns, const R
   return f;
 }
 
+void ForEachCard(const std::vector<CardColumn>& columns, TextCodec& codec, const CardEmit& emit) {
+  files.in.Seek(state.lFirst);
+  RecordHeader rh{};
+  RecordBody body;
+  while (NextDataRecord(&rh, &body, [] {})) {
+    emit(CardRow(columns, body, nullptr, codec), [&body] { return "Data record " + std::to_string(body.iRecord); });
+  }
+  for (const auto& card : state.importedCards) {
+    emit(CardRow(columns, card.first, &card.second, codec), [] { return std::string("An imported record"); });
+  }
+}
+
 namespace {
 
 std::string Lower(std::string s) {

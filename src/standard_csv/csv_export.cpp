@@ -29,24 +29,13 @@ void ItemRows(PSCSV start_scsv, TextCodec& codec, Emit emit) {
   });
 }
 
-// The records as the input holds them (the data pass may have renumbered
-// their note links for a copy), then the imported ones.
 template <typename Emit>
 void CardRows(PFDC start_fdc, TextCodec& codec, Emit emit) {
   const std::vector<stdcsv::CardColumn> columns = stdcsv::CardColumns(start_fdc);
   Fields names;
   for (const stdcsv::CardColumn& c : columns) names.push_back(codec.ToUtf8(c.name));
   emit(names, [] { return std::string("The field names"); });
-  files.in.Seek(state.lFirst);
-  RecordHeader rh{};
-  RecordBody body;
-  while (NextDataRecord(&rh, &body, [] {})) {
-    emit(stdcsv::CardRow(columns, body, nullptr, codec),
-         [&body] { return "Data record " + std::to_string(body.iRecord); });
-  }
-  for (const auto& card : state.importedCards) {
-    emit(stdcsv::CardRow(columns, card.first, &card.second, codec), [] { return std::string("An imported record"); });
-  }
+  stdcsv::ForEachCard(columns, codec, emit);
 }
 
 template <typename Emit>

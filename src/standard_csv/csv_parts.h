@@ -93,19 +93,6 @@ bool ParseDeleted(const std::string& s, std::vector<unsigned char>* out, std::st
 // itemrow: the fields of one item, texts in UTF-8 (or bytes).
 std::vector<std::string> ItemRow(const BookItem& item, TextCodec& codec);
 
-// cardrow: the columns of a general database, and one record's fields. A
-// note link's text is noteText when given, else the stored note.
-struct CardColumn {
-  std::string name;           // in the organiser's bytes, without hotkey markers
-  PFDC pfdc = nullptr;        // the field, or the group start of a radio group
-  std::vector<PFDC> buttons;  // the buttons of a radio group
-};
-std::vector<CardColumn> CardColumns(PFDC start_fdc);
-std::vector<std::string> CardRow(const std::vector<CardColumn>& columns, const RecordBody& body,
-                                 const std::string* noteText, TextCodec& codec);
-// A field's name shown without its '&' hotkey markers ("&&" is one '&').
-std::string ShownFieldName(const std::string& szName);
-
 // csvparse: a CSV file read row by row (RFC 4180 and what spreadsheets save:
 // a UTF-8 byte order mark, commas, fields in double quotes with "" inside,
 // rows ending in CR LF, LF or CR), each field with the line it starts on.

@@ -1,0 +1,257 @@
+// card_export: WriteVCards, one vCard per record of a general database, in
+// the version --vcard asks for, with a UID that stays the same on every export.
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "line_syntax.h"
+#include "vcard.h"
+#include "vcard_parts.h"
+
+namespace vcard {
+
+namespace {
+
+using Fields = std::vector<std::string>;
+
+struct Columns {
+  std::vector<stdcsv::CardColumn> list;
+  Fields names;  // in UTF-8
+  std::vector<Role> roles;
+};
+
+// The one field of a single role, empty when the database has none.
+std::string Single(const Columns& cols, const Fields& f, Role r) {
+  for (std::size_t c = 0; c < cols.roles.size(); ++c) {
+    if (cols.roles[c] == r) return f[c];
+  }
+  return std::string();
+}
+
+// A date as the card writes it, false for a text that is no whole date.
+bool CardDate(const std::string& ymd, bool bBasic, std::string* pOut) {
+  if (ymd.size() != 10 || ymd[4] != '-' || ymd[7] != '-') return false;
+  for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+    if (ymd[i] < '0' || ymd[i] > '9') return false;
+  }
+  *pOut = bBasic ? ymd.substr(0, 4) + ymd.substr(5, 2) + ymd.substr(8, 2) : ymd;
+  return true;
+}
+
+// A value written without TEXT escapes (a 3.0 phone number, a URL) can't
+// hold a control character, a blank at an end or a backslash.
+bool TakesRawValue(const std::string& v) {
+  if (v.front() == ' ' || v.back() == ' ') return false;
+  for (const char c : v) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '\\') return false;
+  }
+  return true;
+}
+
+// A parameter value: in double quotes when it holds ; : or ,; a double
+// quote and a caret as RFC 6868 writes them.
+std::string ParamValue(const std::string& s) {
+  std::string v;
+  bool bQuote = false;
+  for (const char c : s) {
+    if (c == '"') {
+      v += "^'";
+    } else if (c == '^') {
+      v += "^^";
+    } else if (c == '\r' || c == '\n') {
+      v += "^n";
+    } else {
+      bQuote = bQuote || c == ';' || c == ':' || c == ',';
+      v += c;
+    }
+  }
+  return bQuote ? '"' + v + '"' : v;
+}
+
+class CardWriter {
+ public:
+  CardWriter(const Columns& cols, bool bV4) : cols_(cols), bV4_(bV4) {}
+
+  std::string Card(const Fields& f, const std::string& uid) {
+    text_.clear();
+    Line("BEGIN:VCARD");
+    Line(bV4_ ? "VERSION:4.0" : "VERSION:3.0");
+    Line((bV4_ ? "UID:urn:uuid:" : "UID:") + uid);
+    Names(f);
+    const std::string company = Single(cols_, f, Role::kCompany);
+    const std::string unit = Single(cols_, f, Role::kDepartment);
+    if (!company.empty() || !unit.empty()) Line("ORG:" + Text(company) + (unit.empty() ? "" : ";" + Text(unit)));
+    Property("TITLE", Single(cols_, f, Role::kTitle));
+    for (std::size_t c = 0; c < f.size(); ++c) Repeated(cols_.roles[c], f[c], c);
+    Address(f);
+    DateProperty("BDAY", Role::kBirthday, f);
+    DateProperty(bV4_ ? "ANNIVERSARY" : "X-ANNIVERSARY", Role::kAnniversary, f);
+    Property("CATEGORIES", Single(cols_, f, Role::kCategory));
+    Property("NOTE", Single(cols_, f, Role::kNote));
+    for (std::size_t c = 0; c < f.size(); ++c) {
+      if (cols_.roles[c] == Role::kNone || std::find(asField_.begin(), asField_.end(), c) != asField_.end()) {
+        Field(c, f[c]);
+      }
+    }
+    asField_.clear();
+    Line("END:VCARD");
+    return text_;
+  }
+
+  long Controls() const { return lControls_; }
+
+  // The card's formatted name: the name as written, else given and family
+  // name, else the company, else the first e-mail address or phone number.
+  std::string FormattedName(const Fields& f) const {
+    const std::string whole = Single(cols_, f, Role::kName);
+    if (!whole.empty()) return whole;
+    const std::string joined = JoinName(Single(cols_, f, Role::kGiven), Single(cols_, f, Role::kFamily));
+    if (!joined.empty()) return joined;
+    const std::string company = Single(cols_, f, Role::kCompany);
+    if (!company.empty()) return company;
+    return FirstReach(f);
+  }
+
+  // The first e-mail address, else the first phone number.
+  std::string FirstReach(const Fields& f) const {
+    for (const bool bMail : {true, false}) {
+      for (std::size_t c = 0; c < f.size(); ++c) {
+        const Role r = cols_.roles[c];
+        const bool bMatch = bMail ? r == Role::kEmail : (r >= Role::kPhone && r <= Role::kPhonePager);
+        if (bMatch && !f[c].empty()) return f[c];
+      }
+    }
+    return std::string();
+  }
+
+ private:
+  void Line(const std::string& line) { AppendFolded(&text_, line); }
+  std::string Text(const std::string& utf8) { return EscapedText(utf8, &lControls_); }
+
+  void Property(const char* szName, const std::string& v) {
+    if (!v.empty()) Line(std::string(szName) + ":" + Text(v));
+  }
+
+  void Names(const Fields& f) {
+    Line("FN:" + Text(FormattedName(f)));
+    PersonName n;
+    const std::string whole = Single(cols_, f, Role::kName);
+    if (!whole.empty()) {
+      n = SplitName(whole);
+    } else {
+      n.given = Single(cols_, f, Role::kGiven);
+      n.family = Single(cols_, f, Role::kFamily);
+    }
+    const bool bAny = !(n.family + n.given + n.prefix + n.suffix).empty();
+    if (!bAny && bV4_) return;  // 3.0 asks for N on every card
+    Line("N:" + Text(n.family) + ";" + Text(n.given) + ";;" + Text(n.prefix) + ";" + Text(n.suffix));
+  }
+
+  void Repeated(Role r, const std::string& v, std::size_t c) {
+    if (v.empty()) return;
+    // A phone of no kind has no TYPE: a voice number is what TEL means alone.
+    static const char* const kTel3[] = {
+        "TEL:", "TEL;TYPE=WORK,VOICE:", "TEL;TYPE=HOME,VOICE:", "TEL;TYPE=CELL:", "TEL;TYPE=FAX:", "TEL;TYPE=PAGER:"};
+    static const char* const kTel4[] = {
+        "TEL:",          "TEL;TYPE=\"work,voice\":", "TEL;TYPE=\"home,voice\":", "TEL;TYPE=cell:",
+        "TEL;TYPE=fax:", "TEL;TYPE=pager:"};
+    if (r >= Role::kPhone && r <= Role::kPhonePager) {
+      const auto i = static_cast<std::size_t>(r) - static_cast<std::size_t>(Role::kPhone);
+      if (bV4_) {
+        Line(kTel4[i] + Text(v));
+      } else if (TakesRawValue(v)) {
+        Line(kTel3[i] + v);
+      } else {
+        asField_.push_back(c);
+      }
+    } else if (r == Role::kEmail) {
+      Line((bV4_ ? "EMAIL:" : "EMAIL;TYPE=INTERNET:") + Text(v));
+    } else if (r == Role::kUrl) {
+      if (TakesRawValue(v)) {
+        Line("URL:" + v);
+      } else {
+        asField_.push_back(c);
+      }
+    }
+  }
+
+  void Address(const Fields& f) {
+    std::string adr = "ADR:;;";
+    bool bAny = false;
+    for (const Role r : {Role::kStreet, Role::kCity, Role::kRegion, Role::kPostalCode, Role::kCountry}) {
+      const std::string v = Single(cols_, f, r);
+      bAny = bAny || !v.empty();
+      adr += Text(v) + (r == Role::kCountry ? "" : ";");
+    }
+    if (bAny) Line(adr);
+  }
+
+  void DateProperty(const char* szName, Role r, const Fields& f) {
+    for (std::size_t c = 0; c < f.size(); ++c) {
+      if (cols_.roles[c] != r || f[c].empty()) continue;
+      std::string date;
+      if (CardDate(f[c], bV4_, &date)) {
+        Line(std::string(szName) + ":" + date);
+      } else {
+        asField_.push_back(c);  // a date the organiser holds with unknown bytes
+      }
+    }
+  }
+
+  void Field(std::size_t c, const std::string& v) {
+    if (v.empty()) return;
+    Line("X-KALVERT-FIELD;X-NAME=" + ParamValue(cols_.names[c]) + ":" + Text(v));
+  }
+
+  const Columns& cols_;
+  const bool bV4_;
+  std::string text_;
+  std::vector<std::size_t> asField_;  // fields of a role whose value the property can't hold
+  long lControls_ = 0;
+};
+
+}  // namespace
+
+}  // namespace vcard
+
+void CheckVCardRun() {
+  if (state.iFileType == 2) {
+    Fatal(
+        "--format=vcf exports general databases (file types D and N), such as card files; this file is an "
+        "appointment book.\n");
+  }
+}
+
+void WriteVCards(PFDC start_fdc) {
+  using vcard::Fields;
+  TextCodec codec(opt.szEncoding);
+  vcard::Columns cols;
+  cols.list = stdcsv::CardColumns(start_fdc);
+  Fields shown;  // as the database names them, two fields of one name alike
+  for (const stdcsv::CardColumn& c : cols.list) {
+    if (codec.PassThrough() && !IsAscii(c.name)) RefuseNonAscii("The field names");
+    cols.names.push_back(codec.ToUtf8(c.name));
+    shown.push_back(codec.ToUtf8(stdcsv::ShownFieldName(c.pfdc->szName)));
+  }
+  cols.roles = vcard::ColumnRoles(cols.list, shown, cols.names, opt.szVCardMap);
+  // Without a code page every text must be ASCII; refused before anything is written.
+  if (codec.PassThrough()) {
+    stdcsv::ForEachCard(cols.list, codec, [](const Fields& fields, const std::function<std::string()>& where) {
+      for (const std::string& f : fields) {
+        if (!IsAscii(f)) RefuseNonAscii(where());
+      }
+    });
+  }
+  vcard::CardWriter writer(cols, opt.cVCardVersion == 4);
+  std::map<std::string, int> seen;  // cards of one name and first address, numbered
+  std::string out;
+  stdcsv::ForEachCard(cols.list, codec, [&](const Fields& fields, const std::function<std::string()>&) {
+    const std::string name = "card\n" + writer.FormattedName(fields) + "\n" + writer.FirstReach(fields);
+    const int n = seen[name]++;
+    out += writer.Card(fields, NameUuid(n == 0 ? name : name + "\n" + std::to_string(n)));
+  });
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  codec.ReportReplacements();
+  ReportControls(writer.Controls());
+}

@@ -1,0 +1,230 @@
+// The vCard export through the built program, from card files built byte by
+// byte: every property the field names find, the names split as people
+// write them, --vcard-map and the refusals. The UIDs were worked out with
+// Python's uuid.uuid5 in kalvert's namespace.
+#include <gtest/gtest.h>
+
+#include "dbbuilder.h"
+#include "runner.h"
+
+namespace {
+
+using fixture::Bytes;
+using fixture::RunKalvert;
+using fixture::ScratchDir;
+
+constexpr unsigned kText = 2, kNumber = 0, kDate = 8, kNote = 10;
+
+struct CardField {
+  unsigned type;
+  std::string name;
+};
+
+// A value of a record: a text, a number, the three date bytes or a note's text.
+using Values = std::vector<std::string>;
+
+// A general database of the fields, one record per list of values. Each field
+// has its slot in the fixed part (a text's slot holds where its text begins,
+// a note's the number of its note record); the byte after the fixed part is
+// the NUL that every empty text points at.
+std::vector<unsigned char> CardFile(const std::vector<CardField>& fields, const std::vector<Values>& records) {
+  fixture::DbFile db('D');
+  std::vector<int> at;
+  int fixed = 0;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const unsigned t = fields[i].type;
+    at.push_back(fixed);
+    db.Add(6, 0, static_cast<int>(i),
+           fixture::FieldDefBody(t, static_cast<unsigned>(i + 1), fixed, t == kText ? 0x20 : 0, 0, 0, fields[i].name));
+    fixed += t == kDate ? 3 : 2;
+  }
+  int notes = 0;
+  for (const Values& r : records) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      if (fields[i].type == kNote && !r[i].empty()) db.Add(9, 0, notes++, Bytes().str(r[i]));
+    }
+  }
+  notes = 0;
+  int recnum = 0;
+  for (const Values& r : records) {
+    Bytes slots, texts;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      const std::string& v = r[i];
+      switch (fields[i].type) {
+        case kText:
+          slots.le16(v.empty() ? fixed : fixed + 1 + static_cast<long>(texts.size()));
+          if (!v.empty()) texts.cstr(v);
+          break;
+        case kNumber:
+          slots.le16(std::stol(v));
+          break;
+        case kDate:
+          slots.str(v);
+          break;
+        default:
+          slots.le16(v.empty() ? 0xFFFF : notes++);
+      }
+    }
+    db.Add(11, 0, recnum++, slots.u8(0).bytes(texts));
+  }
+  return db.Finish();
+}
+
+const std::vector<CardField> kEveryRole = {
+    {kText, "&Name"},       {kText, "Company:"}, {kText, "Dept."},    {kText, "Title"},  {kText, "Business"},
+    {kText, "Home Phone"},  {kText, "Mobile"},   {kText, "FAX"},      {kText, "Pager"},  {kText, "Phone"},
+    {kText, "E-mail"},      {kText, "Web page"}, {kText, "Street"},   {kText, "City"},   {kText, "State"},
+    {kText, "Zip"},         {kText, "Country"},  {kText, "Category"}, {kText, "Memo"},   {kDate, "Birthday"},
+    {kDate, "Anniversary"}, {kNumber, "Age"},    {kNote, "Note"},     {kText, "E-mail"}, {kText, "Name"}};
+
+const Values kAnna = {"Dr. Anna van der Berg",
+                      "Acme; Inc.",
+                      "R&D",
+                      "Boss",
+                      "+1 555 0100",
+                      "+1 555 0101",
+                      "+1 555 0102",
+                      "+1 555 0103",
+                      "77",
+                      "+1 555 0104",
+                      "anna@example.com",
+                      "http://example.com/a,b",
+                      "1 Main St\r\nApt 2",
+                      "Springfield",
+                      "IL",
+                      "62701",
+                      "USA",
+                      "Work",
+                      "likes tea, not coffee",
+                      std::string("\x46\x01\x02", 3),
+                      std::string(3, '\xFF'),
+                      "42",
+                      "Line 1\r\nLine 2",
+                      "anna@home.example",
+                      "Anna"};
+// A company alone, twice, with a phone a 3.0 TEL can't hold as it is.
+Values Solo() {
+  Values v(kEveryRole.size());
+  v[1] = "Solo Ltd";
+  v[9] = "12\\34";
+  v[19] = v[20] = std::string(3, '\xFF');
+  v[21] = "0";
+  return v;
+}
+const Values kSolo = Solo();
+
+fixture::RunResult Export(const std::vector<CardField>& fields, const std::vector<Values>& records,
+                          std::vector<std::string> args) {
+  ScratchDir dir;
+  dir.Write("cards.dat", CardFile(fields, records));
+  args.insert(args.begin(), {"-xcards.dat", "--format=vcf", "-s1"});
+  return RunKalvert(dir, args);
+}
+
+// Every property of the table, in the order the card writes them; repeated
+// roles in field order; what has no property under its field's name.
+TEST(VCardExport, EveryPropertyTheFieldNamesFind) {
+  const fixture::RunResult r = Export(kEveryRole, {kAnna, kSolo, kSolo}, {"--encoding=CP437"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:e9f8e9b3-c8ee-5f52-a0b6-d5e0e834df6b\r\n"
+            "FN:Dr. Anna van der Berg\r\nN:van der Berg;Anna;;Dr.;\r\nORG:Acme\\; Inc.;R&D\r\nTITLE:Boss\r\n"
+            "TEL;TYPE=WORK,VOICE:+1 555 0100\r\nTEL;TYPE=HOME,VOICE:+1 555 0101\r\nTEL;TYPE=CELL:+1 555 0102\r\n"
+            "TEL;TYPE=FAX:+1 555 0103\r\nTEL;TYPE=PAGER:77\r\nTEL:+1 555 0104\r\n"
+            "EMAIL;TYPE=INTERNET:anna@example.com\r\nURL:http://example.com/a,b\r\n"
+            "EMAIL;TYPE=INTERNET:anna@home.example\r\nADR:;;1 Main St\\nApt 2;Springfield;IL;62701;USA\r\n"
+            "BDAY:1970-02-03\r\nCATEGORIES:Work\r\nNOTE:Line 1\\nLine 2\r\n"
+            "X-KALVERT-FIELD;X-NAME=Memo:likes tea\\, not coffee\r\nX-KALVERT-FIELD;X-NAME=Age:42\r\n"
+            "X-KALVERT-FIELD;X-NAME=Name 25:Anna\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:f0038eb1-6f59-513e-98ff-f6f635aace0b\r\nFN:Solo Ltd\r\nN:;;;;\r\n"
+            "ORG:Solo Ltd\r\nX-KALVERT-FIELD;X-NAME=Phone:12\\\\34\r\nX-KALVERT-FIELD;X-NAME=Age:0\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ee084c2b-8695-59ae-9ceb-ad57480f95c5\r\nFN:Solo Ltd\r\nN:;;;;\r\n"
+            "ORG:Solo Ltd\r\nX-KALVERT-FIELD;X-NAME=Phone:12\\\\34\r\nX-KALVERT-FIELD;X-NAME=Age:0\r\nEND:VCARD\r\n");
+
+  // 4.0: the UID as a URN, TYPE values in lower case, text phone numbers,
+  // basic dates, no N without a name.
+  const fixture::RunResult v4 = Export(kEveryRole, {kAnna, kSolo}, {"--encoding=CP437", "--vcard=4.0"});
+  for (const char* line : {"\r\nVERSION:4.0\r\nUID:urn:uuid:e9f8e9b3-c8ee-5f52-a0b6-d5e0e834df6b\r\n",
+                           "\r\nTEL;TYPE=\"work,voice\":+1 555 0100\r\n", "\r\nTEL;TYPE=cell:+1 555 0102\r\n",
+                           "\r\nEMAIL:anna@example.com\r\n", "\r\nBDAY:19700203\r\n",
+                           "\r\nFN:Solo Ltd\r\nORG:Solo Ltd\r\nTEL:12\\\\34\r\n"}) {
+    EXPECT_NE(v4.out.find(line), std::string::npos) << line << v4.out;
+  }
+  EXPECT_EQ(v4.out.find("N:;;;;"), std::string::npos);
+}
+
+// A name in one field, split as it is written; FN keeps it whole.
+TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
+  const struct {
+    const char* name;
+    const char* n;
+  } cases[] = {
+      {"N\xC3\xBA\xC3\xB1"
+       "ez, Se\xC3\xB1or",
+       "N:N\xC3\xBA\xC3\xB1"
+       "ez;Se\xC3\xB1or;;;"},
+      {"Tom Smith", "N:Smith;Tom;;;"},
+      {"Mary Ann Lee", "N:Lee;Mary Ann;;;"},
+      {"Dr. Tom Smith Jr.", "N:Smith;Tom;;Dr.;Jr."},
+      {"Ludwig van Beethoven", "N:van Beethoven;Ludwig;;;"},
+      {"Madonna", "N:;Madonna;;;"},
+      {"\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90", "N:\xE5\xB1\xB1\xE7\x94\xB0;\xE8\x8A\xB1\xE5\xAD\x90;;;"},
+      {"\xE5\xB1\xB1\xE7\x94\xB0\xE3\x80\x80\xE8\x8A\xB1\xE5\xAD\x90",
+       "N:\xE5\xB1\xB1\xE7\x94\xB0;\xE8\x8A\xB1\xE5\xAD\x90;;;"},
+  };
+  for (const auto& c : cases) {
+    const fixture::RunResult r = Export({{kText, "Name"}}, {{c.name}}, {"--encoding=UTF-8"});
+    EXPECT_NE(r.out.find("\r\n" + std::string(c.n) + "\r\n"), std::string::npos) << c.name << "\n" << r.out;
+    std::string fn = c.name;
+    if (fn.find(',') != std::string::npos) fn.replace(fn.find(','), 1, "\\,");
+    EXPECT_NE(r.out.find("\r\nFN:" + fn + "\r\n"), std::string::npos) << r.out;
+  }
+  // Given and family name fields make the full name in the order of their script.
+  const fixture::RunResult parts =
+      Export({{kText, "First name"}, {kText, "Last name"}},
+             {{"Tom", "Smith"}, {"\xE8\x8A\xB1\xE5\xAD\x90", "\xE5\xB1\xB1\xE7\x94\xB0"}}, {"--encoding=UTF-8"});
+  EXPECT_NE(parts.out.find("\r\nFN:Tom Smith\r\nN:Smith;Tom;;;\r\n"), std::string::npos) << parts.out;
+  EXPECT_NE(parts.out.find("\r\nFN:\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90\r\n"), std::string::npos);
+}
+
+// --vcard-map moves a field to another property (the one it held before is
+// then under its name); a map that can't be kept, a file that is no card
+// file and texts that can't be written end the run before any card.
+TEST(VCardExport, MapsAndRefusals) {
+  const fixture::RunResult mapped =
+      Export(kEveryRole, {kAnna}, {"--encoding=CP437", "--vcard-map=memo:=note, Name 25 = n.given"});
+  EXPECT_EQ(mapped.status, 0) << mapped.err;
+  for (const char* line : {"\r\nN:van der Berg;Anna;;Dr.;\r\n", "\r\nNOTE:likes tea\\, not coffee\r\n",
+                           "\r\nX-KALVERT-FIELD;X-NAME=Note:Line 1\\nLine 2\r\n"}) {
+    EXPECT_NE(mapped.out.find(line), std::string::npos) << line << mapped.out;
+  }
+  const std::string kinds =
+      "one of FN N.GIVEN N.FAMILY ORG ORG.UNIT TITLE TEL TEL.WORK TEL.HOME TEL.CELL TEL.FAX TEL.PAGER EMAIL URL "
+      "ADR.STREET ADR.CITY ADR.REGION ADR.CODE ADR.COUNTRY BDAY ANNIVERSARY CATEGORIES NOTE X.\n";
+  const std::pair<std::vector<std::string>, std::string> refusals[] = {
+      {{"--vcard-map=Birthday=TEL"},
+       "Option --vcard-map: field Birthday can't be TEL: its type holds no such value.\n"},
+      {{"--vcard-map=Nope=FN"}, "Option --vcard-map: the database has no field Nope.\n"},
+      {{"--vcard-map=Memo=PHOTO"}, "Option --vcard-map: PHOTO is no property kalvert writes; " + kinds},
+      {{"--vcard-map=Memo"}, "Option --vcard-map: \"Memo\" is not FIELD=PROPERTY.\n"},
+      {{}, "Data record 1: a text holds non-ASCII bytes, and vCard is UTF-8."}};
+  Values cafe = kAnna;
+  cafe[18] = "Caf\x82";
+  for (const auto& [args, message] : refusals) {
+    std::vector<std::string> with = args;
+    if (!args.empty()) with.push_back("--encoding=CP437");
+    const fixture::RunResult r = Export(kEveryRole, {kSolo, cafe}, with);
+    EXPECT_EQ(r.status, 1) << message;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+  }
+  ScratchDir dir;
+  const fixture::RunResult book =
+      RunKalvert(dir, {"-x" KALVERT_SOURCE_DIR "/examples/book.dat", "--format=vcf", "--encoding=EUC-JP", "-s1"});
+  EXPECT_EQ(book.status, 1);
+  EXPECT_NE(book.err.find("--format=vcf exports general databases (file types D and N), such as card files; this "
+                          "file is an appointment book.\n"),
+            std::string::npos);
+}
+
+}  // namespace
