@@ -109,8 +109,7 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
        "Option -f19991231 chooses items of an appointment book; it can't be used with --format=vcf.\n", 0},
       {{"--format=vcf", "--bom"}, nullptr, 0, nullptr,
        "Option --bom can't be used with --format=vcf: a vCard file has no byte order mark.\n", 0},
-      {{"--format=vcf", "-i/dev/null"}, nullptr, 0, nullptr,
-       "Option -i can't be used with --format=vcf: kalvert writes vCard but does not read it yet.\n", 0},
+      {{"--format=vcf", "-i/dev/null"}, &opt.iInCSV, 1},
       {{"--format=vcf", "-n1"}, nullptr, 0, nullptr,
        "Option -n1 shapes only the legacy text; it can't be used with --format=vcf.\n", 0}};
   // clang-format on

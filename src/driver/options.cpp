@@ -94,7 +94,7 @@ constexpr char kLongUsage[] =
     "                      scripts rely on (default; -? shows its help)\n"
     "  --format=csv        standard CSV with a header row, both ways (-i imports it)\n"
     "  --format=ics        iCalendar of the appointment book, both ways\n"
-    "  --format=vcf        vCard of a general database such as a card file\n"
+    "  --format=vcf        vCard of a general database such as a card file, both ways\n"
     "  --encoding=NAME     the organiser's text encoding (CP437, CP850, CP932,\n"
     "                      EUC-JP, ...): csv and ics texts are then UTF-8\n"
     "  --bom               begin the text with a UTF-8 byte order mark\n"
@@ -238,8 +238,8 @@ LongResult LongOption(Options& o, const char* arg) {
   return LongResult::kRefused;
 }
 
-// A card file has no kinds or dates to choose by, no byte order mark in
-// vCard, and no vCard import yet.
+// A card file has no kinds or dates to choose by, and vCard no byte order
+// mark.
 bool CheckVCardOptions(const Options& o, const std::string& szChoice) {
   if (!szChoice.empty()) {
     std::fprintf(stderr, "Option %s chooses items of an appointment book; it can't be used with --format=vcf.\n",
@@ -248,10 +248,6 @@ bool CheckVCardOptions(const Options& o, const std::string& szChoice) {
   }
   if (o.bBom) {
     std::fputs("Option --bom can't be used with --format=vcf: a vCard file has no byte order mark.\n", stderr);
-    return false;
-  }
-  if (o.iInCSV) {
-    std::fputs("Option -i can't be used with --format=vcf: kalvert writes vCard but does not read it yet.\n", stderr);
     return false;
   }
   return true;

@@ -86,6 +86,7 @@ void ImportAndExport(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo)
   }
   if (opt.iInCSV && opt.format == OutputFormat::kIcs) ReadICalendar(start_scsv, pSeekInfo);
   if (opt.iInCSV && opt.format == OutputFormat::kCsv) ReadStdCsv(start_fdc, start_scsv, pSeekInfo);
+  if (opt.iInCSV && opt.format == OutputFormat::kVcf) ReadVCards(start_fdc, pSeekInfo);
   if (opt.iSilent % 2 != 0) return;
   if (opt.format == OutputFormat::kCsv) {
     WriteStdCsv(start_fdc, start_scsv);

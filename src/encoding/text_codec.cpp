@@ -173,6 +173,35 @@ bool TextCodec::FromUtf8(const std::string& utf8, std::string* pOut, std::size_t
   return false;
 }
 
+std::string TextCodec::HeldUtf8(const std::string& utf8, long* pReplaced) const {
+  std::string out;
+  std::size_t bad = 0;
+  if (FromUtf8(utf8, &out, &bad)) return utf8;
+  out.clear();
+  for (std::size_t at = 0; at < utf8.size();) {
+    const std::size_t n = std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
+    std::string c;
+    if (FromUtf8(utf8.substr(at, n), &c, &bad)) {
+      out.append(utf8, at, n);
+    } else {
+      out += '?';
+      ++*pReplaced;
+    }
+    at += n;
+  }
+  return out;
+}
+
+bool CharsetToUtf8(const std::string& szCharset, const std::string& bytes, std::string* pOut) {
+  int err = 0;
+  void* cd = Open(kUtf8, szCharset.c_str(), &err);
+  if (!cd) return false;
+  pOut->clear();
+  const bool bWhole = ConvertAll(cd, bytes, pOut) == kWhole;
+  iconv_close(static_cast<iconv_t>(cd));
+  return bWhole;
+}
+
 void TextCodec::ReportReplacements() const {
   if (lReplaced_ == 0) return;
   std::fprintf(stderr, "Warning: %ld byte sequence(s) not valid in %s were written as U+FFFD.\n", lReplaced_,

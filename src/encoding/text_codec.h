@@ -34,6 +34,9 @@ class TextCodec {
   // UTF-8 or holds a character the code page cannot hold; *pBadAt is then
   // the byte offset of that character in utf8.
   bool FromUtf8(const std::string& utf8, std::string* pOut, std::size_t* pBadAt) const;
+  // UTF-8 with each character the code page can't hold (and each byte that
+  // starts no UTF-8 character) as '?', counted in *pReplaced.
+  std::string HeldUtf8(const std::string& utf8, long* pReplaced) const;
 
  private:
   void Close();
@@ -43,6 +46,10 @@ class TextCodec {
   void* fromUtf8_ = nullptr;  // iconv_t, UTF-8 -> code page
   long lReplaced_ = 0;
 };
+
+// Bytes in a character set a file names (a vCard's CHARSET=) as UTF-8; false
+// for a name iconv does not know or bytes not valid in it.
+bool CharsetToUtf8(const std::string& szCharset, const std::string& bytes, std::string* pOut);
 
 // Without --encoding the code page is unknown, so only ASCII texts can be
 // written as UTF-8 or stored from it.

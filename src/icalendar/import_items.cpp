@@ -221,7 +221,7 @@ void Priority(ImportRun& run, const Source& src, NonRepeaAppt& nra) {
   const int iLevel = p ? icalproperty_get_priority(p) : 0;
   std::string chars;
   if (const char* x = XValue(src.comp, "X-KALVERT-PRIORITY")) {
-    chars = OrganiserText(run, src, "X-KALVERT-PRIORITY", UnescapeText(x), 2, TextShape::kAsIs);
+    chars = OrganiserText(run, src, "X-KALVERT-PRIORITY", UnescapedText(x), 2, TextShape::kAsIs);
     const uint8_t c1 = chars.empty() ? 0 : static_cast<uint8_t>(chars[0]);
     const uint8_t c2 = chars.size() < 2 ? 0 : static_cast<uint8_t>(chars[1]);
     if (PriorityLevel(c1, c2) != iLevel) chars.clear();
@@ -294,7 +294,7 @@ std::string FirstCategory(const ImportRun& run, const Source& src) {
   const std::string value = RawValue(PropertyLine(*run.file, src.range, "CATEGORIES").text);
   std::size_t i = 0;
   while (i < value.size() && value[i] != ',') i += value[i] == '\\' ? 2 : 1;
-  return UnescapeText(value.substr(0, std::min(i, value.size())));
+  return UnescapedText(value.substr(0, std::min(i, value.size())));
 }
 
 std::string Text(const char* value) { return value ? value : std::string(); }

@@ -96,8 +96,6 @@ enum class TextShape : uint8_t { kOneLine, kNote, kAsIs };
 // property; a character the code page can't hold becomes '?', counted.
 std::string OrganiserText(ImportRun& run, const Source& src, const char* szProperty, const std::string& utf8,
                           std::size_t nMax, TextShape shape);
-// TEXT value escapes undone (\\, \;, \,, \n and \N).
-std::string UnescapeText(const std::string& value);
 
 // ---------------------------------------------------------------------------
 // Components into items (import_items, import_rules)

@@ -11,19 +11,6 @@ void ItemWarning(ImportRun& run, const Source& src, const std::string& szWhat) {
                src.szUid.c_str(), src.szSummary.c_str(), szWhat.c_str());
 }
 
-std::string UnescapeText(const std::string& value) {
-  std::string s;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] != '\\' || i + 1 == value.size()) {
-      s += value[i];
-      continue;
-    }
-    const char c = value[++i];
-    s += c == 'n' || c == 'N' ? '\n' : c;
-  }
-  return s;
-}
-
 namespace {
 
 std::string Shaped(ImportRun& run, const Source& src, const char* szProperty, const std::string& utf8,

@@ -31,6 +31,19 @@ std::string EscapedText(const std::string& utf8, long* pControls) {
   return s;
 }
 
+std::string UnescapedText(const std::string& value) {
+  std::string s;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] != '\\' || i + 1 == value.size()) {
+      s += value[i];
+      continue;
+    }
+    const char c = value[++i];
+    s += c == 'n' || c == 'N' ? '\n' : c;
+  }
+  return s;
+}
+
 void ReportControls(long lControls) {
   if (lControls == 0) return;
   std::fprintf(stderr, "Warning: %ld control character(s) in texts were written as U+FFFD.\n", lControls);

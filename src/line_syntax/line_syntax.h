@@ -12,6 +12,9 @@
 // a backslash, each line break (CR LF, CR or LF) as \n, and every other
 // control character but the tab as U+FFFD, counted in *pControls.
 std::string EscapedText(const std::string& utf8, long* pControls);
+// A TEXT value with its escapes undone: \n and \N a line break, a backslash
+// before any other character that character, a lone backslash at the end kept.
+std::string UnescapedText(const std::string& value);
 // The one warning at the end of an export that replaced control characters.
 void ReportControls(long lControls);
 // Appends one content line, folded at 75 octets, with CRLF.

@@ -11,8 +11,12 @@
 
 namespace stdcsv {
 
+// A card of a vCard file has fields, not columns.
 void RowError(long lLine, int iColumn, const std::string& szColumn, const std::string& why) {
   if (iColumn <= 0) Fatal("%s line %ld: %s.\n", files.szFilenameIN.c_str(), lLine, why.c_str());
+  if (opt.format == OutputFormat::kVcf) {
+    Fatal("%s line %ld (field %s): %s.\n", files.szFilenameIN.c_str(), lLine, szColumn.c_str(), why.c_str());
+  }
   if (szColumn.empty()) Fatal("%s line %ld, column %d: %s.\n", files.szFilenameIN.c_str(), lLine, iColumn, why.c_str());
   Fatal("%s line %ld, column %d (%s): %s.\n", files.szFilenameIN.c_str(), lLine, iColumn, szColumn.c_str(),
         why.c_str());
@@ -20,6 +24,11 @@ void RowError(long lLine, int iColumn, const std::string& szColumn, const std::s
 
 void RowWarning(long lLine, int iColumn, const std::string& szColumn, const std::string& what) {
   ++state.lRowWarnings;
+  if (opt.format == OutputFormat::kVcf) {
+    std::fprintf(stderr, "Warning: %s line %ld (field %s): %s.\n", files.szFilenameIN.c_str(), lLine, szColumn.c_str(),
+                 what.c_str());
+    return;
+  }
   std::fprintf(stderr, "Warning: %s line %ld, column %d (%s): %s.\n", files.szFilenameIN.c_str(), lLine, iColumn,
                szColumn.c_str(), what.c_str());
 }
@@ -173,6 +182,18 @@ void WriteCard(stdcsv::CardRecord& rec, SeekInfoLists* pSeekInfo) {
   WriteOut(rec.body.bytes.data(), static_cast<std::size_t>(lBody));
 }
 
+// The checked records: written with -o, else kept for the export.
+void KeepCards(std::vector<stdcsv::CardRecord>& records, SeekInfoLists* pSeekInfo) {
+  for (stdcsv::CardRecord& rec : records) {
+    if (opt.iOutAppt) {
+      WriteCard(rec, pSeekInfo);
+    } else if (rec.lNoteAt >= 0) {
+      EncodeU16(&rec.body.bytes[static_cast<std::size_t>(rec.lNoteAt)], 0);  // shown from the text kept beside
+    }
+    state.importedCards.emplace_back(std::move(rec.body), std::move(rec.note));
+  }
+}
+
 void ImportCards(stdcsv::CsvReader& reader, PFDC start_fdc, SeekInfoLists* pSeekInfo, TextCodec& codec) {
   const std::vector<stdcsv::CardColumn> columns = stdcsv::CardColumns(start_fdc);
   std::vector<std::string> names;
@@ -186,17 +207,23 @@ void ImportCards(stdcsv::CsvReader& reader, PFDC start_fdc, SeekInfoLists* pSeek
     records.push_back(stdcsv::RowCard(row, columns, h.at, h.texts, codec));
     room.Take(row.front().lLine, records.back().lNoteAt >= 0 ? 2 : 1);
   }
-  for (stdcsv::CardRecord& rec : records) {
-    if (opt.iOutAppt) {
-      WriteCard(rec, pSeekInfo);
-    } else if (rec.lNoteAt >= 0) {
-      EncodeU16(&rec.body.bytes[static_cast<std::size_t>(rec.lNoteAt)], 0);  // shown from the text kept beside
-    }
-    state.importedCards.emplace_back(std::move(rec.body), std::move(rec.note));
-  }
+  KeepCards(records, pSeekInfo);
 }
 
 }  // namespace
+
+void stdcsv::ImportCardRows(const std::vector<Row>& rows, const std::vector<CardColumn>& columns,
+                            const std::vector<std::string>& header, SeekInfoLists* pSeekInfo, TextCodec& codec) {
+  std::vector<int> at(columns.size());
+  for (std::size_t k = 0; k < at.size(); ++k) at[k] = static_cast<int>(k);
+  RowRoom room = CardRoom(*pSeekInfo);
+  std::vector<CardRecord> records;
+  for (const Row& row : rows) {
+    records.push_back(RowCard(row, columns, at, header, codec));
+    room.Take(row.front().lLine, records.back().lNoteAt >= 0 ? 2 : 1);
+  }
+  KeepCards(records, pSeekInfo);
+}
 
 void ReadStdCsv(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
   TextCodec codec(opt.szEncoding);

@@ -99,11 +99,6 @@ std::vector<std::string> ItemRow(const BookItem& item, TextCodec& codec);
 // Only the row being read is held. A file in UTF-16 or UTF-32, a mangled
 // byte order mark, a NUL byte in a field and a syntax error end the run with
 // the file, line and column.
-struct Field {
-  std::string text;
-  long lLine = 0;
-};
-using Row = std::vector<Field>;
 class CsvReader {
  public:
   explicit CsvReader(std::FILE* f);

@@ -39,4 +39,18 @@ std::string ShownFieldName(const std::string& szName);
 using CardEmit = std::function<void(const std::vector<std::string>&, const std::function<std::string()>&)>;
 void ForEachCard(const std::vector<CardColumn>& columns, TextCodec& codec, const CardEmit& emit);
 
+// A value of a row and the line of the file it comes from.
+struct Field {
+  std::string text;
+  long lLine = 0;
+};
+using Row = std::vector<Field>;
+// The vCard import's records: rows of one field per column, in column order,
+// as texts in UTF-8 that the CSV export would write. Each is checked and
+// counted against the room of the output before any is written (a value that
+// can't be kept ends the run naming the line and the field); with -o they
+// are written after the records copied, else kept for the export.
+void ImportCardRows(const std::vector<Row>& rows, const std::vector<CardColumn>& columns,
+                    const std::vector<std::string>& header, SeekInfoLists* pSeekInfo, TextCodec& codec);
+
 }  // namespace stdcsv

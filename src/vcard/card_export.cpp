@@ -15,20 +15,6 @@ namespace {
 
 using Fields = std::vector<std::string>;
 
-struct Columns {
-  std::vector<stdcsv::CardColumn> list;
-  Fields names;  // in UTF-8
-  std::vector<Role> roles;
-};
-
-// The one field of a single role, empty when the database has none.
-std::string Single(const Columns& cols, const Fields& f, Role r) {
-  for (std::size_t c = 0; c < cols.roles.size(); ++c) {
-    if (cols.roles[c] == r) return f[c];
-  }
-  return std::string();
-}
-
 // A date as the card writes it, false for a text that is no whole date.
 bool CardDate(const std::string& ymd, bool bBasic, std::string* pOut) {
   if (ymd.size() != 10 || ymd[4] != '-' || ymd[7] != '-') return false;
@@ -101,30 +87,6 @@ class CardWriter {
 
   long Controls() const { return lControls_; }
 
-  // The card's formatted name: the name as written, else given and family
-  // name, else the company, else the first e-mail address or phone number.
-  std::string FormattedName(const Fields& f) const {
-    const std::string whole = Single(cols_, f, Role::kName);
-    if (!whole.empty()) return whole;
-    const std::string joined = JoinName(Single(cols_, f, Role::kGiven), Single(cols_, f, Role::kFamily));
-    if (!joined.empty()) return joined;
-    const std::string company = Single(cols_, f, Role::kCompany);
-    if (!company.empty()) return company;
-    return FirstReach(f);
-  }
-
-  // The first e-mail address, else the first phone number.
-  std::string FirstReach(const Fields& f) const {
-    for (const bool bMail : {true, false}) {
-      for (std::size_t c = 0; c < f.size(); ++c) {
-        const Role r = cols_.roles[c];
-        const bool bMatch = bMail ? r == Role::kEmail : (r >= Role::kPhone && r <= Role::kPhonePager);
-        if (bMatch && !f[c].empty()) return f[c];
-      }
-    }
-    return std::string();
-  }
-
  private:
   void Line(const std::string& line) { AppendFolded(&text_, line); }
   std::string Text(const std::string& utf8) { return EscapedText(utf8, &lControls_); }
@@ -134,7 +96,7 @@ class CardWriter {
   }
 
   void Names(const Fields& f) {
-    Line("FN:" + Text(FormattedName(f)));
+    Line("FN:" + Text(FormattedName(cols_, f)));
     PersonName n;
     const std::string whole = Single(cols_, f, Role::kName);
     if (!whole.empty()) {
@@ -226,15 +188,10 @@ void CheckVCardRun() {
 void WriteVCards(PFDC start_fdc) {
   using vcard::Fields;
   TextCodec codec(opt.szEncoding);
-  vcard::Columns cols;
-  cols.list = stdcsv::CardColumns(start_fdc);
-  Fields shown;  // as the database names them, two fields of one name alike
-  for (const stdcsv::CardColumn& c : cols.list) {
+  for (const stdcsv::CardColumn& c : stdcsv::CardColumns(start_fdc)) {
     if (codec.PassThrough() && !IsAscii(c.name)) RefuseNonAscii("The field names");
-    cols.names.push_back(codec.ToUtf8(c.name));
-    shown.push_back(codec.ToUtf8(stdcsv::ShownFieldName(c.pfdc->szName)));
   }
-  cols.roles = vcard::ColumnRoles(cols.list, shown, cols.names, opt.szVCardMap);
+  const vcard::Columns cols = vcard::DatabaseColumns(start_fdc, codec);
   // Without a code page every text must be ASCII; refused before anything is written.
   if (codec.PassThrough()) {
     stdcsv::ForEachCard(cols.list, codec, [](const Fields& fields, const std::function<std::string()>& where) {
@@ -244,10 +201,11 @@ void WriteVCards(PFDC start_fdc) {
     });
   }
   vcard::CardWriter writer(cols, opt.cVCardVersion == 4);
+  using vcard::CardKey;
   std::map<std::string, int> seen;  // cards of one name and first address, numbered
   std::string out;
   stdcsv::ForEachCard(cols.list, codec, [&](const Fields& fields, const std::function<std::string()>&) {
-    const std::string name = "card\n" + writer.FormattedName(fields) + "\n" + writer.FirstReach(fields);
+    const std::string name = CardKey(cols, fields);
     const int n = seen[name]++;
     out += writer.Card(fields, NameUuid(n == 0 ? name : name + "\n" + std::to_string(n)));
   });

@@ -232,3 +232,50 @@ std::vector<Role> ColumnRoles(const std::vector<stdcsv::CardColumn>& columns, co
 }
 
 }  // namespace vcard
+
+namespace vcard {
+
+Columns DatabaseColumns(PFDC start_fdc, TextCodec& codec) {
+  Columns cols;
+  cols.list = stdcsv::CardColumns(start_fdc);
+  for (const stdcsv::CardColumn& c : cols.list) {
+    cols.names.push_back(codec.ToUtf8(c.name));
+    cols.shown.push_back(codec.ToUtf8(stdcsv::ShownFieldName(c.pfdc->szName)));
+  }
+  cols.roles = ColumnRoles(cols.list, cols.shown, cols.names, opt.szVCardMap);
+  return cols;
+}
+
+std::string Single(const Columns& cols, const std::vector<std::string>& fields, Role r) {
+  for (std::size_t c = 0; c < cols.roles.size(); ++c) {
+    if (cols.roles[c] == r) return fields[c];
+  }
+  return std::string();
+}
+
+std::string FormattedName(const Columns& cols, const std::vector<std::string>& fields) {
+  const std::string whole = Single(cols, fields, Role::kName);
+  if (!whole.empty()) return whole;
+  const std::string joined = JoinName(Single(cols, fields, Role::kGiven), Single(cols, fields, Role::kFamily));
+  if (!joined.empty()) return joined;
+  const std::string company = Single(cols, fields, Role::kCompany);
+  if (!company.empty()) return company;
+  return FirstReach(cols, fields);
+}
+
+std::string FirstReach(const Columns& cols, const std::vector<std::string>& fields) {
+  for (const bool bMail : {true, false}) {
+    for (std::size_t c = 0; c < fields.size(); ++c) {
+      const Role r = cols.roles[c];
+      const bool bMatch = bMail ? r == Role::kEmail : (r >= Role::kPhone && r <= Role::kPhonePager);
+      if (bMatch && !fields[c].empty()) return fields[c];
+    }
+  }
+  return std::string();
+}
+
+std::string CardKey(const Columns& cols, const std::vector<std::string>& fields) {
+  return "card\n" + FormattedName(cols, fields) + "\n" + FirstReach(cols, fields);
+}
+
+}  // namespace vcard

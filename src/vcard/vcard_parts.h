@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,28 @@ enum class Role : uint8_t {
 // field's type, ends the run. All names in UTF-8.
 std::vector<Role> ColumnRoles(const std::vector<stdcsv::CardColumn>& columns, const std::vector<std::string>& shown,
                               const std::vector<std::string>& names, const std::string& szMap);
+// The columns of the database and what each is in a card.
+struct Columns {
+  std::vector<stdcsv::CardColumn> list;
+  std::vector<std::string> names;  // in UTF-8, told apart as the CSV header tells them
+  std::vector<std::string> shown;  // in UTF-8, as the database names them
+  std::vector<Role> roles;
+};
+// The columns with their roles, --vcard-map applied.
+Columns DatabaseColumns(PFDC start_fdc, TextCodec& codec);
+// The one field of a single role in a record's fields, empty when the
+// database has none.
+std::string Single(const Columns& cols, const std::vector<std::string>& fields, Role r);
+// A card's formatted name: the name as written, else given and family name,
+// else the company, else the first e-mail address or phone number.
+std::string FormattedName(const Columns& cols, const std::vector<std::string>& fields);
+// The first e-mail address, else the first phone number.
+std::string FirstReach(const Columns& cols, const std::vector<std::string>& fields);
+// What tells contacts apart: the formatted name and the first e-mail address
+// or phone number. The UID is made of it, and the import adds no card whose
+// key a record of the database has.
+std::string CardKey(const Columns& cols, const std::vector<std::string>& fields);
+
 // A field name as the table compares it: without '&' marks, blanks around it
 // and a trailing colon, ASCII letters in lower case.
 std::string FoldedName(const std::string& szShownName);
@@ -64,5 +87,39 @@ PersonName SplitName(const std::string& utf8);
 // The full name of separate given and family names, in the order of their
 // script.
 std::string JoinName(const std::string& given, const std::string& family);
+
+// ---------------------------------------------------------------------------
+// Reading
+// ---------------------------------------------------------------------------
+
+// One property of a card: its name in upper case without a group, its
+// parameters (names in upper case; a 2.1 parameter without a name is a
+// TYPE), its TYPE values in lower case, and its value in UTF-8, quoted-printable
+// and CHARSET= undone but TEXT escapes kept.
+struct Property {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> params;
+  std::vector<std::string> types;
+  std::string value;
+  long lLine = 0;
+
+  bool HasType(const char* szType) const;
+  std::string Param(const char* szName) const;
+};
+
+struct Card {
+  long lLine = 0;  // of BEGIN:VCARD
+  std::vector<Property> properties;
+};
+
+// The cards of a vCard file (2.1, 3.0 or 4.0). A file that is not vCard, a
+// line that is no content line, a card without its end or a value that can't
+// be read ends the run with the file's name and line.
+std::vector<Card> ReadCards(std::FILE* f);
+[[noreturn]] void CardLineError(long lLine, const std::string& why);
+
+// A structured value (N, ADR, ORG) split at each unescaped semicolon, or a
+// list (CATEGORIES) at each unescaped comma; each part unescaped.
+std::vector<std::string> SplitValue(const std::string& value, char cSep);
 
 }  // namespace vcard
