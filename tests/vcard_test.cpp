@@ -13,30 +13,35 @@ using fixture::Bytes;
 using fixture::RunKalvert;
 using fixture::ScratchDir;
 
-constexpr unsigned kText = 2, kNumber = 0, kDate = 8, kNote = 10;
+constexpr unsigned kText = 2, kNumber = 0, kTime = 7, kDate = 8, kButton = 9, kNote = 10, kGroup = 11;
 
 struct CardField {
   unsigned type;
   std::string name;
+  unsigned value = 0;  // a button's value in its group's slot
 };
 
-// A value of a record: a text, a number, the three date bytes or a note's text.
+// A value of a record: a text, a number (a time's minutes, a group's chosen
+// value), the three date bytes or a note's text; a button has none.
 using Values = std::vector<std::string>;
 
 // A general database of the fields, one record per list of values. Each field
 // has its slot in the fixed part (a text's slot holds where its text begins,
-// a note's the number of its note record); the byte after the fixed part is
-// the NUL that every empty text points at.
+// a note's the number of its note record, the buttons of a group share one);
+// the byte after the fixed part is the NUL that every empty text points at.
 std::vector<unsigned char> CardFile(const std::vector<CardField>& fields, const std::vector<Values>& records) {
   fixture::DbFile db('D');
   std::vector<int> at;
   int fixed = 0;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const unsigned t = fields[i].type;
-    at.push_back(fixed);
+    const bool bShared = t == kButton && fields[i - 1].type == kButton;
+    const int slot = t == kGroup ? 0 : bShared ? at.back() : fixed;
+    at.push_back(slot);
     db.Add(6, 0, static_cast<int>(i),
-           fixture::FieldDefBody(t, static_cast<unsigned>(i + 1), fixed, t == kText ? 0x20 : 0, 0, 0, fields[i].name));
-    fixed += t == kDate ? 3 : 2;
+           fixture::FieldDefBody(t, static_cast<unsigned>(i + 1), slot, t == kText ? 0x20 : 0, fields[i].value, 0,
+                                 fields[i].name));
+    if (t != kGroup && !bShared) fixed += t == kDate ? 3 : 2;
   }
   int notes = 0;
   for (const Values& r : records) {
@@ -56,7 +61,11 @@ std::vector<unsigned char> CardFile(const std::vector<CardField>& fields, const 
           if (!v.empty()) texts.cstr(v);
           break;
         case kNumber:
+        case kTime:
+        case kGroup:
           slots.le16(std::stol(v));
+          break;
+        case kButton:
           break;
         case kDate:
           slots.str(v);
@@ -225,6 +234,104 @@ TEST(VCardExport, MapsAndRefusals) {
   EXPECT_NE(book.err.find("--format=vcf exports general databases (file types D and N), such as card files; this "
                           "file is an appointment book.\n"),
             std::string::npos);
+}
+
+// Every field type back from the cards, both versions: the CSV export of the
+// copy is the database's, names in both orders, code-page characters, notes
+// with line breaks, a radio group, a time, fields under their own names.
+TEST(VCardImport, CardFilesComeBackWhole) {
+  std::vector<CardField> fields = kEveryRole;
+  fields.insert(fields.end(),
+                {{kTime, "Call time"}, {kGroup, "Contact by"}, {kButton, "Phone", 1}, {kButton, "Letter", 2}});
+  Values anna = kAnna, solo = kSolo, nunez(fields.size());
+  anna.insert(anna.end(), {"615", "2", "", ""});
+  solo.insert(solo.end(), {"32768", "1", "", ""});
+  nunez[0] =
+      "N\xA3\xA4"
+      "ez, Se\xA4or";  // CP437
+  nunez[18] = "Caf\x82 au lait\r\n\r\nthird line";
+  nunez[19] = nunez[20] = std::string(3, '\xFF');
+  nunez[21] = "7";
+  nunez[25] = "0";
+  nunez[26] = "2";
+  ScratchDir dir;
+  dir.Write("cards.dat", CardFile(fields, {anna, solo, nunez}));
+  dir.Write("defs.dat", CardFile(fields, {}));
+  const auto csv = [&dir](const char* db) {
+    return RunKalvert(dir, {std::string("-x") + db, "--format=csv", "--encoding=CP437", "-s1"}).out;
+  };
+  for (const char* version : {"--vcard=3.0", "--vcard=4.0"}) {
+    dir.Write("cards.vcf", RunKalvert(dir, {"-xcards.dat", "--format=vcf", "--encoding=CP437", version, "-s1"}).out);
+    const fixture::RunResult in =
+        RunKalvert(dir, {"-xdefs.dat", "-icards.vcf", "-onew.dat", "--format=vcf", "--encoding=CP437", "-s2"});
+    EXPECT_EQ(fixture::Said(in), "\ncards.vcf: 3 card(s) added, 0 already in the database, 0 left out.\n") << version;
+    EXPECT_EQ(csv("new.dat"), csv("cards.dat")) << version;
+    // Into the database they came from: nothing twice.
+    const fixture::RunResult again =
+        RunKalvert(dir, {"-xcards.dat", "-icards.vcf", "-onew.dat", "--format=vcf", "--encoding=CP437", "-s2"});
+    EXPECT_EQ(fixture::Said(again), "\ncards.vcf: 0 card(s) added, 3 already in the database, 0 left out.\n");
+  }
+}
+
+// What an old phone writes: 2.1 with quoted-printable over two lines,
+// CHARSET=, parameters without names, a second e-mail address and a home
+// phone the database has no field for (into the note), a photo (left out),
+// a name in a character set the code page can't hold ('?').
+TEST(VCardImport, OldPhonesAndWhatHasNoField) {
+  const std::vector<CardField> fields = {
+      {kText, "Name"}, {kText, "Business"}, {kText, "Mobile"}, {kText, "E-mail"}, {kNote, "Note"}};
+  ScratchDir dir;
+  dir.Write("defs.dat", CardFile(fields, {}));
+  dir.Write("old.vcf",
+            "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
+            "TEL;WORK;VOICE:+49 30 1234\r\nTEL;CELL:+49 170 1\r\nTEL;HOME:+49 30 9999\r\n"
+            "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET:j2@example.de\r\n"
+            "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\n"
+            "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\nX-CUSTOM:hello\r\n"
+            "END:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8ER=93c Taro\r\n"
+            "END:VCARD\r\n");
+  const fixture::RunResult r =
+      RunKalvert(dir, {"-xdefs.dat", "-iold.vcf", "-onew.dat", "--format=vcf", "--encoding=CP437", "-s2"});
+  EXPECT_EQ(fixture::Said(r),
+            "\nWarning: old.vcf line 11 (card \"J\xC3\xBCrgen M\xC3\xBCller\"): PHOTO left out: the organiser keeps no "
+            "pictures, sounds or keys.\n"
+            "old.vcf: 2 card(s) added, 0 already in the database, 0 left out.\n"
+            "Warning: 1 warning(s) about the cards of old.vcf, each named above.\n"
+            "Warning: 2 character(s) of old.vcf that CP437 can't hold were written as '?'.\n");
+  EXPECT_EQ(RunKalvert(dir, {"-xnew.dat", "--format=csv", "--encoding=CP437", "-s1"}).out,
+            "Name,Business,Mobile,E-mail,Note\r\n"
+            "J\xC3\xBCrgen M\xC3\xBCller,+49 30 1234,+49 170 1,j@example.de,\"Erste Zeile\r\nZweite Zeile\r\n"
+            "Phone (home): +49 30 9999\r\nE-mail: j2@example.de\r\nX-CUSTOM: hello\"\r\n"
+            "?? Taro,,,,\r\n");
+}
+
+// Refused with the line, the destination never made.
+TEST(VCardImport, BrokenFilesAreRefusedWithTheirLine) {
+  const std::vector<CardField> fields = {{kText, "Name"}, {kDate, "Birthday"}};
+  const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"hello\r\n", "old.vcf line 1: not a vCard file: it does not begin with BEGIN:VCARD.\n"},
+      {"", "old.vcf line 1: not a vCard file: it holds no BEGIN:VCARD.\n"},
+      {card + "FN:A\r\n", "old.vcf line 1: BEGIN:VCARD has no END:VCARD.\n"},
+      {card + "FN:A\r\nEND:VCARD\r\nFN:B\r\n", "old.vcf line 5: a line between cards: FN:B.\n"},
+      {card + "FN;ENCODING=QUOTED-PRINTABLE:A=ZZ\r\nEND:VCARD\r\n",
+       "old.vcf line 3: a quoted-printable value with '=' before no two hex digits.\n"},
+      {card + "FN:Caf\xE9\r\nEND:VCARD\r\n", "old.vcf line 3: the value is not UTF-8 and names no CHARSET.\n"},
+      {card + "no colon\r\nEND:VCARD\r\n",
+       "old.vcf line 3: not a content line (a name, then a colon and the value).\n"},
+      {card + "FN:A\r\nBDAY:1965-02-30\r\nEND:VCARD\r\n", "old.vcf line 4 (field Birthday): "},
+      {card + "FN:Caf\xC3\xA9\r\nEND:VCARD\r\n",
+       "old.vcf line 3: the text holds non-ASCII characters, and the organiser's code page is not known."}};
+  for (const auto& [text, message] : cases) {
+    ScratchDir dir;
+    dir.Write("defs.dat", CardFile(fields, {}));
+    dir.Write("old.vcf", text);
+    const fixture::RunResult r = RunKalvert(dir, {"-xdefs.dat", "-iold.vcf", "-onew.dat", "--format=vcf", "-s2"});
+    EXPECT_EQ(r.status, 1) << text;
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_FALSE(dir.Exists("new.dat")) << text;
+  }
 }
 
 }  // namespace

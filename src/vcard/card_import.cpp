@@ -112,6 +112,7 @@ class CardFields {
       return;
     }
     if (n == "FN") {
+      if (NamesNoPerson()) return;
       if (!To(Role::kName, szName_, p.lLine) && !HasRole(Role::kGiven) && !HasRole(Role::kFamily)) {
         Extra("Name", szName_, p.lLine);
       }
@@ -146,6 +147,19 @@ class CardFields {
     }
   }
 
+  // A card of a company or an address alone: its FN is the company, an
+  // e-mail address or a phone number, and N names nobody.
+  bool NamesNoPerson() const {
+    bool bOther = false;
+    for (const Property& p : card_.properties) {
+      if (p.name == "N" && !Joined(SplitValue(p.value, ';'), 0, "").empty()) return false;
+      const bool bReach = p.name == "EMAIL" || p.name == "TEL";
+      const std::string v = p.name == "ORG" ? SplitValue(p.value, ';')[0] : bReach ? UnescapedText(p.value) : "";
+      bOther = bOther || (!v.empty() && v == szName_);
+    }
+    return bOther;
+  }
+
   bool HasRole(Role r) const {
     for (const Role x : run_.cols.roles) {
       if (x == r) return true;
@@ -168,12 +182,18 @@ class CardFields {
     if (!To(r, text, lLine)) Extra(label, text, lLine);
   }
 
+  // A line break of vCard is one LF; the organiser's is CR LF.
   void Set(std::size_t c, const std::string& text, long lLine) {
     if (run_.codec.PassThrough() && !IsAscii(text)) {
       CardLineError(lLine, "the text holds non-ASCII characters, and the organiser's code page is not known. " +
                                std::string(kNameTheEncoding));
     }
-    texts_[c] = run_.codec.HeldUtf8(text, &run_.lReplaced);
+    std::string crlf;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) crlf += '\r';
+      crlf += text[i];
+    }
+    texts_[c] = run_.codec.HeldUtf8(crlf, &run_.lReplaced);
     lines_[c] = lLine;
   }
 
