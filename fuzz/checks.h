@@ -101,10 +101,12 @@ inline void CheckIcs(const std::string& text) {
 // A vCard text: cards one after the other, each with its version and FN.
 inline void CheckVcf(const std::string& text) {
   CheckContentLines(text, "vCard");
+  // Lines that begin or end a card (a value may hold the same words).
+  const std::string lines = "\r\n" + text;
   std::size_t begins = 0;
   std::size_t ends = 0;
-  for (std::size_t at = 0; (at = text.find("BEGIN:VCARD\r\n", at)) != std::string::npos; ++at) ++begins;
-  for (std::size_t at = 0; (at = text.find("END:VCARD\r\n", at)) != std::string::npos; ++at) ++ends;
+  for (std::size_t at = 0; (at = lines.find("\r\nBEGIN:VCARD\r\n", at)) != std::string::npos; ++at) ++begins;
+  for (std::size_t at = 0; (at = lines.find("\r\nEND:VCARD\r\n", at)) != std::string::npos; ++at) ++ends;
   Require(begins == ends, "vCard text with a card not ended");
   Require(text.empty() || text.rfind("BEGIN:VCARD\r\nVERSION:", 0) == 0, "vCard text does not begin with a card");
 }

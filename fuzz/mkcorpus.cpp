@@ -137,6 +137,21 @@ constexpr char kSheetCards[] =
 
 // A calendar of each kind of component, zones, rules held and not, a moved
 // occurrence, a checked-off one and texts outside ASCII.
+// Cards of 3.0, 4.0 and 2.1: every property the table knows, a field under
+// its own name, quoted-printable over two lines, CHARSET=, a BASE64 photo.
+constexpr char kCards[] =
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:1\r\nFN:Tanaka\\, Keiko\r\nN:Tanaka;Keiko;;;\r\nORG:Tanaka & Sons;Sales\r\n"
+    "TEL;TYPE=WORK,VOICE:06-9876-5432\r\nTEL;TYPE=CELL:090\r\nEMAIL;TYPE=INTERNET:keiko@example.jp\r\n"
+    "ADR:;;Kita-ku 2-3;Osaka;;530;Japan\r\nBDAY:1972-12-01\r\nCATEGORIES:Supplier\r\n"
+    "NOTE:Call after 6 pm.\\nClosed on Wednesdays.\r\nX-KALVERT-FIELD;X-NAME=Call time:18:40\r\n"
+    "X-KALVERT-FIELD;X-NAME=\"Contact by\":By letter\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:urn:uuid:2\r\nFN:\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90\r\n"
+    "TEL;TYPE=\"home,voice\";VALUE=uri:tel:+81-3-1234\r\nBDAY:19650720\r\nURL:http://example.jp/\r\n"
+    "END:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
+    "TEL;WORK;VOICE:+49 30 1234\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A=\r\nb\r\n"
+    "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQ\r\n\r\nX-OTHER:x\r\nEND:VCARD\r\n";
+
 constexpr char kCalendar[] =
     "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//seed//EN\r\n"
     "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;TZID=America/New_York:20260310T090000\r\nDURATION:PT1H\r\n"
@@ -230,6 +245,14 @@ int main(int argc, char** argv) {
     const std::string text(kCalendar);
     Put(root / "import_ics", "calendar-" + std::to_string(lead), WithLead(static_cast<unsigned char>(lead), text));
     Put(root / "import_ics", "cut-" + std::to_string(lead),
+        WithLead(static_cast<unsigned char>(lead), text.substr(0, text.size() / 2)));
+  }
+
+  // import_vcf: the cards under each set, and cut short.
+  for (unsigned lead = 0; lead < fuzzsets::ImportVcf().size(); ++lead) {
+    const std::string text(kCards);
+    Put(root / "import_vcf", "cards-" + std::to_string(lead), WithLead(static_cast<unsigned char>(lead), text));
+    Put(root / "import_vcf", "cut-" + std::to_string(lead),
         WithLead(static_cast<unsigned char>(lead), text.substr(0, text.size() / 2)));
   }
 

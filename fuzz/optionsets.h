@@ -127,6 +127,17 @@ inline const std::vector<Set>& ImportIcs() {
   return sets;
 }
 
+// import_vcf: the input is a vCard file imported into the example cards.
+inline const std::vector<Set>& ImportVcf() {
+  static const std::vector<Set> sets = {
+      {"--format=vcf", "--encoding=EUC-JP", "-o"},
+      {"--format=vcf", "--encoding=CP437", "-m", "-o"},
+      {"--format=vcf", "--encoding=EUC-JP", "--vcard-map=Memo=NOTE", "-m", "-o"},
+      {"--format=vcf", "-o"},
+  };
+  return sets;
+}
+
 // An import_stdcsv set without the name of its base database.
 inline Set OptionsAfterBase(const Set& set) { return Set(set.begin() + 1, set.end()); }
 

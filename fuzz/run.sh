@@ -13,7 +13,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_FUZZ:-$root/build-fuzz}"
-targets_all=(run_db import_book import_cards csv_fields modern_db import_stdcsv import_ics codec)
+targets_all=(run_db import_book import_cards csv_fields modern_db import_stdcsv import_ics import_vcf codec)
 
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="${CXX_FUZZ:-clang++}" >/dev/null
 cmake --build "$build" -j"${JOBS:-2}"

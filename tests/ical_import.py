@@ -18,7 +18,6 @@
 #             collection fetched back and imported gives the same CSV export
 #             as the book, and imported again into that book adds nothing.
 # Exit 77 (skipped) when a program or Python module the case needs is missing.
-import base64
 import csv
 import datetime as dt
 import hashlib
@@ -27,14 +26,13 @@ import io
 import os
 import re
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
-import time
 import urllib.error
-import urllib.request
 from zoneinfo import ZoneInfo
+
+from radicale_server import Radicale
 
 KALVERT, CASE = os.path.abspath(sys.argv[1]), sys.argv[2]
 BOOK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples", "book.dat")
@@ -238,51 +236,6 @@ def zones():
                        defs=False)
 
 
-class Radicale:
-    """A radicale server on a free port of 127.0.0.1, its storage here."""
-
-    def __init__(self):
-        with socket.socket() as s:
-            s.bind(("127.0.0.1", 0))
-            port = s.getsockname()[1]
-        self.url = "http://127.0.0.1:%d" % port
-        self.log = open("radicale.log", "w+")
-        self.server = subprocess.Popen(
-            [sys.executable, "-m", "radicale", "-C", "", "-H", "127.0.0.1:%d" % port, "--auth-type", "none",
-             "--storage-filesystem-folder", os.path.abspath("storage")], stdout=self.log, stderr=subprocess.STDOUT)
-        for _ in range(100):
-            try:
-                self.request("GET", "/")
-                return
-            except urllib.error.HTTPError:
-                return
-            except (ConnectionError, urllib.error.URLError):
-                if self.server.poll() is not None:
-                    break
-                time.sleep(0.1)
-        self.stop()
-        fail("radicale", "the server did not start")
-
-    def request(self, method, path, body=None):
-        # Any user and password log in (--auth-type none); a calendar is
-        # made under the user's own collection.
-        headers = {"Authorization": "Basic " + base64.b64encode(b"kalvert:x").decode(),
-                   "Content-Type": "text/calendar; charset=utf-8"}
-        req = urllib.request.Request(self.url + path, data=body, method=method, headers=headers)
-        with urllib.request.urlopen(req, timeout=10) as r:
-            return r.read()
-
-    def stop(self):
-        self.server.terminate()
-        try:
-            self.server.wait(10)
-        except subprocess.TimeoutExpired:
-            self.server.kill()
-            self.server.wait()
-        self.log.seek(0)
-        return self.log.read()
-
-
 def radicale():
     if not importlib.util.find_spec("radicale"):
         skip("radicale is not installed")
@@ -291,7 +244,7 @@ def radicale():
     resources = {}
     for c in cal.subcomponents:
         resources.setdefault(str(c["UID"]), []).append(c)
-    server = Radicale()
+    server = Radicale(fail)
     try:
         server.request("MKCALENDAR", "/kalvert/book/")
         for uid, parts in resources.items():

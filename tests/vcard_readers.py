@@ -1,25 +1,31 @@
 #!/usr/bin/python3
 """The vCard export read by address-book software.
 
-    vcard_readers.py KALVERT CASE      CASE: vobject, abook or khard
+    vcard_readers.py KALVERT CASE      CASE: vobject, abook, khard or radicale
 
 A card file is built byte by byte (fields named as the organiser's users name
 them, texts in UTF-8, a long note in three scripts) and exported as vCard 3.0
 and 4.0; Python's vobject reads every card with the expected properties,
 abook converts the 3.0 file to its own format with the right names, e-mail
 addresses and phones, and khard lists the contacts of a folder of single
-cards with their names, phones and e-mail addresses. The expected values are
-the record's texts as written below. A program that is missing skips (77).
+cards with their names, phones and e-mail addresses; a radicale CardDAV
+address book stores one card per contact and gives each back unchanged, and
+the whole collection imported into the database's definitions gives the same
+CSV export as the database. The expected values are the record's texts as
+written below. A program that is missing skips (77).
 """
 import configparser
+import importlib.util
 import os
+import re
 import shutil
 import struct
 import subprocess
 import sys
 import tempfile
+import urllib.error
 
-KALVERT, CASE = sys.argv[1], sys.argv[2]
+KALVERT, CASE = os.path.abspath(sys.argv[1]), sys.argv[2]
 TEXT, DATE, NOTE = 2, 8, 10
 
 FIELDS = [(TEXT, "&Name"), (TEXT, "Company"), (TEXT, "Business"), (TEXT, "Home phone"), (TEXT, "Mobile"),
@@ -42,7 +48,7 @@ def record(rtype, num, body):
     return bytes([rtype, 0]) + le16(len(body) + 6) + le16(num) + body
 
 
-def card_file():
+def card_file(rows):
     """The fields' definitions, the notes and the data records, then a lookup table."""
     records, offsets, fixed = [], [], 0
     for i, (t, name) in enumerate(FIELDS):
@@ -50,11 +56,11 @@ def card_file():
         body = bytes([t, i + 1]) + le16(fixed) + bytes([0x20 if t == TEXT else 0, 0, 0]) + name.encode()
         records.append(record(6, i, body))
         fixed += 3 if t == DATE else 2
-    notes = [r[-1] for r in RECORDS if r[-1]]
+    notes = [r[-1] for r in rows if r[-1]]
     for n, text in enumerate(notes):
         records.append(record(9, n, text.encode()))
     note_number = 0
-    for num, values in enumerate(RECORDS):
+    for num, values in enumerate(rows):
         slots, texts = b"", b""
         for (t, _), v in zip(FIELDS, values):
             if t == TEXT:
@@ -76,15 +82,18 @@ def card_file():
     return header + b"".join(records) + record(31, 0, entries) + bytes(64)
 
 
+def kalvert(*args):
+    run = subprocess.run([KALVERT, "--encoding=UTF-8", "-s1", *args], capture_output=True, check=False)
+    if run.returncode != 0:
+        sys.exit("kalvert failed: " + run.stderr.decode())
+    return run
+
+
 def export(folder, *args):
     path = os.path.join(folder, "cards.dat")
     with open(path, "wb") as f:
-        f.write(card_file())
-    run = subprocess.run([KALVERT, "-x" + path, "--format=vcf", "--encoding=UTF-8", "-s1", *args],
-                         capture_output=True, check=False)
-    if run.returncode != 0:
-        sys.exit("kalvert failed: " + run.stderr.decode())
-    return run.stdout
+        f.write(card_file(RECORDS))
+    return kalvert("-x" + path, "--format=vcf", *args).stdout
 
 
 FAILED = []
@@ -170,10 +179,48 @@ def check_khard(folder):
         ("hanako@example.jp", "山田 花子")]))
 
 
+def check_radicale(folder):
+    if not importlib.util.find_spec("radicale"):
+        sys.exit(77)
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from radicale_server import Radicale  # pylint: disable=import-outside-toplevel
+    os.chdir(folder)
+    cards = ["BEGIN:VCARD" + c for c in export(folder).decode().split("BEGIN:VCARD")[1:]]
+    uids = [re.search(r"\r\nUID:(.*?)\r\n", c).group(1) for c in cards]
+    server = Radicale(sys.exit)
+    book = "/kalvert/cards/"
+    try:
+        server.request("MKCOL", book, b'<?xml version="1.0" encoding="utf-8"?><mkcol xmlns="DAV:" '
+                       b'xmlns:C="urn:ietf:params:xml:ns:carddav"><set><prop><resourcetype><collection/>'
+                       b'<C:addressbook/></resourcetype></prop></set></mkcol>', "application/xml; charset=utf-8")
+        for uid, card in zip(uids, cards):
+            server.request("PUT", book + uid + ".vcf", card.encode(), "text/vcard; charset=utf-8")
+        # The server sorts the properties by name; each line comes back as it went.
+        lines = lambda card: sorted(card.replace("\r\n ", "").split("\r\n"))
+        for uid, card in zip(uids, cards):
+            expect("radicale card " + uid, lines(server.request("GET", book + uid + ".vcf").decode()), lines(card))
+        whole = server.request("GET", book)
+    except urllib.error.HTTPError as e:
+        sys.exit("%s %s: %s\n%s" % (e.code, e.reason, e.url, server.stop()))
+    finally:
+        server.stop()
+    with open("collection.vcf", "wb") as f:
+        f.write(whole)
+    with open("defs.dat", "wb") as f:
+        f.write(card_file([]))
+    said = kalvert("-xdefs.dat", "-icollection.vcf", "-onew.dat", "--format=vcf").stderr.decode()
+    expect("radicale import", said.rstrip("\n").rsplit("\n", 1)[-1],
+           "collection.vcf: 3 card(s) added, 0 already in the database, 0 left out.")
+    # The collection gives its cards in its own order.
+    rows = lambda db: sorted(kalvert("-x" + db, "--format=csv").stdout.decode().split("\r\n"))
+    expect("radicale CSV", rows("new.dat"), rows("cards.dat"))
+
+
 def main():
     folder = tempfile.mkdtemp()
     try:
-        {"vobject": check_vobject, "abook": check_abook, "khard": check_khard}[CASE](folder)
+        {"vobject": check_vobject, "abook": check_abook, "khard": check_khard,
+         "radicale": check_radicale}[CASE](folder)
     finally:
         shutil.rmtree(folder)
     for failure in FAILED:

@@ -175,6 +175,7 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
       {"Tom Smith", "N:Smith;Tom;;;"},
       {"Mary Ann Lee", "N:Lee;Mary Ann;;;"},
       {"Dr. Tom Smith Jr.", "N:Smith;Tom;;Dr.;Jr."},
+      {"Dr. Smith", "N:Smith;;;Dr.;"},
       {"Ludwig van Beethoven", "N:van Beethoven;Ludwig;;;"},
       {"Madonna", "N:;Madonna;;;"},
       {"\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90", "N:\xE5\xB1\xB1\xE7\x94\xB0;\xE8\x8A\xB1\xE5\xAD\x90;;;"},
@@ -196,12 +197,22 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
   EXPECT_NE(parts.out.find("\r\nFN:\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90\r\n"), std::string::npos);
 }
 
+// Web pages come any number of times; a date the organiser holds with bytes
+// that make no day goes under its field's name as it is.
+TEST(VCardExport, RepeatedPagesAndDatesThatAreNoDay) {
+  const fixture::RunResult r = Export({{kText, "Web page"}, {kText, "URL"}, {kDate, "Birthday"}},
+                                      {{"http://a.example/", "http://b.example/", "\x46\x01\x1F"}}, {});
+  EXPECT_NE(r.out.find("\r\nURL:http://a.example/\r\nURL:http://b.example/\r\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\r\nX-KALVERT-FIELD;X-NAME=Birthday:1970-02-32\r\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("BDAY"), std::string::npos);
+}
+
 // --vcard-map moves a field to another property (the one it held before is
 // then under its name); a map that can't be kept, a file that is no card
 // file and texts that can't be written end the run before any card.
 TEST(VCardExport, MapsAndRefusals) {
   const fixture::RunResult mapped =
-      Export(kEveryRole, {kAnna}, {"--encoding=CP437", "--vcard-map=memo:=note, Name 25 = n.given"});
+      Export(kEveryRole, {kAnna}, {"--encoding=CP437", "--vcard-map=memo:=note,Name 25 = n.given"});
   EXPECT_EQ(mapped.status, 0) << mapped.err;
   for (const char* line : {"\r\nN:van der Berg;Anna;;Dr.;\r\n", "\r\nNOTE:likes tea\\, not coffee\r\n",
                            "\r\nX-KALVERT-FIELD;X-NAME=Note:Line 1\\nLine 2\r\n"}) {
@@ -310,8 +321,11 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
 TEST(VCardImport, BrokenFilesAreRefusedWithTheirLine) {
   const std::vector<CardField> fields = {{kText, "Name"}, {kDate, "Birthday"}};
   const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+  std::string many;
+  for (int i = 0; i < 4100; ++i) many += "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n";
   const std::pair<std::string, std::string> cases[] = {
       {"hello\r\n", "old.vcf line 1: not a vCard file: it does not begin with BEGIN:VCARD.\n"},
+      {many, ": too many cards; the output database has room for "},
       {"", "old.vcf line 1: not a vCard file: it holds no BEGIN:VCARD.\n"},
       {card + "FN:A\r\n", "old.vcf line 1: BEGIN:VCARD has no END:VCARD.\n"},
       {card + "FN:A\r\nEND:VCARD\r\nFN:B\r\n", "old.vcf line 5: a line between cards: FN:B.\n"},

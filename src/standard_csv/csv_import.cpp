@@ -125,8 +125,9 @@ class RowRoom {
     lUsed_ += opt.iOutAppt ? nRecords : 1;
     if (lUsed_ > lRoom_) {
       stdcsv::RowError(lLine, 0, std::string(),
-                       "too many rows; " + (opt.iOutAppt ? "the output database has room for " + std::to_string(lRows_)
-                                                         : "a database holds at most " + std::to_string(lRoom_)));
+                       std::string(opt.format == OutputFormat::kVcf ? "too many cards; " : "too many rows; ") +
+                           (opt.iOutAppt ? "the output database has room for " + std::to_string(lRows_)
+                                         : "a database holds at most " + std::to_string(lRoom_)));
     }
     ++lRows_;
   }

@@ -98,8 +98,9 @@ PersonName SplitName(const std::string& text) {
   while (e - b > 1 && OneOf(w[e - 1], kSuffixes)) --e;
   n.prefix = Joined(w, 0, b);
   n.suffix = Joined(w, e, w.size());
+  // One word: a given name, but after a title a family name (Dr. Smith).
   if (e - b == 1) {
-    n.given = w[b];
+    (b > 0 ? n.family : n.given) = w[b];
     return n;
   }
   if (e == b) return n;

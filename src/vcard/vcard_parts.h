@@ -82,7 +82,8 @@ struct PersonName {
 };
 // A name split the way people write it: "Family, Given"; "Given Family" with
 // titles before it (Dr.) and after it (Jr.) and particles of the family name
-// (van, de); a name in Chinese, Japanese or Korean script family name first.
+// (van, de); one word a given name, or after a title a family name; a name in
+// Chinese, Japanese or Korean script family name first.
 PersonName SplitName(const std::string& utf8);
 // The full name of separate given and family names, in the order of their
 // script.
