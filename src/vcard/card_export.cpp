@@ -114,28 +114,36 @@ class CardWriter {
     Line("N:" + Text(n.family) + ";" + Text(n.given) + ";;" + Text(n.prefix) + ";" + Text(n.suffix));
   }
 
+  // A second field of a role names itself (X-NAME), so that the import puts
+  // its value back there and not into the first field of the role.
+  std::string Named(std::size_t c) const {
+    for (std::size_t k = 0; k < c; ++k) {
+      if (cols_.roles[k] == cols_.roles[c]) return ";X-NAME=" + ParamValue(cols_.names[c]);
+    }
+    return std::string();
+  }
+
   void Repeated(Role r, const std::string& v, std::size_t c) {
     if (v.empty()) return;
     // A phone of no kind has no TYPE: a voice number is what TEL means alone.
-    static const char* const kTel3[] = {
-        "TEL:", "TEL;TYPE=WORK,VOICE:", "TEL;TYPE=HOME,VOICE:", "TEL;TYPE=CELL:", "TEL;TYPE=FAX:", "TEL;TYPE=PAGER:"};
-    static const char* const kTel4[] = {
-        "TEL:",          "TEL;TYPE=\"work,voice\":", "TEL;TYPE=\"home,voice\":", "TEL;TYPE=cell:",
-        "TEL;TYPE=fax:", "TEL;TYPE=pager:"};
+    static const char* const kTel3[] = {"",           ";TYPE=WORK,VOICE", ";TYPE=HOME,VOICE",
+                                        ";TYPE=CELL", ";TYPE=FAX",        ";TYPE=PAGER"};
+    static const char* const kTel4[] = {"",          ";TYPE=\"work,voice\"", ";TYPE=\"home,voice\"", ";TYPE=cell",
+                                        ";TYPE=fax", ";TYPE=pager"};
     if (r >= Role::kPhone && r <= Role::kPhonePager) {
       const auto i = static_cast<std::size_t>(r) - static_cast<std::size_t>(Role::kPhone);
       if (bV4_) {
-        Line(kTel4[i] + Text(v));
+        Line("TEL" + std::string(kTel4[i]) + Named(c) + ":" + Text(v));
       } else if (TakesRawValue(v)) {
-        Line(kTel3[i] + v);
+        Line("TEL" + std::string(kTel3[i]) + Named(c) + ":" + v);
       } else {
         asField_.push_back(c);
       }
     } else if (r == Role::kEmail) {
-      Line((bV4_ ? "EMAIL:" : "EMAIL;TYPE=INTERNET:") + Text(v));
+      Line((bV4_ ? "EMAIL" : "EMAIL;TYPE=INTERNET") + Named(c) + ":" + Text(v));
     } else if (r == Role::kUrl) {
       if (TakesRawValue(v)) {
-        Line("URL:" + v);
+        Line("URL" + Named(c) + ":" + v);
       } else {
         asField_.push_back(c);
       }

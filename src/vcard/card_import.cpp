@@ -127,9 +127,9 @@ class CardFields {
     } else if (n == "TEL") {
       PutPhone(p);
     } else if (n == "EMAIL") {
-      Or(Role::kEmail, "E-mail", UnescapedText(p.value), p.lLine);
+      if (!ToNamed(p, UnescapedText(p.value))) Or(Role::kEmail, "E-mail", UnescapedText(p.value), p.lLine);
     } else if (n == "URL") {
-      Or(Role::kUrl, "Web", p.value, p.lLine);
+      if (!ToNamed(p, p.value)) Or(Role::kUrl, "Web", p.value, p.lLine);
     } else if (n == "ADR") {
       PutAddress(p);
     } else if (n == "BDAY") {
@@ -215,8 +215,23 @@ class CardFields {
   void PutPhone(const Property& p) {
     std::string number = bV4_ ? UnescapedText(p.value) : p.value;
     if (number.compare(0, 4, "tel:") == 0) number = number.substr(4);
-    if (To(PhoneRole(p), number, p.lLine) || To(Role::kPhone, number, p.lLine)) return;
+    if (ToNamed(p, number) || To(PhoneRole(p), number, p.lLine) || To(Role::kPhone, number, p.lLine)) return;
     Extra(Label(p), number, p.lLine);
+  }
+
+  // Into the empty field that X-NAME names: a second field of a role, or a
+  // field under its own name.
+  bool ToNamed(const Property& p, const std::string& text) {
+    const std::string name = p.Param("X-NAME");
+    if (name.empty()) return false;
+    for (std::size_t c = 0; c < texts_.size(); ++c) {
+      const bool bNamed =
+          FoldedName(run_.cols.names[c]) == FoldedName(name) || FoldedName(run_.cols.shown[c]) == FoldedName(name);
+      if (!bNamed || !texts_[c].empty()) continue;
+      Set(c, text, p.lLine);
+      return true;
+    }
+    return false;
   }
 
   // The post-office box, extended address and street go to the street; a
@@ -270,16 +285,8 @@ class CardFields {
 
   // X-KALVERT-FIELD: back into the field of its name.
   void PutNamed(const Property& p) {
-    const std::string name = p.Param("X-NAME");
     const std::string text = UnescapedText(p.value);
-    for (std::size_t c = 0; c < texts_.size(); ++c) {
-      const bool bNamed =
-          FoldedName(run_.cols.names[c]) == FoldedName(name) || FoldedName(run_.cols.shown[c]) == FoldedName(name);
-      if (!bNamed || !texts_[c].empty()) continue;
-      Set(c, text, p.lLine);
-      return;
-    }
-    Extra(name, text, p.lLine);
+    if (!ToNamed(p, text)) Extra(p.Param("X-NAME"), text, p.lLine);
   }
 
   std::size_t NoteColumn() const {
