@@ -182,6 +182,7 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
       {"Ludwig van Beethoven", "N:van Beethoven;Ludwig;;;"},
       {"Madonna", "N:;Madonna;;;"},
       {"\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90", "N:\xE5\xB1\xB1\xE7\x94\xB0;\xE8\x8A\xB1\xE5\xAD\x90;;;"},
+      {"\xE5\xB1\xB1 Taro", "N:\xE5\xB1\xB1;Taro;;;"},
       {"\xE5\xB1\xB1\xE7\x94\xB0\xE3\x80\x80\xE8\x8A\xB1\xE5\xAD\x90",
        "N:\xE5\xB1\xB1\xE7\x94\xB0;\xE8\x8A\xB1\xE5\xAD\x90;;;"},
   };
@@ -370,7 +371,8 @@ TEST(VCardImport, CardFilesComeBackWhole) {
 // What an old phone writes: 2.1 with quoted-printable over two lines,
 // CHARSET=, parameters without names, a second e-mail address and a home
 // phone the database has no field for (into the note), a photo (left out),
-// a name in a character set the code page can't hold ('?').
+// a blank line between the cards, a name in a character set the code page
+// can't hold ('?').
 TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   const std::vector<CardField> fields = {
       {kText, "Name"}, {kText, "Business"}, {kText, "Mobile"}, {kText, "E-mail"}, {kNote, "Note"}};
@@ -382,7 +384,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET:j2@example.de\r\n"
             "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\n"
             "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\nX-CUSTOM:hello\r\n"
-            "END:VCARD\r\n"
+            "END:VCARD\r\n\r\n"
             "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8ER=93c Taro\r\n"
             "END:VCARD\r\n");
   const fixture::RunResult r =
