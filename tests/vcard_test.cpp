@@ -374,32 +374,37 @@ TEST(VCardImport, CardFilesComeBackWhole) {
 // a blank line between the cards, a name in a character set the code page
 // can't hold ('?').
 TEST(VCardImport, OldPhonesAndWhatHasNoField) {
-  const std::vector<CardField> fields = {
-      {kText, "Name"}, {kText, "Business"}, {kText, "Mobile"}, {kText, "E-mail"}, {kNote, "Note"}};
+  const std::vector<CardField> fields = {{kText, "Name"},   {kText, "Business"}, {kText, "Mobile"},
+                                         {kText, "E-mail"}, {kText, "Address"},  {kNote, "Note"}};
   ScratchDir dir;
   dir.Write("defs.dat", CardFile(fields, {}));
   dir.Write("old.vcf",
             "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
-            "TEL;WORK;VOICE:+49 30 1234\r\nTEL;CELL:+49 170 1\r\nTEL;HOME:+49 30 9999\r\n"
+            "TEL;WORK;VOICE:+49 30 1234\r\nTEL;TYPE=VOICE,CELL,PREF:+49 170 1\r\nTEL;HOME:+49 30 9999\r\n"
             "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET:j2@example.de\r\n"
             "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\n"
-            "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\nX-CUSTOM:hello\r\n"
+            "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\n"
+            "X-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\nADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\n"
             "END:VCARD\r\n\r\n"
             "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8ER=93c Taro\r\n"
-            "END:VCARD\r\n");
+            "END:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nEND:VCARD\r\n");
   const fixture::RunResult r =
       RunKalvert(dir, {"-xdefs.dat", "-iold.vcf", "-onew.dat", "--format=vcf", "--encoding=CP437", "-s2"});
   EXPECT_EQ(fixture::Said(r),
             "\nWarning: old.vcf line 11 (card \"J\xC3\xBCrgen M\xC3\xBCller\"): PHOTO left out: the organiser keeps no "
             "pictures, sounds or keys.\n"
-            "old.vcf: 2 card(s) added, 0 already in the database, 0 left out.\n"
+            "old.vcf: 3 card(s) added, 0 already in the database, 0 left out.\n"
             "Warning: 1 warning(s) about the cards of old.vcf, each named above.\n"
             "Warning: 2 character(s) of old.vcf that CP437 can't hold were written as '?'.\n");
+  // The address's parts without a field of their own join its street.
   EXPECT_EQ(RunKalvert(dir, {"-xnew.dat", "--format=csv", "--encoding=CP437", "-s1"}).out,
-            "Name,Business,Mobile,E-mail,Note\r\n"
-            "J\xC3\xBCrgen M\xC3\xBCller,+49 30 1234,+49 170 1,j@example.de,\"Erste Zeile\r\nZweite Zeile\r\n"
-            "Phone (home): +49 30 9999\r\nE-mail: j2@example.de\r\nX-CUSTOM: hello\"\r\n"
-            "?? Taro,,,,\r\n");
+            "Name,Business,Mobile,E-mail,Address,Note\r\n"
+            "J\xC3\xBCrgen M\xC3\xBCller,+49 30 1234,+49 170 1,j@example.de,\"Hauptstr. 1, Berlin, 10115, Germany\","
+            "\"Erste Zeile\r\nZweite Zeile\r\nPhone (home): +49 30 9999\r\nE-mail: j2@example.de\r\n"
+            "X-CUSTOM: hello!\"\r\n"
+            "?? Taro,,,,,\r\n"
+            "Dr. Tom Smith,,,,,\r\n");
 }
 
 // Refused with the line, the destination never made.
