@@ -195,6 +195,8 @@ TEST(IcalImport, BrokenCalendarsAreRefusedWithTheirLine) {
       {Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:soon\nEND:VEVENT"),
        "cal.ics line 6: the line can't be read (Can't parse as DATE-TIME value in DTSTART property. Removing "
        "entire property: soon).\n"},
+      {Calendar("BEGIN:VEVENT\nUID:a\nSUM*MARY:x\nEND:VEVENT"),
+       "cal.ics line 6: not a content line (a name, then a colon and the value).\n"},
       {Calendar("BEGIN:VEVENT\nUID:a\n folded on\nno colon\nEND:VEVENT"),
        "cal.ics line 7: not a content line (a name, then a colon and the value).\n"},
       {Calendar("END:VEVENT") + "X:1\n", "cal.ics line 4: END:VEVENT where END:VCALENDAR of line 1 belongs.\n"},

@@ -220,6 +220,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"appointment,2003-02-01,24:00,x\n", "2, column 3 (start): 24:00 is not a time of the day"},
       {"appointment,2003-02-01,23:60,x\n", "2, column 3 (start): 23:60 is not a time of the day"},
       {"date,days\n2003-01-01,65536\n", "2, column 2 (days): \"65536\" is not a whole number from 0 to 65535"},
+      {"date,repeat,months\n2003-01-01,yearly,65536\n", "2, column 3 (months): \"65536\" is not a month (JAN to DEC)"},
       {"date,repeat,every\n2003-01-01,daily,128\n",
        "2, column 3 (every): \"128\" is not a whole number from -128 to 127"},
       {"appointment,2003-02-01,13:00 PM,x\n", "2, column 3 (start): \"13:00 PM\" is not a time (HH:MM)"},
