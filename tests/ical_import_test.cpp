@@ -121,6 +121,7 @@ TEST(IcalImport, ComponentsAndRulesAsTheOrganiserKeepsThem) {
         "cal.ics: 10 item(s) added, 0 already in the book, 1 left out.\n"}) {
     EXPECT_NE(got.err.find(said), std::string::npos) << said << "\n" << got.err;
   }
+  EXPECT_EQ(got.err.find("is not after its DTSTART"), std::string::npos) << got.err;
 }
 
 // A rule the organiser can't hold: its first occurrence, or each up to
@@ -158,7 +159,11 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
                "BEGIN:VEVENT\nUID:twice\nDTSTART;VALUE=DATE:20260101\nRRULE:FREQ=MONTHLY;BYMONTHDAY=1,15;COUNT=4\n"
                "EXDATE;VALUE=DATE:20260115\nSUMMARY:Twice\nEND:VEVENT\n"
                "BEGIN:VEVENT\nUID:ny\nDTSTART;TZID=America/New_York:20260301T180000\n"
-               "RRULE:FREQ=WEEKLY;BYDAY=SU;BYSETPOS=1;COUNT=2\nSUMMARY:NY\nEND:VEVENT"),
+               "RRULE:FREQ=WEEKLY;BYDAY=SU;BYSETPOS=1;COUNT=2\nSUMMARY:NY\nEND:VEVENT\n"
+               "BEGIN:VEVENT\nUID:long\nDTSTART;VALUE=DATE:19000101\nDTEND;VALUE=DATE:20790607\nSUMMARY:Long\n"
+               "END:VEVENT\n"
+               "BEGIN:VEVENT\nUID:zero\nDTSTART;VALUE=DATE:20260101\nDTEND;VALUE=DATE:20260101\nSUMMARY:Zero\n"
+               "END:VEVENT"),
       {"--expand-until=2026-12-31"});
   EXPECT_EQ(Row(got, "Night"),
             "appointment,Night,2026-06-01,00:00,01:00,,,a\\,no,5,yes,yes,,,,,,daily,1,,,,,2026-06-01,2026-06-02,"
@@ -177,6 +182,13 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   // summer time (8 March) and Berlin not yet.
   EXPECT_EQ(Row(got, "NY"), "appointment,NY,2026-03-02,00:00,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_EQ(Row(got, "NY+"), "appointment,NY,2026-03-08,23:00,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  // 65536 days from 1 January 1900 is 7 June 2079 (Python's datetime).
+  EXPECT_EQ(Row(got, "Long"), "event,Long,1900-01-01,,,65535,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "Zero"), "event,Zero,2026-01-01,,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  for (const char* said : {"(UID long, \"Long\"): its 65536 days kept as 65535, the most the organiser counts.",
+                           "(UID zero, \"Zero\"): its DTEND is not after its DTSTART; taken as one day."}) {
+    EXPECT_NE(got.err.find(said), std::string::npos) << said << "\n" << got.err;
+  }
 }
 
 // Refused with the line, the destination never made.

@@ -179,6 +179,7 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
       {"Mary Ann Lee", "N:Lee;Mary Ann;;;"},
       {"Dr. Tom Smith Jr.", "N:Smith;Tom;;Dr.;Jr."},
       {"Dr. Smith", "N:Smith;;;Dr.;"},
+      {"Smith Jr.", "N:;Smith;;;Jr."},
       {"Ludwig van Beethoven", "N:van Beethoven;Ludwig;;;"},
       {"Madonna", "N:;Madonna;;;"},
       {"\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90", "N:\xE5\xB1\xB1\xE7\x94\xB0;\xE8\x8A\xB1\xE5\xAD\x90;;;"},
@@ -204,12 +205,20 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
 // Web pages come any number of times, the second naming its field; a date the organiser holds with bytes
 // that make no day goes under its field's name as it is.
 TEST(VCardExport, RepeatedPagesAndDatesThatAreNoDay) {
-  const fixture::RunResult r = Export({{kText, "Web page"}, {kText, "URL"}, {kDate, "Birthday"}},
-                                      {{"http://a.example/", "http://b.example/", "\x46\x01\x1F"}}, {});
+  const std::string kNoDate(3, '\xFF');
+  const fixture::RunResult r =
+      Export({{kText, "Web page"}, {kText, "URL"}, {kDate, "Birthday"}, {kDate, "Anniversary"}},
+             {{"http://a.example/", "http://b.example/", std::string(3, '\x46').replace(1, 2, std::string(2, '\0')),
+               "\x46\x0B\x1E"},
+              {"", "", "\x46\x01\x1F", kNoDate}},
+             {});
   EXPECT_NE(r.out.find("\r\nURL:http://a.example/\r\nURL;X-NAME=URL:http://b.example/\r\n"), std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("\r\nX-KALVERT-FIELD;X-NAME=Birthday:1970-02-32\r\n"), std::string::npos) << r.out;
-  EXPECT_EQ(r.out.find("BDAY"), std::string::npos);
+  // The first and the last day of a year; then a birthday whose bytes make
+  // no day, under its field's name.
+  EXPECT_NE(r.out.find("\r\nBDAY:1970-01-01\r\nX-ANNIVERSARY:1970-12-31\r\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\r\nX-KALVERT-FIELD;X-NAME=Birthday:1970-02-32\r\nEND:VCARD\r\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("BDAY", r.out.find("END:VCARD")), std::string::npos);
 }
 
 // --vcard-map moves a field to another property (the one it held before is
@@ -257,8 +266,11 @@ TEST(VCardExport, MapsAndRefusals) {
 // with line breaks, a radio group, a time, fields under their own names.
 std::vector<CardField> EveryType() {
   std::vector<CardField> fields = kEveryRole;
-  fields.insert(fields.end(),
-                {{kTime, "Call time"}, {kGroup, "Contact by"}, {kButton, "Phone", 1}, {kButton, "Letter", 2}});
+  fields.insert(fields.end(), {{kTime, "Call time"},
+                               {kGroup, "Contact by"},
+                               {kButton, "Phone", 1},
+                               {kButton, "Letter", 2},
+                               {kText, "Say \"hi\" ^"}});
   return fields;
 }
 
@@ -339,8 +351,8 @@ TEST(VCardImport, GeneratedCardFilesComeBackWhole) {
 TEST(VCardImport, CardFilesComeBackWhole) {
   const std::vector<CardField> fields = EveryType();
   Values anna = kAnna, solo = kSolo, nunez(fields.size());
-  anna.insert(anna.end(), {"615", "2", "", ""});
-  solo.insert(solo.end(), {"32768", "1", "", ""});
+  anna.insert(anna.end(), {"615", "2", "", "", "x"});
+  solo.insert(solo.end(), {"32768", "1", "", "", ""});
   nunez[0] =
       "N\xA3\xA4"
       "ez, Se\xA4or";  // CP437
@@ -374,8 +386,9 @@ TEST(VCardImport, CardFilesComeBackWhole) {
 // a blank line between the cards, a name in a character set the code page
 // can't hold ('?').
 TEST(VCardImport, OldPhonesAndWhatHasNoField) {
-  const std::vector<CardField> fields = {{kText, "Name"},   {kText, "Business"}, {kText, "Mobile"},
-                                         {kText, "E-mail"}, {kText, "Address"},  {kNote, "Note"}};
+  const std::vector<CardField> fields = {{kGroup, "Category"}, {kButton, "Friend", 1}, {kButton, "Work", 2},
+                                         {kText, "Name"},      {kText, "Business"},    {kText, "Mobile"},
+                                         {kText, "E-mail"},    {kText, "Address"},     {kNote, "Note"}};
   ScratchDir dir;
   dir.Write("defs.dat", CardFile(fields, {}));
   dir.Write("old.vcf",
@@ -385,10 +398,11 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\n"
             "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\n"
             "X-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\nADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\n"
+            "CATEGORIES:Family\r\n"
             "END:VCARD\r\n\r\n"
             "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8ER=93c Taro\r\n"
             "END:VCARD\r\n"
-            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nEND:VCARD\r\n");
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\nEND:VCARD\r\n");
   const fixture::RunResult r =
       RunKalvert(dir, {"-xdefs.dat", "-iold.vcf", "-onew.dat", "--format=vcf", "--encoding=CP437", "-s2"});
   EXPECT_EQ(fixture::Said(r),
@@ -397,14 +411,17 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "old.vcf: 3 card(s) added, 0 already in the database, 0 left out.\n"
             "Warning: 1 warning(s) about the cards of old.vcf, each named above.\n"
             "Warning: 2 character(s) of old.vcf that CP437 can't hold were written as '?'.\n");
-  // The address's parts without a field of their own join its street.
+  // The address's parts without a field of their own join its street; a
+  // category that is none of the group's buttons goes to the note (a group
+  // left empty shows its first button).
   EXPECT_EQ(RunKalvert(dir, {"-xnew.dat", "--format=csv", "--encoding=CP437", "-s1"}).out,
-            "Name,Business,Mobile,E-mail,Address,Note\r\n"
-            "J\xC3\xBCrgen M\xC3\xBCller,+49 30 1234,+49 170 1,j@example.de,\"Hauptstr. 1, Berlin, 10115, Germany\","
+            "Category,Name,Business,Mobile,E-mail,Address,Note\r\n"
+            "Friend,J\xC3\xBCrgen M\xC3\xBCller,+49 30 1234,+49 170 1,j@example.de,"
+            "\"Hauptstr. 1, Berlin, 10115, Germany\","
             "\"Erste Zeile\r\nZweite Zeile\r\nPhone (home): +49 30 9999\r\nE-mail: j2@example.de\r\n"
-            "X-CUSTOM: hello!\"\r\n"
-            "?? Taro,,,,,\r\n"
-            "Dr. Tom Smith,,,,,\r\n");
+            "X-CUSTOM: hello!\r\nCategory: Family\"\r\n"
+            "Friend,?? Taro,,,,,\r\n"
+            "Work,Dr. Tom Smith,,,,,\r\n");
 }
 
 // Refused with the line, the destination never made.

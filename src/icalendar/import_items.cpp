@@ -171,6 +171,8 @@ bool EventParts(ImportRun& run, const Source& src, BookItem& item) {
     if (bEnd && lDays < 1) ItemWarning(run, src, "its DTEND is not after its DTSTART; taken as one day");
     // One day is a count of 0, as the organiser keeps it, or 1.
     const long lCount = lDays <= 1 ? XNumber(run, src, "X-KALVERT-END-DATE", 0, 1, 0) : lDays;
+    if (lCount > 65535)
+      ItemWarning(run, src, "its " + std::to_string(lCount) + " days kept as 65535, the most the organiser counts");
     nra.iEndDate = static_cast<uint16_t>(lCount > 65535 ? 65535 : lCount);
   } else {
     item.cKind = KIND_APPT;
