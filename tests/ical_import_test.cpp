@@ -191,6 +191,23 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   }
 }
 
+// Without --timezone the machine's zone: TZ, with or without the colon
+// that marks a zone file.
+TEST(IcalImport, TheMachineZoneFromTz) {
+  for (const char* tz : {"Asia/Tokyo", ":Asia/Tokyo"}) {
+    ScratchDir dir;
+    ASSERT_EQ(std::system(("'" KALVERT_GEN "' defs '" + dir.Path("defs.dat") + "'").c_str()), 0);
+    dir.Write("cal.ics", Calendar("BEGIN:VEVENT\nUID:u\nDTSTART:20260701T063000Z\nSUMMARY:Call\nEND:VEVENT"));
+    const fixture::RunResult r = RunKalvert(dir, {"-xdefs.dat", "-m", "-ical.ics", "-onew.dat", "--format=ics", "-s2"},
+                                            std::string("export TZ=") + tz + "; ");
+    EXPECT_EQ(r.status, 0) << r.err;
+    // 06:30 UTC is 15:30 in Tokyo.
+    EXPECT_NE(RunKalvert(dir, {"-xnew.dat", "--format=csv", "-s1"}).out.find("appointment,Call,2026-07-01,15:30,"),
+              std::string::npos)
+        << tz;
+  }
+}
+
 // Refused with the line, the destination never made.
 TEST(IcalImport, BrokenCalendarsAreRefusedWithTheirLine) {
   const std::vector<std::pair<std::string, std::string>> cases = {

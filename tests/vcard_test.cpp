@@ -383,8 +383,9 @@ TEST(VCardImport, CardFilesComeBackWhole) {
 // What an old phone writes: 2.1 with quoted-printable over two lines,
 // CHARSET=, parameters without names, a second e-mail address and a home
 // phone the database has no field for (into the note), a photo (left out),
-// a blank line between the cards, a name in a character set the code page
-// can't hold ('?').
+// a folded line, a blank line between the cards, a name in a character set
+// the code page can't hold ('?'), a card with nothing for any field (left
+// out).
 TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   const std::vector<CardField> fields = {{kGroup, "Category"}, {kButton, "Friend", 1}, {kButton, "Work", 2},
                                          {kText, "Name"},      {kText, "Business"},    {kText, "Mobile"},
@@ -394,7 +395,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   dir.Write("old.vcf",
             "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
             "TEL;WORK;VOICE:+49 30 1234\r\nTEL;TYPE=VOICE,CELL,PREF:+49 170 1\r\nTEL;HOME:+49 30 9999\r\n"
-            "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET:j2@example.de\r\n"
+            "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET:j2@exam\r\n\tple.de\r\n"
             "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\n"
             "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\n"
             "X-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\nADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\n"
@@ -402,14 +403,16 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "END:VCARD\r\n\r\n"
             "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8ER=93c Taro\r\n"
             "END:VCARD\r\n"
-            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\nEND:VCARD\r\n");
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:nothing\r\nEND:VCARD\r\n");
   const fixture::RunResult r =
       RunKalvert(dir, {"-xdefs.dat", "-iold.vcf", "-onew.dat", "--format=vcf", "--encoding=CP437", "-s2"});
   EXPECT_EQ(fixture::Said(r),
-            "\nWarning: old.vcf line 11 (card \"J\xC3\xBCrgen M\xC3\xBCller\"): PHOTO left out: the organiser keeps no "
+            "\nWarning: old.vcf line 12 (card \"J\xC3\xBCrgen M\xC3\xBCller\"): PHOTO left out: the organiser keeps no "
             "pictures, sounds or keys.\n"
-            "old.vcf: 3 card(s) added, 0 already in the database, 0 left out.\n"
-            "Warning: 1 warning(s) about the cards of old.vcf, each named above.\n"
+            "Warning: old.vcf line 30 (card \"\"): left out: nothing of the card has a field of the database.\n"
+            "old.vcf: 3 card(s) added, 0 already in the database, 1 left out.\n"
+            "Warning: 2 warning(s) about the cards of old.vcf, each named above.\n"
             "Warning: 2 character(s) of old.vcf that CP437 can't hold were written as '?'.\n");
   // The address's parts without a field of their own join its street; a
   // category that is none of the group's buttons goes to the note (a group
