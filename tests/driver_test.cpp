@@ -89,6 +89,7 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
       {{"--format=ics", "-C2"}, nullptr, 0, nullptr,
        "Option -C2 shapes only the legacy text; it can't be used with --format=ics.\n", 0},
       {{"--format=ics", "-i/dev/null", "--expand-until=2032-02-29"}, nullptr, 20320229, &opt.lExpandUntil},
+      {{"--format=ics", "-i/dev/null", "--expand-until=2155-12-31"}, nullptr, 21551231, &opt.lExpandUntil},
       {{"--format=ics", "-i/dev/null", "--expand-until=2031-02-29"}, nullptr, 0, nullptr, untilNeeds, 0},
       {{"--format=ics", "-i/dev/null", "--expand-until=1899-12-31"}, nullptr, 0, nullptr, untilNeeds, 0},
       {{"--format=ics", "-i/dev/null", "--expand-until=2030-1-01x"}, nullptr, 0, nullptr, untilNeeds, 0},

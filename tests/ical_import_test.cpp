@@ -148,8 +148,9 @@ TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
 }
 
 // Edges of the rules: a series at midnight moved to the morning, several
-// days of the month, dates left out of an expanded series by whole days, and
-// a category ending in a lone backslash.
+// days of the month and the first, dates left out of an expanded series by
+// whole days, a category ending in a lone backslash, an event longer than
+// the organiser counts and one that ends where it begins, a leap second.
 TEST(IcalImport, EdgesOfSeriesAndTexts) {
   const Imported got = Import(
       Calendar("BEGIN:VEVENT\nUID:mid\nDTSTART:20260601T000000\nDTEND:20260601T010000\nRRULE:FREQ=DAILY;COUNT=2\n"
@@ -163,7 +164,10 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
                "BEGIN:VEVENT\nUID:long\nDTSTART;VALUE=DATE:19000101\nDTEND;VALUE=DATE:20790607\nSUMMARY:Long\n"
                "END:VEVENT\n"
                "BEGIN:VEVENT\nUID:zero\nDTSTART;VALUE=DATE:20260101\nDTEND;VALUE=DATE:20260101\nSUMMARY:Zero\n"
-               "END:VEVENT"),
+               "END:VEVENT\n"
+               "BEGIN:VEVENT\nUID:first\nDTSTART;VALUE=DATE:20260101\nRRULE:FREQ=MONTHLY;BYMONTHDAY=1;COUNT=3\n"
+               "SUMMARY:First\nEND:VEVENT\n"
+               "BEGIN:VEVENT\nUID:leap\nDTSTART:20261231T235960\nSUMMARY:Leap\nEND:VEVENT"),
       {"--expand-until=2026-12-31"});
   EXPECT_EQ(Row(got, "Night"),
             "appointment,Night,2026-06-01,00:00,01:00,,,a\\,no,5,yes,yes,,,,,,daily,1,,,,,2026-06-01,2026-06-02,"
@@ -185,6 +189,9 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   // 65536 days from 1 January 1900 is 7 June 2079 (Python's datetime).
   EXPECT_EQ(Row(got, "Long"), "event,Long,1900-01-01,,,65535,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_EQ(Row(got, "Zero"), "event,Zero,2026-01-01,,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  // The first of each month, three times; a leap second's minute.
+  EXPECT_EQ(Row(got, "First"), "event,First,2026-01-01,,,,,,no,5,yes,yes,,,,,,monthly,1,,,1,,2026-01-01,2026-03-01,,");
+  EXPECT_EQ(Row(got, "Leap"), "appointment,Leap,2026-12-31,23:59,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   for (const char* said : {"(UID long, \"Long\"): its 65536 days kept as 65535, the most the organiser counts.",
                            "(UID zero, \"Zero\"): its DTEND is not after its DTSTART; taken as one day."}) {
     EXPECT_NE(got.err.find(said), std::string::npos) << said << "\n" << got.err;
