@@ -60,8 +60,9 @@ std::vector<Row> Rows() {
       {Item("Till midnight", 0x80, 1320, 1440), {"DTEND:20240306T000000"}},
       {Item("No weekday", 0x80, 0).repeat(4, {1, 0x80, 0, 0, 0, 124, 2, 4, 124, 11, 30, 0}),  // at midnight
        {"DTSTART:20240305T000000", "!RRULE", "!BEGIN:VALARM"}},
-      {Item("Trip", 0x26, -1, -1, 0, 3), {"DTSTART;VALUE=DATE:20240305", "DTEND;VALUE=DATE:20240308"}},
-      {Item("Holiday", 0x26), {"DTEND;VALUE=DATE:20240306"}},
+      {Item("Trip", 0x26, -1, -1, 0, 3),
+       {"DTSTART;VALUE=DATE:20240305", "DTEND;VALUE=DATE:20240308", "!X-KALVERT-END-DATE"}},
+      {Item("Holiday", 0x26), {"DTEND;VALUE=DATE:20240306", "!X-KALVERT-END-DATE"}},
       {Item("File taxes", 0x11, 'B', -1, 0, 0, "Tax"),  // bit 0 is no carry
        {"DTSTART;VALUE=DATE:20240305", "!DUE", "CATEGORIES:Tax", "PRIORITY:1", "X-KALVERT-PRIORITY:B", "!STATUS",
         "!X-KALVERT-CARRY"}},
@@ -85,6 +86,7 @@ std::vector<Row> Rows() {
       {Item("Weekly by day 5", 0x80, 600).repeat(4, {1, 5, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("At the start", 0x81, 600), {"TRIGGER:PT0M"}},
       {Item("A minute ahead", 0x81, 600, -1, 1), {"TRIGGER:-PT1M"}},
+      {Item("One day of count 1", 0x26, -1, -1, 0, 1), {"DTEND;VALUE=DATE:20240306", "X-KALVERT-END-DATE:1"}},
   };
 }
 

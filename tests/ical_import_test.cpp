@@ -150,24 +150,34 @@ TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
 // Edges of the rules: a series at midnight moved to the morning, several
 // days of the month and the first, dates left out of an expanded series by
 // whole days, a category ending in a lone backslash, an event longer than
-// the organiser counts and one that ends where it begins, a leap second.
+// the organiser counts and one that ends where it begins, a leap second,
+// every Monday and Tuesday with the second ones; the file begins with a byte order
+// mark.
 TEST(IcalImport, EdgesOfSeriesAndTexts) {
   const Imported got = Import(
-      Calendar("BEGIN:VEVENT\nUID:mid\nDTSTART:20260601T000000\nDTEND:20260601T010000\nRRULE:FREQ=DAILY;COUNT=2\n"
-               "SUMMARY:Night\nCATEGORIES:a\\\nEND:VEVENT\n"
-               "BEGIN:VEVENT\nUID:mid\nRECURRENCE-ID:20260602T000000\nDTSTART:20260602T090000\n"
-               "DTEND:20260602T100000\nSUMMARY:Night moved\nEND:VEVENT\n"
-               "BEGIN:VEVENT\nUID:twice\nDTSTART;VALUE=DATE:20260101\nRRULE:FREQ=MONTHLY;BYMONTHDAY=1,15;COUNT=4\n"
-               "EXDATE;VALUE=DATE:20260115\nSUMMARY:Twice\nEND:VEVENT\n"
-               "BEGIN:VEVENT\nUID:ny\nDTSTART;TZID=America/New_York:20260301T180000\n"
-               "RRULE:FREQ=WEEKLY;BYDAY=SU;BYSETPOS=1;COUNT=2\nSUMMARY:NY\nEND:VEVENT\n"
-               "BEGIN:VEVENT\nUID:long\nDTSTART;VALUE=DATE:19000101\nDTEND;VALUE=DATE:20790607\nSUMMARY:Long\n"
-               "END:VEVENT\n"
-               "BEGIN:VEVENT\nUID:zero\nDTSTART;VALUE=DATE:20260101\nDTEND;VALUE=DATE:20260101\nSUMMARY:Zero\n"
-               "END:VEVENT\n"
-               "BEGIN:VEVENT\nUID:first\nDTSTART;VALUE=DATE:20260101\nRRULE:FREQ=MONTHLY;BYMONTHDAY=1;COUNT=3\n"
-               "SUMMARY:First\nEND:VEVENT\n"
-               "BEGIN:VEVENT\nUID:leap\nDTSTART:20261231T235960\nSUMMARY:Leap\nEND:VEVENT"),
+      "\xEF\xBB\xBF" +
+          Calendar(
+              "BEGIN:VEVENT\nUID:mid\nDTSTART:20260601T000000\nDTEND:20260601T010000\nRRULE:FREQ=DAILY;COUNT=2\n"
+              "SUMMARY:Night\nCATEGORIES:a\\\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:mid\nRECURRENCE-ID:20260602T000000\nDTSTART:20260602T090000\n"
+              "DTEND:20260602T100000\nSUMMARY:Night moved\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:twice\nDTSTART;VALUE=DATE:20260101\nRRULE:FREQ=MONTHLY;BYMONTHDAY=1,15;COUNT=4\n"
+              "EXDATE;VALUE=DATE:20260115\nSUMMARY:Twice\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:ny\nDTSTART;TZID=America/New_York:20260301T180000\n"
+              "RRULE:FREQ=WEEKLY;BYDAY=SU;BYSETPOS=1;COUNT=2\nSUMMARY:NY\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:long\nDTSTART;VALUE=DATE:19000101\nDTEND;VALUE=DATE:20790607\nSUMMARY:Long\n"
+              "END:VEVENT\n"
+              "BEGIN:VEVENT\nUID:zero\nDTSTART;VALUE=DATE:20260101\nDTEND;VALUE=DATE:20260101\nSUMMARY:Zero\n"
+              "END:VEVENT\n"
+              "BEGIN:VEVENT\nUID:first\nDTSTART;VALUE=DATE:20260101\nRRULE:FREQ=MONTHLY;BYMONTHDAY=1;COUNT=3\n"
+              "SUMMARY:First\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:leap\nDTSTART:20261231T235960\nSUMMARY:Leap\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:end\nDTSTART;VALUE=DATE:21551230\nRRULE:FREQ=DAILY;UNTIL=21551231\n"
+              "EXDATE;VALUE=DATE:21560101\nSUMMARY:End\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:mix\nDTSTART;VALUE=DATE:20260105\nRRULE:FREQ=MONTHLY;BYDAY=MO,TU,2MO,2TU;COUNT=3\n"
+              "SUMMARY:Mix\nEND:VEVENT\n"
+              "BEGIN:VTODO\nUID:due\nDTSTART;VALUE=DATE:20260105\nDUE;VALUE=DATE:20260107\n"
+              "X-KALVERT-DUE-DAYS:9\nSUMMARY:Due\nEND:VTODO"),
       {"--expand-until=2026-12-31"});
   EXPECT_EQ(Row(got, "Night"),
             "appointment,Night,2026-06-01,00:00,01:00,,,a\\,no,5,yes,yes,,,,,,daily,1,,,,,2026-06-01,2026-06-02,"
@@ -192,6 +202,14 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   // The first of each month, three times; a leap second's minute.
   EXPECT_EQ(Row(got, "First"), "event,First,2026-01-01,,,,,,no,5,yes,yes,,,,,,monthly,1,,,1,,2026-01-01,2026-03-01,,");
   EXPECT_EQ(Row(got, "Leap"), "appointment,Leap,2026-12-31,23:59,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  // A deleted day past the organiser's last year is no entry; a due count
+  // that DUE does not agree with gives way to DUE (due on the 7th: 3 days).
+  EXPECT_EQ(Row(got, "End"), "event,End,2155-12-30,,,,,,no,5,yes,yes,,,,,,daily,1,,,,,2155-12-30,2155-12-31,,");
+  EXPECT_EQ(Row(got, "Due"), "todo,Due,2026-01-05,,,3,,,,,,,,no,,no,,none,,,,,,,,,");
+  EXPECT_NE(got.err.find("(UID mix, \"Mix\"): its repeat rule can't be kept by the organiser (BYDAY with other weeks "
+                         "for other weekdays)"),
+            std::string::npos)
+      << got.err;
   for (const char* said : {"(UID long, \"Long\"): its 65536 days kept as 65535, the most the organiser counts.",
                            "(UID zero, \"Zero\"): its DTEND is not after its DTSTART; taken as one day."}) {
     EXPECT_NE(got.err.find(said), std::string::npos) << said << "\n" << got.err;
