@@ -403,14 +403,15 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "END:VCARD\r\n\r\n"
             "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8ER=93c Taro\r\n"
             "END:VCARD\r\n"
-            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\n"
+            "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0102\r\nEND:VCARD\r\n"
             "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:nothing\r\nEND:VCARD\r\n");
   const fixture::RunResult r =
       RunKalvert(dir, {"-xdefs.dat", "-iold.vcf", "-onew.dat", "--format=vcf", "--encoding=CP437", "-s2"});
   EXPECT_EQ(fixture::Said(r),
             "\nWarning: old.vcf line 12 (card \"J\xC3\xBCrgen M\xC3\xBCller\"): PHOTO left out: the organiser keeps no "
             "pictures, sounds or keys.\n"
-            "Warning: old.vcf line 30 (card \"\"): left out: nothing of the card has a field of the database.\n"
+            "Warning: old.vcf line 31 (card \"\"): left out: nothing of the card has a field of the database.\n"
             "old.vcf: 3 card(s) added, 0 already in the database, 1 left out.\n"
             "Warning: 2 warning(s) about the cards of old.vcf, each named above.\n"
             "Warning: 2 character(s) of old.vcf that CP437 can't hold were written as '?'.\n");
@@ -424,7 +425,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "\"Erste Zeile\r\nZweite Zeile\r\nPhone (home): +49 30 9999\r\nE-mail: j2@example.de\r\n"
             "X-CUSTOM: hello!\r\nCategory: Family\"\r\n"
             "Friend,?? Taro,,,,,\r\n"
-            "Work,Dr. Tom Smith,,,,,\r\n");
+            "Work,Dr. Tom Smith,,+1-555-0102,,,\r\n");
 }
 
 // Refused with the line, the destination never made.
