@@ -221,6 +221,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"appointment,2003-02-01,23:60,x\n", "2, column 3 (start): 23:60 is not a time of the day"},
       {"date,days\n2003-01-01,65536\n", "2, column 2 (days): \"65536\" is not a whole number from 0 to 65535"},
       {"date,repeat,months\n2003-01-01,yearly,65536\n", "2, column 3 (months): \"65536\" is not a month (JAN to DEC)"},
+      {"date,other_flags\n2003-01-01,256\n", "2, column 2 (other_flags): \"256\" is not a whole number from 0 to 255"},
       {"date,repeat,every\n2003-01-01,daily,128\n",
        "2, column 3 (every): \"128\" is not a whole number from -128 to 127"},
       {"appointment,2003-02-01,13:00 PM,x\n", "2, column 3 (start): \"13:00 PM\" is not a time (HH:MM)"},
@@ -448,6 +449,9 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
                        "in.csv line 3, column 1 (name): the text holds non-ASCII characters, and the organiser's code "
                        "page is not known." +
                            kAsk);
+  dir.Write("in.csv", "contact by\n65536\n");
+  ExpectEnded(dir, RunKalvert(dir, {"-xcards.dat", "-iin.csv", "-oout.dat", "--format=csv", "-s1"}), 1,
+              "in.csv line 2, column 1 (contact by): \"65536\" is none of the group's buttons.\n");
   dir.Write("in.csv", "name,note\nKen\n");
   ExpectEnded(dir, RunKalvert(dir, {"-xcards.dat", "-iin.csv", "-oout.dat", "--format=csv", "-s1"}), 1,
               "in.csv line 2: the row has 1 columns, the header 2.\n");

@@ -202,16 +202,23 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
   EXPECT_NE(parts.out.find("\r\nFN:\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90\r\n"), std::string::npos);
 }
 
-// Web pages come any number of times, the second naming its field; a date the organiser holds with bytes
+// Web pages and phones come any number of times, the second naming its
+// field; a date the organiser holds with bytes
 // that make no day goes under its field's name as it is.
 TEST(VCardExport, RepeatedPagesAndDatesThatAreNoDay) {
   const std::string kNoDate(3, '\xFF');
   const fixture::RunResult r =
-      Export({{kText, "Web page"}, {kText, "URL"}, {kDate, "Birthday"}, {kDate, "Anniversary"}},
+      Export({{kText, "Web page"},
+              {kText, "URL"},
+              {kDate, "Birthday"},
+              {kDate, "Anniversary"},
+              {kText, "Phone"},
+              {kText, "Phone"}},
              {{"http://a.example/", "http://b.example/", std::string(3, '\x46').replace(1, 2, std::string(2, '\0')),
-               "\x46\x0B\x1E"},
-              {"", "", "\x46\x01\x1F", kNoDate}},
+               "\x46\x0B\x1E", "+1 1", "+1 2"},
+              {"", "", "\x46\x01\x1F", kNoDate, "", ""}},
              {});
+  EXPECT_NE(r.out.find("\r\nTEL:+1 1\r\nTEL;X-NAME=Phone 6:+1 2\r\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\r\nURL:http://a.example/\r\nURL;X-NAME=URL:http://b.example/\r\n"), std::string::npos)
       << r.out;
   // The first and the last day of a year; then a birthday whose bytes make
