@@ -194,6 +194,10 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
     if (fn.find(',') != std::string::npos) fn.replace(fn.find(','), 1, "\\,");
     EXPECT_NE(r.out.find("\r\nFN:" + fn + "\r\n"), std::string::npos) << r.out;
   }
+  // A name long enough that the UID's digest takes three blocks (uuid5 of
+  // Python).
+  const fixture::RunResult longName = Export({{kText, "Name"}}, {{std::string(150, 'a')}}, {});
+  EXPECT_NE(longName.out.find("\r\nUID:aee3e899-b6b2-5ebf-81a6-82b8d9482202\r\n"), std::string::npos) << longName.out;
   // Given and family name fields make the full name in the order of their script.
   const fixture::RunResult parts =
       Export({{kText, "First name"}, {kText, "Last name"}},
