@@ -34,19 +34,12 @@ std::string NameOf(const ContentLine& line) {
 
 std::vector<ContentLine> SplitLines(const std::string& bytes) {
   std::vector<ContentLine> lines;
-  std::size_t at = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  for (long lLine = 1; at < bytes.size(); ++lLine) {
-    std::size_t end = bytes.find('\n', at);
-    if (end == std::string::npos) end = bytes.size();
-    std::size_t n = end - at;
-    if (n > 0 && bytes[at + n - 1] == '\r') --n;
-    const std::string_view text(bytes.data() + at, n);
-    at = end + 1;
-    if (text.find('\0') != std::string_view::npos) LineError(lLine, "the line holds a NUL byte");
-    if (!text.empty() && (text[0] == ' ' || text[0] == '\t') && !lines.empty()) {
-      lines.back().text.append(text.substr(1));
-    } else if (!text.empty()) {
-      lines.push_back(ContentLine{std::string(text), lLine});
+  for (TextLine& line : PhysicalLines(bytes)) {
+    if (line.text.find('\0') != std::string::npos) LineError(line.lLine, "the line holds a NUL byte");
+    if (!line.text.empty() && (line.text[0] == ' ' || line.text[0] == '\t') && !lines.empty()) {
+      lines.back().text.append(line.text, 1, std::string::npos);
+    } else if (!line.text.empty()) {
+      lines.push_back(std::move(line));
     }
   }
   return lines;
@@ -56,9 +49,7 @@ std::vector<ContentLine> SplitLines(const std::string& bytes) {
 
 CalendarFile ReadContentLines(std::FILE* f) {
   std::string bytes;
-  char buf[65536];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
-  if (std::ferror(f)) Fatal("Failed read file.\n");
+  if (!ReadWhole(f, &bytes)) Fatal("Failed read file.\n");
   CalendarFile file;
   file.lines = SplitLines(bytes);
   if (file.lines.empty() || Upper(file.lines[0].text) != "BEGIN:VCALENDAR") {

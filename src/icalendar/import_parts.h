@@ -22,10 +22,7 @@ namespace ical {
 
 // A content line with its continuation lines joined, and the line of the file
 // it starts on.
-struct ContentLine {
-  std::string text;
-  long lLine = 0;
-};
+using ContentLine = TextLine;
 
 // A component among the lines: lines [first, end) from its BEGIN to its END.
 struct LineRange {

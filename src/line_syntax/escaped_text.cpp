@@ -1,9 +1,29 @@
-// escaped_text: TEXT values and folded content lines.
+// escaped_text: the lines of a file, TEXT values and folded content lines.
 
 #include <algorithm>
 #include <cstdio>
 
 #include "line_syntax.h"
+
+bool ReadWhole(std::FILE* f, std::string* pBytes) {
+  char buf[65536];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) pBytes->append(buf, n);
+  return !std::ferror(f);
+}
+
+std::vector<TextLine> PhysicalLines(const std::string& bytes) {
+  std::vector<TextLine> lines;
+  std::size_t at = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  for (long lLine = 1; at < bytes.size(); ++lLine) {
+    std::size_t end = bytes.find('\n', at);
+    if (end == std::string::npos) end = bytes.size();
+    std::size_t n = end - at;
+    if (n > 0 && bytes[at + n - 1] == '\r') --n;
+    lines.push_back(TextLine{bytes.substr(at, n), lLine});
+    at = end + 1;
+  }
+  return lines;
+}
 
 std::string EscapedText(const std::string& utf8, long* pControls) {
   const auto special = [](char c) {

@@ -6,7 +6,20 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
+
+// A line of a file, without its end, and its number from 1.
+struct TextLine {
+  std::string text;
+  long lLine = 0;
+};
+// The file read whole; false on a read error.
+bool ReadWhole(std::FILE* f, std::string* pBytes);
+// The lines of a file's bytes (ended by LF or CR LF), a UTF-8 byte order
+// mark before the first left out. Unfolding is the reader's own.
+std::vector<TextLine> PhysicalLines(const std::string& bytes);
 
 // A UTF-8 text as an escaped TEXT value: backslash, semicolon and comma after
 // a backslash, each line break (CR LF, CR or LF) as \n, and every other

@@ -15,10 +15,7 @@ namespace vcard {
 
 namespace {
 
-struct Line {
-  std::string text;
-  long lLine = 0;
-};
+using Line = TextLine;
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -43,20 +40,6 @@ std::size_t ValueColon(const std::string& line) {
 bool NamesEncoding(const std::string& line, const char* szUpper) {
   const std::size_t colon = ValueColon(line);
   return colon != std::string::npos && Upper(line.substr(0, colon)).find(szUpper) != std::string::npos;
-}
-
-std::vector<Line> PhysicalLines(const std::string& bytes) {
-  std::vector<Line> lines;
-  std::size_t at = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  for (long lLine = 1; at < bytes.size(); ++lLine) {
-    std::size_t end = bytes.find('\n', at);
-    if (end == std::string::npos) end = bytes.size();
-    std::size_t n = end - at;
-    if (n > 0 && bytes[at + n - 1] == '\r') --n;
-    lines.push_back(Line{bytes.substr(at, n), lLine});
-    at = end + 1;
-  }
-  return lines;
 }
 
 // Content lines, each with the line it begins on.
@@ -212,9 +195,7 @@ void CardLineError(long lLine, const std::string& why) {
 
 std::vector<Card> ReadCards(std::FILE* f) {
   std::string bytes;
-  char buf[65536];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
-  if (std::ferror(f)) Fatal("Failed read file.\n  %s\n", files.szFilenameIN.c_str());
+  if (!ReadWhole(f, &bytes)) Fatal("Failed read file.\n  %s\n", files.szFilenameIN.c_str());
   const std::vector<Line> lines = ContentLines(PhysicalLines(bytes));
   std::vector<Card> cards;
   bool bInCard = false;
