@@ -127,7 +127,8 @@ class CardFields {
     } else if (n == "TEL") {
       PutPhone(p);
     } else if (n == "EMAIL") {
-      if (!ToNamed(p, UnescapedText(p.value))) Or(Role::kEmail, "E-mail", UnescapedText(p.value), p.lLine);
+      const std::string address = UnescapedText(p.value);
+      if (!ToNamed(p, address)) Or(Role::kEmail, "E-mail", address, p.lLine);
     } else if (n == "URL") {
       if (!ToNamed(p, p.value)) Or(Role::kUrl, "Web", p.value, p.lLine);
     } else if (n == "ADR") {
@@ -224,9 +225,10 @@ class CardFields {
   bool ToNamed(const Property& p, const std::string& text) {
     const std::string name = p.Param("X-NAME");
     if (name.empty()) return false;
+    const std::string key = FoldedName(name);
+    const std::vector<std::string>& keys = run_.cols.keys;
     for (std::size_t c = 0; c < texts_.size(); ++c) {
-      const bool bNamed =
-          FoldedName(run_.cols.names[c]) == FoldedName(name) || FoldedName(run_.cols.shown[c]) == FoldedName(name);
+      const bool bNamed = keys[2 * c] == key || keys[2 * c + 1] == key;
       if (!bNamed || !texts_[c].empty()) continue;
       Set(c, text, p.lLine);
       return true;

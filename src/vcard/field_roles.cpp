@@ -241,6 +241,8 @@ Columns DatabaseColumns(PFDC start_fdc, TextCodec& codec) {
   for (const stdcsv::CardColumn& c : cols.list) {
     cols.names.push_back(codec.ToUtf8(c.name));
     cols.shown.push_back(codec.ToUtf8(stdcsv::ShownFieldName(c.pfdc->szName)));
+    cols.keys.push_back(FoldedName(cols.names.back()));
+    cols.keys.push_back(FoldedName(cols.shown.back()));
   }
   cols.roles = ColumnRoles(cols.list, cols.shown, cols.names, opt.szVCardMap);
   return cols;

@@ -52,6 +52,7 @@ struct Columns {
   std::vector<stdcsv::CardColumn> list;
   std::vector<std::string> names;  // in UTF-8, told apart as the CSV header tells them
   std::vector<std::string> shown;  // in UTF-8, as the database names them
+  std::vector<std::string> keys;   // names and shown as FoldedName compares them, two a column
   std::vector<Role> roles;
 };
 // The columns with their roles, --vcard-map applied.
