@@ -28,6 +28,16 @@ int Parse(std::vector<std::string> args, inproc::Outcome& o) {
 // Values kept (a date in `date`), the warning printed; refused command lines
 // (result 0) with their message and whether the help was shown; result -1:
 // the run ended there with status 1 (an encoding that can't hold the
+// --version into a device that takes nothing: the text is lost, so the run
+// fails and says so.
+TEST(Options, VersionIntoAFullDeviceFails) {
+  fixture::ScratchDir dir;
+  const int rc = std::system(("'" KALVERT_BIN "' --version >/dev/full 2>'" + dir.Path("err") + "'").c_str());
+  EXPECT_EQ(WEXITSTATUS(rc), 1);
+  const std::string err = fixture::Slurp(dir.Path("err"));
+  EXPECT_EQ(err.substr(err.rfind("\n\n") + 2), "Failed write standard output.\n");
+}
+
 // organiser's texts among them). A command line without -x gets -x/dev/null.
 TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
   const std::string untilNeeds =
@@ -90,6 +100,7 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
        "Option -C2 shapes only the legacy text; it can't be used with --format=ics.\n", 0},
       {{"--format=ics", "-i/dev/null", "--expand-until=2032-02-29"}, nullptr, 20320229, &opt.lExpandUntil},
       {{"--format=ics", "-i/dev/null", "--expand-until=2155-12-31"}, nullptr, 21551231, &opt.lExpandUntil},
+      {{"--format=ics", "-i/dev/null", "--expand-until=2156-01-01"}, nullptr, 0, nullptr, untilNeeds, 0},
       {{"--format=ics", "-i/dev/null", "--expand-until=2031-02-29"}, nullptr, 0, nullptr, untilNeeds, 0},
       {{"--format=ics", "-i/dev/null", "--expand-until=1899-12-31"}, nullptr, 0, nullptr, untilNeeds, 0},
       {{"--format=ics", "-i/dev/null", "--expand-until=2030-1-01x"}, nullptr, 0, nullptr, untilNeeds, 0},
