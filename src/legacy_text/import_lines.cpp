@@ -80,31 +80,34 @@ int8_t RepeatType(const RepeatInformationAppt& ria) {
 
 namespace {
 
-// The line buffer of POSIX getline, released with the reader.
-struct LineReader {
-  char* buf = nullptr;
-  std::size_t cap = 0;
-  LineReader() = default;
-  LineReader(const LineReader&) = delete;
-  LineReader& operator=(const LineReader&) = delete;
-  ~LineReader() { std::free(buf); }
+// Reads the import's lines byte by byte through the stream's own buffer,
+// without its lock: the same on every system, whatever the line's length.
+#ifdef _WIN32
+inline int NextByte(std::FILE* f) { return _getc_nolock(f); }
+#else
+inline int NextByte(std::FILE* f) { return getc_unlocked(f); }
+#endif
 
-  // Reads one line whole, its line feed included. False at end of file when
-  // nothing was read; a read error ends the run.
-  bool Read(std::FILE* f, std::string* line) {
-    errno = 0;
-    const ssize_t n = ::getline(&buf, &cap, f);
-    if (std::ferror(f) || (n < 0 && errno == ENOMEM)) {
-      const int err = errno;
-      Fatal("Failed read file.\n  %s: %s\n", files.szFilenameIN.c_str(), std::strerror(err));
-    }
-    if (n < 0) return false;
-    // A NUL byte ends the line.
-    const void* nul = std::memchr(buf, '\0', static_cast<std::size_t>(n));
-    line->assign(buf, nul ? static_cast<const char*>(nul) - buf : n);
-    return true;
+// Reads one line whole, its line feed included; a NUL byte ends the line's
+// text. False at end of file when nothing was read; a read error ends the run.
+bool ReadLine(std::FILE* f, std::string* line) {
+  line->clear();
+  bool bAny = false;
+  bool bCut = false;
+  int c = 0;
+  errno = 0;
+  while ((c = NextByte(f)) != EOF) {
+    bAny = true;
+    if (c == '\0') bCut = true;
+    if (!bCut) line->push_back(static_cast<char>(c));
+    if (c == '\n') break;
   }
-};
+  if (std::ferror(f)) {
+    const int err = errno;
+    Fatal("Failed read file.\n  %s: %s\n", files.szFilenameIN.c_str(), std::strerror(err));
+  }
+  return bAny;
+}
 
 // One line of an appointment book: its kind comes from the options, ToDo over
 // event over appointment. Returns false when no date could be read.
@@ -137,11 +140,10 @@ bool ImportItem(PSCSV start_scsv, SeekInfoLists* pSeekInfo, const std::string& l
 }  // namespace
 
 void ReadCSV(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
-  LineReader reader;
   std::string line;
   long lLine = 0;
   long lUndated = 0;
-  while (reader.Read(files.fpin, &line)) {
+  while (ReadLine(files.fpin, &line)) {
     ++lLine;
     if (state.iFileType == 2) {
       if (ImportItem(start_scsv, pSeekInfo, line)) continue;
