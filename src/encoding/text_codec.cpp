@@ -1,14 +1,13 @@
-// text_codec: TextCodec, a pair of iconv descriptors kept for the whole run,
-// and the rule for texts without --encoding.
+// text_codec: TextCodec, a pair of converters kept for the whole run, and
+// the rule for texts without --encoding.
 #include "text_codec.h"
-
-#include <iconv.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "converter.h"
 #include "kalvert.h"
 
 const char kNameTheEncoding[] =
@@ -18,61 +17,15 @@ namespace {
 
 constexpr char kUtf8[] = "UTF-8";
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
-constexpr std::size_t kWhole = std::string::npos;
-const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
 // The code pages the README lists as tested.
 constexpr char kTested[] = "CP437, CP850, CP852, CP932, EUC-JP, ISO-8859-1, UTF-8";
 // Characters of many code pages (e, Cyrillic Zhe, alpha, a kanji, katakana
 // A), to find the NUL bytes and shift states of those that hold them.
 constexpr const char* kSamples[] = {"\xC3\xA9", "\xD0\x96", "\xCE\xB1", "\xE6\x97\xA5", "\xE3\x82\xA2"};
 
-// nullptr, with the reason in *pErr, when iconv can't convert.
-void* Open(const char* to, const char* from, int* pErr) {
-  const iconv_t cd = iconv_open(to, from);
-  if (cd != kNoDescriptor) return cd;
-  *pErr = errno;
-  return nullptr;
-}
-
-// Runs one conversion step over [*in, *in + *inLeft), appending to out.
-// Returns iconv's result and leaves errno as iconv set it.
-std::size_t Step(iconv_t cd, char** in, std::size_t* inLeft, std::string* out) {
-  char buf[4096];
-  char* dst = buf;
-  std::size_t dstLeft = sizeof buf;
-  const std::size_t r = iconv(cd, in, inLeft, &dst, &dstLeft);
-  const int saved = errno;
-  out->append(buf, static_cast<std::size_t>(dst - buf));
-  errno = saved;
-  return r;
-}
-
-// Converts the whole text from cd's initial state, appending to *pOut.
-// Returns kWhole, or the offset of the first sequence cd can't convert.
-std::size_t ConvertAll(void* pcd, const std::string& text, std::string* pOut) {
-  const iconv_t cd = static_cast<iconv_t>(pcd);
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  std::string in(text);
-  char* p = in.data();
-  std::size_t left = in.size();
-  while (left > 0) {
-    if (Step(cd, &p, &left, pOut) != static_cast<std::size_t>(-1)) break;
-    if (errno != E2BIG) return static_cast<std::size_t>(p - in.data());
-  }
-  return kWhole;
-}
-
-// Writes the shift back to the initial state; returns the bytes that took.
-std::size_t Unshift(void* pcd, std::string* pOut) {
-  const std::size_t n = pOut->size();
-  std::size_t none = 0;
-  Step(static_cast<iconv_t>(pcd), nullptr, &none, pOut);
-  return pOut->size() - n;
-}
-
 // The offset of the first character of utf8 that does not come back the same
 // from the code page (0 when each does, but not the whole).
-std::size_t FirstOneWay(void* fromUtf8, void* toUtf8, const std::string& utf8) {
+std::size_t FirstOneWay(Converter* fromUtf8, Converter* toUtf8, const std::string& utf8) {
   for (std::size_t at = 0; at < utf8.size();) {
     const std::size_t n = std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
     const std::string ch = utf8.substr(at, n);
@@ -86,7 +39,7 @@ std::size_t FirstOneWay(void* fromUtf8, void* toUtf8, const std::string& utf8) {
 }
 
 // Why the code page can't hold the organiser's texts, or nullptr when it can.
-const char* Unfit(void* toUtf8, void* fromUtf8) {
+const char* Unfit(Converter* toUtf8, Converter* fromUtf8) {
   std::string ascii, there, back;
   for (int c = 1; c <= 0x7F; ++c) ascii += static_cast<char>(c);
   ConvertAll(fromUtf8, ascii, &there);
@@ -113,8 +66,8 @@ TextCodec::TextCodec(const std::string& szEncoding) : szEncoding_(szEncoding) {
   if (PassThrough()) return;
   const char* szName = szEncoding.c_str();
   int iErr = 0;
-  toUtf8_ = Open(kUtf8, szName, &iErr);
-  if (toUtf8_) fromUtf8_ = Open(szName, kUtf8, &iErr);
+  toUtf8_ = OpenConverter(kUtf8, szName, &iErr);
+  if (toUtf8_) fromUtf8_ = OpenConverter(szName, kUtf8, &iErr);
   const char* szWhy = iErr == 0 ? Unfit(toUtf8_, fromUtf8_) : nullptr;
   if (iErr == 0 && !szWhy) return;
   Close();  // the end of the run unwinds, and a half-made codec has no destructor
@@ -126,29 +79,23 @@ TextCodec::TextCodec(const std::string& szEncoding) : szEncoding_(szEncoding) {
 TextCodec::~TextCodec() { Close(); }
 
 void TextCodec::Close() {
-  if (toUtf8_) iconv_close(static_cast<iconv_t>(toUtf8_));
-  if (fromUtf8_) iconv_close(static_cast<iconv_t>(fromUtf8_));
+  CloseConverter(toUtf8_);
+  CloseConverter(fromUtf8_);
   toUtf8_ = fromUtf8_ = nullptr;
 }
 
 std::string TextCodec::ToUtf8(const std::string& bytes) {
   // ASCII is the same in every code page accepted: most texts need no conversion.
   if (PassThrough() || IsAscii(bytes)) return bytes;
-  const iconv_t cd = static_cast<iconv_t>(toUtf8_);
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string out;
-  std::string in(bytes);
-  char* p = in.data();
-  std::size_t left = in.size();
-  while (left > 0) {
-    if (Step(cd, &p, &left, &out) != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) continue;
-    // EILSEQ or EINVAL: one byte that starts no character of the code page.
+  std::string rest(bytes);
+  for (;;) {
+    const std::size_t bad = ConvertAll(toUtf8_, rest, &out);
+    if (bad == kWhole) break;
+    // One byte that starts no character of the code page.
     out += kReplacement;
     ++lReplaced_;
-    ++p;
-    --left;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    rest.erase(0, bad + 1);
   }
   Unshift(toUtf8_, &out);
   return out;
@@ -162,9 +109,9 @@ bool TextCodec::FromUtf8(const std::string& utf8, std::string* pOut, std::size_t
   }
   std::size_t bad = ConvertAll(fromUtf8_, utf8, pOut);
   Unshift(fromUtf8_, pOut);
-  // iconv maps some characters one way only (CP932 takes U+00AC for its
+  // A converter maps some characters one way only (CP932 takes U+00AC for its
   // U+FFE2): such a character would come back as another. The first of them
-  // may come before a character iconv refuses.
+  // may come before a character the converter refuses.
   const std::string done = bad == kWhole ? utf8 : utf8.substr(0, bad);
   std::string back;
   if (ConvertAll(toUtf8_, *pOut, &back) != kWhole || back != done) bad = FirstOneWay(fromUtf8_, toUtf8_, done);
@@ -194,11 +141,11 @@ std::string TextCodec::HeldUtf8(const std::string& utf8, long* pReplaced) const 
 
 bool CharsetToUtf8(const std::string& szCharset, const std::string& bytes, std::string* pOut) {
   int err = 0;
-  void* cd = Open(kUtf8, szCharset.c_str(), &err);
-  if (!cd) return false;
+  Converter* cv = OpenConverter(kUtf8, szCharset.c_str(), &err);
+  if (!cv) return false;
   pOut->clear();
-  const bool bWhole = ConvertAll(cd, bytes, pOut) == kWhole;
-  iconv_close(static_cast<iconv_t>(cd));
+  const bool bWhole = ConvertAll(cv, bytes, pOut) == kWhole;
+  CloseConverter(cv);
   return bWhole;
 }
 

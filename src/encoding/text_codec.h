@@ -1,16 +1,17 @@
-// text_codec: texts between the organiser's code page and UTF-8, through the C
-// library's iconv. The legacy formats never convert; the modern ones convert
-// only when --encoding names the code page, and take ASCII texts alone
-// without it.
+// text_codec: texts between the organiser's code page and UTF-8, through the
+// system's converter (iconv, or the Windows code-page functions). The legacy formats never convert; the modern ones
+// convert only when --encoding names the code page, and take ASCII texts alone without it.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+struct Converter;
+
 class TextCodec {
  public:
-  // An empty name: texts pass as bytes. A name iconv does not know ends the
+  // An empty name: texts pass as bytes. A name the system does not know ends the
   // run ("Unknown encoding NAME.\n"), and so does a code page that can't
   // hold the organiser's NUL-ended texts of independent characters: ASCII
   // must stay ASCII both ways, no character may take a NUL byte and no shift
@@ -42,13 +43,13 @@ class TextCodec {
   void Close();
 
   std::string szEncoding_;
-  void* toUtf8_ = nullptr;    // iconv_t, code page -> UTF-8
-  void* fromUtf8_ = nullptr;  // iconv_t, UTF-8 -> code page
+  Converter* toUtf8_ = nullptr;    // code page -> UTF-8
+  Converter* fromUtf8_ = nullptr;  // UTF-8 -> code page
   long lReplaced_ = 0;
 };
 
 // Bytes in a character set a file names (a vCard's CHARSET=) as UTF-8; false
-// for a name iconv does not know or bytes not valid in it.
+// for a name the system does not know or bytes not valid in it.
 bool CharsetToUtf8(const std::string& szCharset, const std::string& bytes, std::string* pOut);
 
 // Without --encoding the code page is unknown, so only ASCII texts can be
