@@ -24,7 +24,14 @@ int ReadOption(int iArg, char** ppArg);
 bool OpenFiles();
 void usage();
 
-// output_file: the output database's way to its destination.
+// output_file: the files' names and modes, and the output database's way to
+// its destination (output_file.cpp on POSIX systems, output_file_windows.cpp
+// on Windows).
+// Opens a file by its name in UTF-8 (Windows takes such names as UTF-16).
+std::FILE* OpenNamed(const std::string& szName, const char* mode);
+// Standard output in binary mode for the formats that write their own CR LF,
+// text mode (the system's line ends) for the legacy text.
+void SetTextOutputMode(bool bBinary);
 // Follows the destination's links and locks it (waiting for another run that
 // holds it); a failure is kept for OpenOutput, so that the input's are told first.
 void PrepareOutput();

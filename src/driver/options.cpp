@@ -79,7 +79,7 @@ int16_t TakeKind(Options& o, int16_t* iKind, bool bHasValue, int16_t v, int16_t 
 
 // Opens one input; on failure prints why.
 std::FILE* OpenInput(const std::string& szName, const char* mode) {
-  std::FILE* f = std::fopen(szName.c_str(), mode);
+  std::FILE* f = OpenNamed(szName, mode);
   if (!f) ReportCantOpen(szName, errno);
   return f;
 }
@@ -413,7 +413,7 @@ bool OpenFiles() {
   files.fp = OpenInput(files.szFilename, "rb");
   if (!files.fp) return false;
   if (opt.iInCSV) {
-    files.fpin = OpenInput(files.szFilenameIN, "r");
+    files.fpin = OpenInput(files.szFilenameIN, "rb");
     if (!files.fpin) return false;
     // Whatever the paths, the file being imported is never replaced.
     if (opt.iOutAppt && OutputIsFile(fileno(files.fpin))) {

@@ -166,7 +166,9 @@ int KalvertMain(int argc, char** argv) {
         usage();
         Exit(0);
       }
-      if (!ReadOption(argc, argv) || !OpenFiles()) Exit(1);
+      if (!ReadOption(argc, argv)) Exit(1);
+      SetTextOutputMode(opt.format != OutputFormat::kLegacy);
+      if (!OpenFiles()) Exit(1);
       Run();
       Exit(0);
     } catch (const std::bad_alloc&) {

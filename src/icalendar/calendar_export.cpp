@@ -67,7 +67,11 @@ void RequireAsciiTexts(const BookItem& csvd) {
 std::string UtcStamp() {
   const std::time_t now = std::time(nullptr);
   std::tm tm{};
+#ifdef _WIN32
+  gmtime_s(&tm, &now);
+#else
   gmtime_r(&now, &tm);
+#endif
   char sz[32];
   std::strftime(sz, sizeof sz, "%Y%m%dT%H%M%SZ", &tm);
   return sz;
