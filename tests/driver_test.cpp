@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "help_text.h"
 #include "inproc.h"
@@ -13,6 +14,7 @@ namespace {
 
 using fixture::RunKalvert;
 using fixture::ScratchDir;
+using fixture::Slurp;
 
 // ReadOption's result for the arguments; what it printed goes to o.
 int Parse(std::vector<std::string> args, inproc::Outcome& o) {
@@ -34,8 +36,7 @@ TEST(Options, VersionIntoAFullDeviceFails) {
   fixture::ScratchDir dir;
   const int rc = std::system(("'" KALVERT_BIN "' --version >/dev/full 2>'" + dir.Path("err") + "'").c_str());
   EXPECT_EQ(WEXITSTATUS(rc), 1);
-  const std::string err = fixture::Slurp(dir.Path("err"));
-  EXPECT_EQ(err.substr(err.rfind("\n\n") + 2), "Failed write standard output.\n");
+  EXPECT_EQ(fixture::Slurp(dir.Path("err")), "Failed write standard output.\n");  // no banner before it
 }
 
 // organiser's texts among them). A command line without -x gets -x/dev/null.
@@ -141,23 +142,48 @@ TEST(Options, ValuesCutsRangesDatesOrderAndRefusals) {
 }
 
 // The legacy help (none, or /? with status 1), the English usage, the
-// version, and an unknown option.
+// version, and an unknown option; --help and --version print no banner.
 TEST(Run, HelpVersionAndExitStatuses) {
   const std::string help(kHelpText, kHelpTextSize);
   const struct {
     std::vector<std::string> args;
     int status;
     std::string out, err;  // out: what standard output begins with
+    bool banner;
     // clang-format off
-  } cases[] = {{{}, 0, help, ""}, {{"/?"}, 1, help, ""}, {{"--help"}, 0, "Usage: kalvert -x FILE [options]\n", ""},
-               {{"--version", "-xnone"}, 0, "kalvert 0.86b\n", ""}, {{"-q7"}, 1, "", "Bad option -q7\n"}};
+  } cases[] = {{{}, 0, help, "", true}, {{"/?"}, 1, help, "", true},
+               {{"--help"}, 0, "Usage: kalvert -x FILE [options]\n", "", false},
+               {{"-s1", "--version", "-xnone"}, 0, "kalvert 0.86b\n", "", false},
+               {{"-q7"}, 1, "", "Bad option -q7\n", true}};
   // clang-format on
   ScratchDir dir;
   for (const auto& c : cases) {
     const auto r = RunKalvert(dir, c.args);
-    EXPECT_EQ(std::make_tuple(r.status, r.out.substr(0, c.out.size()), fixture::Said(r)),
-              std::make_tuple(c.status, c.out, c.err));
+    const bool bBanner = r.err.rfind("KALVERT for DOS/UNIX", 0) == 0;
+    EXPECT_EQ(std::make_tuple(r.status, r.out.substr(0, c.out.size()), bBanner ? fixture::Said(r) : r.err, bBanner),
+              std::make_tuple(c.status, c.out, c.err, c.banner));
   }
+}
+
+// On a terminal that reads UTF-8 the legacy help comes converted (iconv of
+// the bytes a pipe gets) with a pointer to the English one; on a terminal of
+// the C locale, which holds no Japanese, its bytes as ever.
+TEST(Run, HelpOnATerminalInItsCharacterSet) {
+  ScratchDir dir;
+  const std::string bin = KALVERT_BIN;
+  const std::string cmd = "cd '" + dir.path() + "' && '" + bin +
+                          "' 2>/dev/null | iconv -f EUC-JP -t UTF-8 >piped.txt && "
+                          "LANG=C.UTF-8 LC_ALL= script -qec '" +
+                          bin +
+                          " 2>/dev/null' /dev/null </dev/null | tr -d '\\r' >utf8.txt && "
+                          "LANG=C LC_ALL= script -qec '" +
+                          bin + " 2>/dev/null' /dev/null </dev/null | tr -d '\\r' >c.txt";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  const std::string pointer = "For help in English: kalvert --help\n";
+  std::string bytes(kHelpText, kHelpTextSize);
+  bytes.erase(std::remove(bytes.begin(), bytes.end(), '\r'), bytes.end());
+  EXPECT_EQ(Slurp(dir.Path("utf8.txt")), Slurp(dir.Path("piped.txt")) + pointer);
+  EXPECT_EQ(Slurp(dir.Path("c.txt")), bytes + pointer);
 }
 
 }  // namespace

@@ -24,14 +24,19 @@ int ReadOption(int iArg, char** ppArg);
 bool OpenFiles();
 void usage();
 
-// output_file: the files' names and modes, and the output database's way to
-// its destination (output_file.cpp on POSIX systems, output_file_windows.cpp
-// on Windows).
-// Opens a file by its name in UTF-8 (Windows takes such names as UTF-16).
-std::FILE* OpenNamed(const std::string& szName, const char* mode);
+// console (console.cpp, console_windows.cpp): standard output as the system
+// and a terminal see it.
 // Standard output in binary mode for the formats that write their own CR LF,
 // text mode (the system's line ends) for the legacy text.
 void SetTextOutputMode(bool bBinary);
+// The character set of the terminal standard output is, as iconv names it;
+// false when standard output is no terminal.
+bool TerminalCharset(std::string* pCharset);
+
+// output_file (output_file.cpp, output_file_windows.cpp): the files' names
+// and the output database's way to its destination.
+// Opens a file by its name in UTF-8 (Windows takes such names as UTF-16).
+std::FILE* OpenNamed(const std::string& szName, const char* mode);
 // Follows the destination's links and locks it (waiting for another run that
 // holds it); a failure is kept for OpenOutput, so that the input's are told first.
 void PrepareOutput();

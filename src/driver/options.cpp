@@ -179,7 +179,15 @@ LongResult LongOption(Options& o, const char* arg) {
     return LongResult::kRefused;
   }
   if (name == "help") {
-    std::fputs(kLongUsage, stdout);
+    std::string szUsage(kLongUsage);
+    if (!ICalendarImportBuilt()) {
+      // A build without libical (every Windows build) exports iCalendar only.
+      const std::string both = "iCalendar of the appointment book, both ways\n";
+      szUsage.replace(szUsage.find(both), both.size(),
+                      "iCalendar of the appointment book, export only:\n"
+                      "                      this build has no libical for the import\n");
+    }
+    std::fputs(szUsage.c_str(), stdout);
     return LongResult::kDone;
   }
   if (name == "version") {

@@ -239,8 +239,6 @@ std::FILE* CreateTemporary(const std::string& folder) {
 
 std::FILE* OpenNamed(const std::string& szName, const char* mode) { return std::fopen(szName.c_str(), mode); }
 
-void SetTextOutputMode(bool /*bBinary*/) {}  // POSIX streams write bytes as they are
-
 void PrepareOutput() {
   files.szTarget = files.szFilenameOUT;
   files.iOutErr = files.szTarget.empty() ? ENOENT : FollowLinks(&files.szTarget);

@@ -237,8 +237,3 @@ void DiscardOutput() {
 }
 
 void InstallSignalCleanup() { SetConsoleCtrlHandler(RemoveTempOnBreak, TRUE); }
-
-void SetTextOutputMode(bool bBinary) {
-  std::fflush(stdout);
-  _setmode(_fileno(stdout), bBinary ? _O_BINARY : _O_TEXT);
-}

@@ -7,8 +7,20 @@
 
 #include "driver.h"
 #include "help_text.h"
+#include "text_codec.h"
 
 namespace {
+
+constexpr char kHelpCharset[] = "EUC-JP";
+
+// --help and --version print their own text alone: the banner comes before
+// every other run. (-x, -i and -o never take a name that starts with '-'.)
+bool AsksHelpOrVersion(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "--version") == 0) return true;
+  }
+  return false;
+}
 
 constexpr char kBanner[] =
     "KALVERT for DOS/UNIX Version 0.86b  organiser database converter\n"
@@ -155,12 +167,26 @@ void ResetGlobals() {
   state = PassState{};
 }
 
-void usage() { std::fwrite(kHelpText, 1, kHelpTextSize, stdout); }
+// The help is EUC-JP bytes, as it always was in pipes and files. A terminal
+// that reads another character set gets it converted (its bytes as they are
+// when it can't hold them) and a pointer to the English help.
+void usage() {
+  const std::string help(kHelpText, kHelpTextSize);
+  std::string charset;
+  if (!TerminalCharset(&charset)) {
+    std::fwrite(help.data(), 1, help.size(), stdout);
+    return;
+  }
+  std::string shown;
+  if (charset == kHelpCharset || !ConvertCharset(kHelpCharset, charset, help, &shown)) shown = help;
+  std::fwrite(shown.data(), 1, shown.size(), stdout);
+  std::fputs("For help in English: kalvert --help\n", stdout);
+}
 
 int KalvertMain(int argc, char** argv) {
   try {
     try {
-      std::fputs(kBanner, stderr);
+      if (!AsksHelpOrVersion(argc, argv)) std::fputs(kBanner, stderr);
       ResetGlobals();
       if (argc <= 1) {
         usage();

@@ -139,14 +139,19 @@ std::string TextCodec::HeldUtf8(const std::string& utf8, long* pReplaced) const 
   return out;
 }
 
-bool CharsetToUtf8(const std::string& szCharset, const std::string& bytes, std::string* pOut) {
+bool ConvertCharset(const std::string& szFrom, const std::string& szTo, const std::string& bytes, std::string* pOut) {
   int err = 0;
-  Converter* cv = OpenConverter(kUtf8, szCharset.c_str(), &err);
+  Converter* cv = OpenConverter(szTo.c_str(), szFrom.c_str(), &err);
   if (!cv) return false;
   pOut->clear();
   const bool bWhole = ConvertAll(cv, bytes, pOut) == kWhole;
+  if (bWhole) Unshift(cv, pOut);
   CloseConverter(cv);
   return bWhole;
+}
+
+bool CharsetToUtf8(const std::string& szCharset, const std::string& bytes, std::string* pOut) {
+  return ConvertCharset(szCharset, kUtf8, bytes, pOut);
 }
 
 void TextCodec::ReportReplacements() const {

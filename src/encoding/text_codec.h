@@ -51,6 +51,9 @@ class TextCodec {
 // Bytes in a character set a file names (a vCard's CHARSET=) as UTF-8; false
 // for a name the system does not know or bytes not valid in it.
 bool CharsetToUtf8(const std::string& szCharset, const std::string& bytes, std::string* pOut);
+// Bytes in one character set in another; false for a name the system does
+// not know or a character the second can't hold.
+bool ConvertCharset(const std::string& szFrom, const std::string& szTo, const std::string& bytes, std::string* pOut);
 
 // Without --encoding the code page is unknown, so only ASCII texts can be
 // written as UTF-8 or stored from it.
