@@ -72,7 +72,8 @@ TEST_F(Reader, NoteLookups) {
       MutableOptions().iNote = note;
       files.in.Seek(40);
       std::string text;
-      text += Capture([&] { text = ReadNote(word, 2); }).err;  // the text, or the warning
+      const int16_t iWord = word;                               // a lambda takes no structured binding before C++20
+      text += Capture([&] { text = ReadNote(iWord, 2); }).err;  // the text, or the warning
       EXPECT_EQ(text, want) << fresh << " " << note << " " << word;
       EXPECT_EQ(files.in.Tell(), 40);  // the input position is kept
     }
@@ -164,7 +165,8 @@ TEST_F(Reader, LookupTableRegistrationsItCannotHoldAreRefused) {
     SeekInfoLists lists;
     const RecordHeader filler{11, 2, 6, 0}, rh{type, 2, 6, 0};
     for (int i = 0; i < existing; ++i) AddSeekInfo(&lists, &filler, 29 + 6 * i);
-    const inproc::Outcome o = Capture([&] { AddSeekInfo(&lists, &rh, offset); });
+    const int32_t lAt = offset;  // a lambda takes no structured binding before C++20
+    const inproc::Outcome o = Capture([&] { AddSeekInfo(&lists, &rh, lAt); });
     EXPECT_EQ(std::make_pair(o.status, o.err), std::make_pair(message.empty() ? 0 : 1, message));
   }
 }
