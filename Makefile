@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 JOBS ?= 2
 CMAKE_FLAGS ?= -DKALVERT_WERROR=ON
 
-.PHONY: all build deps run test test-plain test-asan clean
+.PHONY: all build program deps run install test test-plain test-asan windows clean
 
 all: build
 
@@ -14,8 +14,20 @@ build:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD) -j$(JOBS)
 
-run: build
-	./$(BUILD)/kalvert -xexamples/book.dat --format=csv --encoding=EUC-JP -s1
+# The program alone, quietly: its build output is shown only when it fails.
+program:
+	@mkdir -p $(BUILD) && cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >$(BUILD)/make.log 2>&1 && \
+		cmake --build $(BUILD) -j$(JOBS) --target kalvert >>$(BUILD)/make.log 2>&1 || { cat $(BUILD)/make.log; exit 1; }
+
+# The book is the first screen: the program's banner is shown only when the run fails.
+run: program
+	@./$(BUILD)/kalvert -xexamples/book.dat --format=csv --encoding=EUC-JP -s1 2>$(BUILD)/run.log || \
+		{ cat $(BUILD)/run.log; exit 1; }
+
+# The program and its manual page under ~/.local, without root.
+PREFIX ?= $(HOME)/.local
+install: program
+	@cmake --install $(BUILD) --prefix $(PREFIX) >/dev/null && echo "installed $(PREFIX)/bin/kalvert"
 
 test: test-plain test-asan
 
@@ -36,5 +48,12 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
 
+# kalvert.exe for 64-bit Windows, cross-built with mingw-w64 (Debian's
+# g++-mingw-w64-x86-64-posix); tools/check-windows.sh runs it under wine.
+windows:
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+		-DKALVERT_TESTS=OFF -DKALVERT_ICAL_IMPORT=OFF $(CMAKE_FLAGS) >/dev/null
+	cmake --build build-windows -j$(JOBS) --target kalvert
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-windows

@@ -1,5 +1,6 @@
-// The README's walk-through (export, edit, import into a copy) runs as
-// printed, with the built kalvert first on PATH.
+// The README's commands run as printed, with the built kalvert first on PATH:
+// the formats' examples, and the walk-through (export, edit, import into a
+// copy).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -42,6 +43,31 @@ TEST(Docs, ReadmeWalkthroughMakesTheEditedCopy) {
   std::string todo = Slurp(dir.Path("todo.csv"));
   todo.replace(todo.find("\"1\"\n\"Renew"), 3, "\"0\"");
   EXPECT_EQ(fixture::RunKalvert(dir, {"-xnew.dat", "-s1", "-t"}).out, todo);
+}
+
+// Every command of the README's sections on the formats, in order, as a user
+// runs them after `make install` and `cd examples`: the calendar program's
+// import of the iCalendar export takes every item, and the last step, the
+// CSV export read back with -m, gives the book the export came from.
+TEST(Docs, ReadmeCommandsRunAsShown) {
+  fixture::ScratchDir dir;
+  dir.Write("book.dat", Slurp(kSource + "/examples/book.dat"));
+  dir.Write("cards.dat", Slurp(kSource + "/examples/cards.dat"));
+  const std::string bin = std::filesystem::path(KALVERT_BIN).parent_path().string();
+  // The sh blocks before the legacy format's section, without the make
+  // commands and the step into examples/.
+  const std::string cmd = "cd '" + dir.path() + "' && awk '/^## The legacy format/{exit} /^```sh/{on=1; next} " +
+                          "/^```/{on=0} on' '" + kSource + "/README.md' | sed '/^make /d; /^cd examples/d' " +
+                          ">readme.sh && HOME='" + dir.path() + "' PATH='" + bin +
+                          "':\"$PATH\" bash -e readme.sh </dev/null >out.txt 2>err.txt";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << Slurp(dir.Path("err.txt"));
+  const std::string script = Slurp(dir.Path("readme.sh"));
+  EXPECT_NE(script.find("calcurse -i book.ics"), std::string::npos);
+  EXPECT_NE(script.find("-icards.vcf --format=vcf"), std::string::npos);
+  EXPECT_NE(Slurp(dir.Path("out.txt")).find("3 apps / 5 events / 3 todos / 0 skipped"), std::string::npos)
+      << Slurp(dir.Path("out.txt"));
+  EXPECT_EQ(fixture::RunKalvert(dir, {"-xnew.dat", "--format=csv", "--encoding=EUC-JP", "-s1"}).out,
+            Slurp(dir.Path("book.csv")));
 }
 
 }  // namespace
