@@ -138,5 +138,12 @@ same text non-ascii-name -x"b$(printf '\xc3\xbc')cher-$(printf '\xe6\x97\xa5').d
   status=1
 }
 runs=$((runs + 1))
+# No libical here: --help and the refusal of the iCalendar import say so.
+help=$(wine "$WIN" --help </dev/null 2>/dev/null)
+refusal=$(wine "$WIN" -xexamples/book.dat --format=ics -iexamples/book.csv </dev/null 2>&1 || true)
+if [[ $help != *'export only:'* || $refusal != *'built without libical'* ]]; then
+  echo "windows: --help or the iCalendar import's refusal does not say that this build has no import" >&2
+  status=1
+fi
 if ((status == 0)); then echo "windows: examples and $runs runs under wine equal the native ones"; fi
 exit $status
