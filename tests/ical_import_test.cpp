@@ -177,7 +177,18 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
               "BEGIN:VEVENT\nUID:mix\nDTSTART;VALUE=DATE:20260105\nRRULE:FREQ=MONTHLY;BYDAY=MO,TU,2MO,2TU;COUNT=3\n"
               "SUMMARY:Mix\nEND:VEVENT\n"
               "BEGIN:VTODO\nUID:due\nDTSTART;VALUE=DATE:20260105\nDUE;VALUE=DATE:20260107\n"
-              "X-KALVERT-DUE-DAYS:9\nSUMMARY:Due\nEND:VTODO"),
+              "X-KALVERT-DUE-DAYS:9\nSUMMARY:Due\nEND:VTODO\n"
+              "BEGIN:VEVENT\nUID:late\nDTSTART:20260310T220000\nDTEND:20260311T010000\nSUMMARY:Late\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:midnight\nDTSTART:20260310T220000\nDTEND:20260311T000000\nSUMMARY:Midnight\n"
+              "END:VEVENT\n"
+              "BEGIN:VEVENT\nUID:across\nDTSTART:20260310T090000\nDTEND:20260312T080000\nSUMMARY:Across\n"
+              "END:VEVENT\n"
+              "BEGIN:VEVENT\nUID:words\nDTSTART;VALUE=DATE:20260102\nX-KALVERT-KIND:APPOINTMENT\nX-KALVERT-START-TIME:"
+              "32768\n"
+              "X-KALVERT-END-TIME:-32769\nSUMMARY:Words\nEND:VEVENT\n"
+              "BEGIN:VTODO\nUID:chores\nDTSTART;VALUE=DATE:20260105\nRRULE:FREQ=DAILY;COUNT=3\n"
+              "X-KALVERT-CHECKED-OFF:20260106\nEXDATE;VALUE=DATE:20260106\nEXDATE;VALUE=DATE:20260105\n"
+              "SUMMARY:Chores\nEND:VTODO"),
       {"--expand-until=2026-12-31"});
   EXPECT_EQ(Row(got, "Night"),
             "appointment,Night,2026-06-01,00:00,01:00,,,a\\,no,5,yes,yes,,,,,,daily,1,,,,,2026-06-01,2026-06-02,"
@@ -210,8 +221,25 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
                          "for other weekdays)"),
             std::string::npos)
       << got.err;
+  // An appointment past midnight stays on its first day: its end's time and
+  // its count of days; one ending at midnight ends at 24:00, unwarned.
+  EXPECT_EQ(Row(got, "Late"), "appointment,Late,2026-03-10,22:00,01:00,1,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "Midnight"), "appointment,Midnight,2026-03-10,22:00,24:00,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "Across"), "appointment,Across,2026-03-10,09:00,08:00,2,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(got.err.find("(UID midnight"), std::string::npos) << got.err;
+  // Deleted and checked-off days by date; on one date, the deleted first
+  // (the order a book's own export gives back).
+  EXPECT_EQ(Row(got, "Chores"),
+            "todo,Chores,2026-01-05,,,,,,,,,,,no,,no,,daily,1,,,,,2026-01-05,2026-01-07,"
+            "2026-01-05;2026-01-06;2026-01-06 done,");
   for (const char* said : {"(UID long, \"Long\"): its 65536 days kept as 65535, the most the organiser counts.",
-                           "(UID zero, \"Zero\"): its DTEND is not after its DTSTART; taken as one day."}) {
+                           "(UID zero, \"Zero\"): its DTEND is not after its DTSTART; taken as one day.",
+                           "(UID late, \"Late\"): it ends on 2026/03/11; the organiser keeps it on its first day, "
+                           "ending at 01:00.",
+                           "(UID across, \"Across\"): it ends on 2026/03/12; the organiser keeps it on its first day, "
+                           "ending at 08:00.",
+                           "(UID words, \"Words\"): X-KALVERT-START-TIME:32768 is not a value it can have; left out.",
+                           "(UID words, \"Words\"): X-KALVERT-END-TIME:-32769 is not a value it can have; left out."}) {
     EXPECT_NE(got.err.find(said), std::string::npos) << said << "\n" << got.err;
   }
 }

@@ -103,6 +103,41 @@ TEST(ImportE2E, AppointmentBookByteForByte) {
   // clang-format on
 }
 
+// An item alone on its date and in no series links to no other: every
+// import writes -1 (no record) for its note and both neighbours, bytes 8 to
+// 13 of its data record's body.
+TEST(ImportE2E, ALoneItemLinksToNoOther) {
+  DbFile db('2');
+  AddBookDefinitions(&db);
+  fixture::ScratchDir dir;
+  dir.Write("book.dat", db.Finish());
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "\"Tea\",\"2000/01/05\",\"10:00\",\"10:30\",\"\",\"0\",\"\"\n"},
+      {{"-t"}, "\"Tax\",\"2000/01/05\",\"0\",\"\",\"1\",\"\"\n"},
+      {{"--format=csv"}, "kind,description,date,start\r\nappointment,Tea,2000-01-05,10:00\r\n"},
+      {{"--format=csv"}, "kind,description,date\r\ntodo,Tax,2000-01-05\r\n"},
+      {{"--format=ics", "--timezone=UTC"},
+       "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//t//EN\r\nBEGIN:VTODO\r\nUID:t\r\n"
+       "DTSTART;VALUE=DATE:20000105\r\nSUMMARY:Tax\r\nEND:VTODO\r\nEND:VCALENDAR\r\n"}};
+  for (const auto& [options, text] : cases) {
+    dir.Write("in.txt", text);
+    std::vector<std::string> args = {"-xbook.dat", "-m", "-iin.txt", "-onew.dat", "-s1"};
+    args.insert(args.end(), options.begin(), options.end());
+    const RunResult r = RunKalvert(dir, args);
+    EXPECT_EQ(r.status, 0) << text << r.err;
+    // The records after the 29 bytes of signature and header: type, status,
+    // length (with the 6 bytes of the record header), number.
+    const std::vector<unsigned char> out = dir.Read("new.dat");
+    std::vector<unsigned char> links;
+    for (std::size_t at = 29; at + 6 <= out.size() && links.empty();) {
+      const std::size_t len = out[at + 2] | out[at + 3] << 8;
+      if (out[at] == 11 && at + 20 <= out.size()) links.assign(out.begin() + at + 14, out.begin() + at + 20);
+      at += std::max<std::size_t>(len, 6);
+    }
+    EXPECT_EQ(links, std::vector<unsigned char>(6, 0xFF)) << text;
+  }
+}
+
 // Each note column links a note of its own (an empty column: none), written
 // after its record in column order; a text slot of an empty text points at
 // the NUL that ends the slots.

@@ -227,7 +227,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"appointment,2003-02-01,13:00 PM,x\n", "2, column 3 (start): \"13:00 PM\" is not a time (HH:MM)"},
       {"date,start\n2003-02-01,1996-01-07 09:00\n", "2, column 2 (start): \"1996-01-07 09:00\" is not a time (HH:MM)"},
       {"date\n2003-1-1 1:30\n", "2, column 1 (date): \"2003-1-1 1:30\" is a date and a time; the column takes a date"},
-      {"date\n07/01/96\n", "2, column 1 (date): \"07/01/96\" is not a date (YYYY-MM-DD)"},
+      {"Date\n07/01/96\n", "2, column 1 (Date): \"07/01/96\" is not a date (YYYY-MM-DD)"},  // the header as written
       {"date\n07/01/1996\n", "2, column 1 (date): \"07/01/1996\" is not a date (YYYY-MM-DD); for a day-first or "
                              "month-first date name the order with --date-order=DMY or --date-order=MDY"},
       {"appointment,20030-02-01,,x\n", "2, column 2 (date): \"20030-02-01\" is not a date (YYYY-MM-DD)"},

@@ -395,7 +395,8 @@ TEST(VCardImport, CardFilesComeBackWhole) {
 // CHARSET=, parameters without names, a second e-mail address and a home
 // phone the database has no field for (into the note), a photo (left out),
 // a folded line, a blank line between the cards, a name in a character set
-// the code page can't hold ('?'), a card with nothing for any field (left
+// the code page can't hold ('?' for each character: two kanji and a
+// half-width katakana, U+FF71), a card with nothing for any field (left
 // out).
 TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   const std::vector<CardField> fields = {{kGroup, "Category"}, {kButton, "Friend", 1}, {kButton, "Work", 2},
@@ -412,7 +413,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "X-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\nADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\n"
             "CATEGORIES:Family\r\n"
             "END:VCARD\r\n\r\n"
-            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8ER=93c Taro\r\n"
+            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8ER=93c=B1 Taro\r\n"
             "END:VCARD\r\n"
             "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\n"
             "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0102\r\nEND:VCARD\r\n"
@@ -425,7 +426,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "Warning: old.vcf line 31 (card \"\"): left out: nothing of the card has a field of the database.\n"
             "old.vcf: 3 card(s) added, 0 already in the database, 1 left out.\n"
             "Warning: 2 warning(s) about the cards of old.vcf, each named above.\n"
-            "Warning: 2 character(s) of old.vcf that CP437 can't hold were written as '?'.\n");
+            "Warning: 3 character(s) of old.vcf that CP437 can't hold were written as '?'.\n");
   // The address's parts without a field of their own join its street; a
   // category that is none of the group's buttons goes to the note (a group
   // left empty shows its first button).
@@ -435,7 +436,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "\"Hauptstr. 1, Berlin, 10115, Germany\","
             "\"Erste Zeile\r\nZweite Zeile\r\nPhone (home): +49 30 9999\r\nE-mail: j2@example.de\r\n"
             "X-CUSTOM: hello!\r\nCategory: Family\"\r\n"
-            "Friend,?? Taro,,,,,\r\n"
+            "Friend,??? Taro,,,,,\r\n"
             "Work,Dr. Tom Smith,,+1-555-0102,,,\r\n");
 }
 
@@ -468,6 +469,41 @@ TEST(VCardImport, BrokenFilesAreRefusedWithTheirLine) {
     EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     EXPECT_FALSE(dir.Exists("new.dat")) << text;
   }
+}
+
+// A card with a note takes two records of the output (its data and its
+// note): with the header and the two field definitions, 4091 records are
+// left, 2045 such cards, or 4091 without notes. The note's slot is the
+// first (offset 0). Both the CSV import and the vCard import count so.
+TEST(VCardImport, CardsWithNotesTakeTwoRecordsOfTheRoom) {
+  ScratchDir dir;
+  dir.Write("defs.dat", CardFile({{kNote, "Note"}, {kText, "Name"}}, {}));
+  for (const int n : {2045, 2046}) {
+    std::string csv = "Note,Name\r\n", vcf;
+    for (int i = 0; i < n; ++i) {
+      csv += "x,A" + std::to_string(i) + "\r\n";
+      vcf += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A" + std::to_string(i) + "\r\nNOTE:x\r\nEND:VCARD\r\n";
+    }
+    dir.Write("in.csv", csv);
+    dir.Write("in.vcf", vcf);
+    const auto c = RunKalvert(dir, {"-xdefs.dat", "-iin.csv", "-oc.dat", "--format=csv", "-s2"});
+    const auto v = RunKalvert(dir, {"-xdefs.dat", "-iin.vcf", "-ov.dat", "--format=vcf", "-s2"});
+    EXPECT_EQ(std::make_pair(c.status, v.status), n == 2045 ? std::make_pair(0, 0) : std::make_pair(1, 1)) << n;
+    if (n == 2046) {
+      EXPECT_EQ(fixture::Said(c), "\nin.csv line 2047: too many rows; the output database has room for 2045.\n");
+      EXPECT_NE(v.err.find(": too many cards; the output database has room for 2045.\n"), std::string::npos) << v.err;
+    }
+  }
+  // Without notes, one record a card: 4091 fit.
+  std::string csv = "Note,Name\r\n", vcf;
+  for (int i = 0; i < 4091; ++i) {
+    csv += ",A" + std::to_string(i) + "\r\n";
+    vcf += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A" + std::to_string(i) + "\r\nEND:VCARD\r\n";
+  }
+  dir.Write("in.csv", csv);
+  dir.Write("in.vcf", vcf);
+  EXPECT_EQ(RunKalvert(dir, {"-xdefs.dat", "-iin.csv", "-oc.dat", "--format=csv", "-s2"}).status, 0);
+  EXPECT_EQ(RunKalvert(dir, {"-xdefs.dat", "-iin.vcf", "-ov.dat", "--format=vcf", "-s2"}).status, 0);
 }
 
 }  // namespace

@@ -4,11 +4,14 @@
 //     EIO, as on a bad spot of a disk;
 //   fwrite:<n>:fail, fsync:<n>:fail, iconv_open:<n>:fail: the n-th call
 //     fails (ENOSPC, EIO, ENOMEM);
+//   flock:<n>:nolock: the n-th call and every later one fail (ENOLCK), as on
+//     a file system without locks;
 //   <function>:<n>:<ms>: the n-th call waits that many milliseconds first.
 // A failed stream gets its error flag, as on a real failure.
 #include <dlfcn.h>
 #include <iconv.h>
 #include <stdio.h>
+#include <sys/file.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -43,7 +46,9 @@ bool Strike(const char* func, FILE* f = nullptr, long size = 0) {
     return at <= rule.n && rule.n < at + size;
   }
   static long calls = 0;
-  if (++calls != rule.n) return false;
+  ++calls;
+  if (std::strcmp(rule.action, "nolock") == 0) return calls >= rule.n;
+  if (calls != rule.n) return false;
   if (std::strcmp(rule.action, "fail") == 0) return true;
   const long ms = std::atol(rule.action);
   const timespec pause{ms / 1000, (ms % 1000) * 1000000};
@@ -74,6 +79,11 @@ size_t fwrite(const void* p, size_t size, size_t n, FILE* f) {
 int fsync(int fd) {
   static const auto real = reinterpret_cast<decltype(&fsync)>(dlsym(RTLD_NEXT, "fsync"));
   return Strike("fsync") ? Failed(nullptr, EIO) - 1 : real(fd);
+}
+
+int flock(int fd, int op) {
+  static const auto real = reinterpret_cast<decltype(&flock)>(dlsym(RTLD_NEXT, "flock"));
+  return Strike("flock") ? Failed(nullptr, ENOLCK) - 1 : real(fd, op);
 }
 
 iconv_t iconv_open(const char* to, const char* from) {
