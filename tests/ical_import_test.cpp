@@ -145,6 +145,21 @@ TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
   std::sort(dates.begin(), dates.end());
   EXPECT_EQ(dates, (std::vector<std::string>{"2026-01-30", "2026-02-27", "2026-03-31"}));
   EXPECT_NE(all.err.find("its 3 occurrence(s) up to 2026/12/31 are written as items of their own"), std::string::npos);
+  // Every other week's Sunday and Monday in weeks that begin on Sunday: 1 and
+  // 2 March, 15 and 16 March. The organiser's weeks begin on Monday (its
+  // series would take 1, 9 and 15 March): only the first is kept. With
+  // weeks from Monday the rule is the organiser's own: 1, 9, 15, 23 March.
+  const std::string pair =
+      "BEGIN:VEVENT\nUID:pair\nDTSTART;VALUE=DATE:20260301\n"
+      "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=SU,MO;WKST=";
+  const Imported sunday = Import(Calendar(pair + "SU;COUNT=4\nSUMMARY:Pair\nEND:VEVENT"));
+  EXPECT_EQ(Row(sunday, "Pair"), "event,Pair,2026-03-01,,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_NE(sunday.err.find("(UID pair, \"Pair\"): its repeat rule can't be kept by the organiser (the organiser's "
+                            "rule would take other days)"),
+            std::string::npos)
+      << sunday.err;
+  EXPECT_EQ(Row(Import(Calendar(pair + "MO;COUNT=4\nSUMMARY:Pair\nEND:VEVENT")), "Pair"),
+            "event,Pair,2026-03-01,,,,,,no,5,yes,yes,,,,,,weekly,2,MON;SUN,,,,2026-03-01,2026-03-23,,");
 }
 
 // Edges of the rules: a series at midnight moved to the morning, several

@@ -95,15 +95,17 @@ RunResult Finish(const ScratchDir& dir, pid_t pid) {
 std::string Export(const ScratchDir& dir, const std::string& name) { return RunKalvert(dir, {"-x" + name, "-s1"}).out; }
 
 // The temporary file in dir, waiting up to 5 s for a running child to make it.
-std::string Temporary(const ScratchDir& dir, int waitMs = 0) {
+std::string Temporary(const std::string& folder, int waitMs = 0) {
   for (int ms = 0;; ms += 10) {
-    for (const std::string& name : dir.List()) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
       if (name.rfind(".kalvert-", 0) == 0) return name;
     }
     if (ms >= waitMs) return "";
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }
+std::string Temporary(const ScratchDir& dir, int waitMs = 0) { return Temporary(dir.path(), waitMs); }
 
 mode_t Mode(const std::string& path) {
   struct stat st {};
@@ -192,12 +194,16 @@ TEST(SafetyRun, SignalsRemoveTheTemporaryFile) {
     ScratchDir dir;
     const Blob book = Book(3);
     dir.Write("book.dat", book);
-    const pid_t pid = Start(dir, {{"-xbook.dat", "-obook.dat", "-s2"}, "fwrite:3:10000"});
-    const std::string temp = Temporary(dir, 5000);
+    std::filesystem::create_directory(dir.Path("d"));
+    // The temporary file is made in the destination's folder (a name of one
+    // letter), where the rename can't cross file systems.
+    const pid_t pid = Start(dir, {{"-xbook.dat", "-od/copy.dat", "-s2"}, "fwrite:3:10000"});
+    const std::string temp = Temporary(dir.Path("d"), 5000);
     ASSERT_NE(temp, "");
-    EXPECT_EQ(Mode(dir.Path(temp)) & 07777, 0600u);
+    EXPECT_EQ(Mode(dir.Path("d/" + temp)) & 07777, 0600u);
     kill(pid, sig);
     Expect(dir, Finish(dir, pid), 128 + sig, "", book, "");
+    EXPECT_EQ(Temporary(dir.Path("d")), "");
   }
   // Once the new file is renamed into place the run has succeeded: a signal
   // while the folder is synced is dropped.

@@ -392,6 +392,14 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
   const auto items = Items(dir.Read("out.dat"));
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(std::string(items[0].begin() + 27, items[0].begin() + 27 + 51), want + '\0');
+  // 25 of them and an "x" are the field's 51 bytes exactly: kept, unwarned.
+  dir.Write("full.csv", "date,description\n2003-01-01," + kai.substr(0, 75) + "x\n");
+  const auto full =
+      RunKalvert(dir, {"-xdefs.dat", "-ifull.csv", "-ofull.dat", "--format=csv", "--encoding=CP932", "-s2"});
+  EXPECT_EQ(full.err.find("Warning"), std::string::npos) << full.err;
+  const auto kept = Items(dir.Read("full.dat"));
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(std::string(kept[0].begin() + 27, kept[0].begin() + 27 + 52), want.substr(0, 50) + "x" + '\0');
   // NOT SIGN, which iconv maps to CP932 one way only; 15 characters of 3
   // bytes with a lead byte E0, then two of 4 bytes (lead bytes F4 and F0):
   // the first of these fits.
