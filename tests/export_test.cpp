@@ -103,15 +103,16 @@ TEST(ExportEndToEnd, DebugDumpOfEveryPart) {
   const std::string view = fixture::RunKalvert(dir, {"-xbook.dat", "-dx", "-s1"}).out;
   EXPECT_EQ(view.substr(0, view.find('"')),
             "rh.iLength=8 : i=0\nVIEW : B, A\nVIEW : 66, 65\nVIEW : 42, 41\nVIEW : 16706\nVIEW : 16706, 66, 65\n");
-  // A table of two words: each its own pair of bytes (0x4443 is 17475).
-  fixture::DbFile two;
-  two.Add(10, 0, 0, fixture::Bytes().le16(0x4142).le16(0x4443));
-  dir.Write("two.dat", two.Finish());
-  const std::string words = fixture::RunKalvert(dir, {"-xtwo.dat", "-dx", "-s1"}).out;
-  EXPECT_NE(words.find("rh.iLength=10 : i=0\nVIEW : B, A\n"), std::string::npos) << words;
-  EXPECT_NE(words.find("rh.iLength=10 : i=1\nVIEW : C, D\nVIEW : 67, 68\nVIEW : 43, 44\nVIEW : 17475\n"),
+  // A table of three words: each its own pair of bytes (0x4443 is 17475).
+  fixture::DbFile three;
+  three.Add(10, 0, 0, fixture::Bytes().le16(0x4142).le16(0x4443).le16(0x4645));
+  dir.Write("three.dat", three.Finish());
+  const std::string words = fixture::RunKalvert(dir, {"-xthree.dat", "-dx", "-s1"}).out;
+  EXPECT_NE(words.find("rh.iLength=12 : i=0\nVIEW : B, A\n"), std::string::npos) << words;
+  EXPECT_NE(words.find("rh.iLength=12 : i=1\nVIEW : C, D\nVIEW : 67, 68\nVIEW : 43, 44\nVIEW : 17475\n"),
             std::string::npos)
       << words;
+  EXPECT_NE(words.find("rh.iLength=12 : i=2\nVIEW : E, F\n"), std::string::npos) << words;
   const std::string out = fixture::RunKalvert(dir, {"-xbook.dat", "-d", "-s1"}).out;
   const std::string rest = "Index 2 = 65535 index[2]=ff, index[3]=ff\nIndex 3 = 0\nIndex 4 = ";
   // clang-format off
