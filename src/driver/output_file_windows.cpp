@@ -22,11 +22,10 @@
 #include <vector>
 
 #include "driver.h"
+#include "output_file_parts.h"
 
 namespace {
 
-// Not an errno: the destination is a device or the like.
-constexpr int kNotRegular = -1;
 constexpr DWORD kLockOffsetLow = 0xFFFFFFFEu;
 constexpr DWORD kLockOffsetHigh = 0x7FFFFFFFu;
 
@@ -62,6 +61,8 @@ int ErrnoOf(DWORD err) {
   }
 }
 
+}  // namespace
+
 // The folder of a path with either separator, a drive's root kept whole
 // ("C:\book.dat" is in "C:\", "C:book.dat" in "C:").
 std::string FolderOf(const std::string& path) {
@@ -71,6 +72,8 @@ std::string FolderOf(const std::string& path) {
   if (slash == 0 || (bDrive && slash == 2)) return path.substr(0, slash + 1);
   return path.substr(0, slash);
 }
+
+namespace {
 
 std::string InFolder(const std::string& folder, const std::string& name) {
   const char last = folder.empty() ? '\0' : folder.back();
@@ -137,6 +140,8 @@ void ReleaseLock() {
   files.iLockFd = -1;
 }
 
+}  // namespace
+
 // A new file in `folder`, its name in files.szTempOUT and gTempPathW.
 std::FILE* CreateTemporary(const std::string& folder) {
   std::random_device rd;
@@ -164,6 +169,8 @@ std::FILE* CreateTemporary(const std::string& folder) {
   return nullptr;
 }
 
+namespace {
+
 void ForgetTemporary() {
   InterlockedExchange(&gTempArmed, 0);
   files.szTempOUT.clear();
@@ -188,18 +195,6 @@ void PrepareOutput() {
 bool OutputIsFile(int fd) {
   FileStamp s;
   return files.stamp.bExists && StampOfHandle(HandleOf(fd), &s) && s.dev == files.stamp.dev && s.ino == files.stamp.ino;
-}
-
-bool OpenOutput() {
-  if (files.iOutErr == kNotRegular) {
-    std::fprintf(stderr, "Can't replace %s: not a regular file.\n", files.szFilenameOUT.c_str());
-    return false;
-  }
-  if (files.iOutErr == 0) files.fpout = CreateTemporary(FolderOf(files.szTarget));
-  if (files.fpout) return true;
-  ReportCantOpen(files.szFilenameOUT, files.iOutErr != 0 ? files.iOutErr : errno);
-  DiscardOutput();
-  return false;
 }
 
 void CommitOutput() {
