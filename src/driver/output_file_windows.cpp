@@ -4,11 +4,11 @@
 // destination only by a run that succeeded, so that a crash leaves the old
 // file or the new one. Windows has no permission bits, owners or extended
 // attributes to carry over, and no symbolic links a user makes by hand. The
-// destination is locked for the whole run with LockFileEx on a byte far past
-// its end: Windows locks keep every other handle off the bytes they cover,
-// and the input, the same file in an update in place, must stay readable.
-// Windows replaces no file that is open, so the lock is released just before
-// the move.
+// destination is locked for the whole run with a named mutex of its full
+// path, not a lock of the file: Windows replaces no file that another
+// process holds open, and a run waiting for this one would hold it. A
+// destination that changed all the same (a program that takes no lock) is
+// not replaced.
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -26,8 +26,8 @@
 
 namespace {
 
-constexpr DWORD kLockOffsetLow = 0xFFFFFFFEu;
-constexpr DWORD kLockOffsetHigh = 0x7FFFFFFFu;
+// The lock of the destination, a named mutex held for the whole run.
+HANDLE gLock = nullptr;
 
 // The temporary file's name for the console's Ctrl+C handler, which runs on
 // a thread of its own.
@@ -95,49 +95,74 @@ bool StampOfHandle(HANDLE h, FileStamp* pStamp, DWORD* pLinks = nullptr) {
   return true;
 }
 
-FileStamp CurrentStamp(const std::string& path) {
+// The stamp of the file at path (none when there is no file), and the
+// number of its names.
+FileStamp CurrentStamp(const std::string& path, DWORD* pLinks = nullptr) {
   FileStamp s;
   const HANDLE h =
       CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return s;
-  if (!StampOfHandle(h, &s)) s = FileStamp{};
+  if (!StampOfHandle(h, &s, pLinks)) s = FileStamp{};
   CloseHandle(h);
   return s;
 }
 
+DWORD Links(const std::string& path) {
+  DWORD links = 1;
+  CurrentStamp(path, &links);
+  return links;
+}
+
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
 
-// Opens and locks the existing file at files.szTarget. 0, an errno or
-// kNotRegular; 0 with no lock when there is no file.
+// The lock's name: the destination's full path, its case folded (Windows
+// names are compared without case), as a 64-bit FNV-1a digest.
+std::wstring LockName(const std::wstring& target) {
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD n = GetFullPathNameW(target.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n >= full.size()) {
+    full.resize(n);
+    n = GetFullPathNameW(target.c_str(), n, full.data(), nullptr);
+  }
+  full.resize(n < full.size() ? n : 0);
+  CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+  uint64_t h = 14695981039346656037ull;
+  for (const wchar_t c : full) h = (h ^ static_cast<uint16_t>(c)) * 1099511628211ull;
+  wchar_t hex[17];
+  swprintf(hex, 17, L"%016llx", static_cast<unsigned long long>(h));
+  return L"Local\\kalvert-" + std::wstring(hex);
+}
+
+// Waits for every other run on the same destination, then notes what the
+// destination is. 0, an errno or kNotRegular; a destination that does not
+// exist yet is locked all the same.
 int LockTarget() {
   const std::wstring target = Wide(files.szTarget);
   const DWORD attrs = GetFileAttributesW(target.c_str());
-  if (attrs == INVALID_FILE_ATTRIBUTES) {
-    const DWORD err = GetLastError();
-    return err == ERROR_FILE_NOT_FOUND ? 0 : ErrnoOf(err);
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) return EISDIR;
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DEVICE)) return kNotRegular;
+  if (attrs == INVALID_FILE_ATTRIBUTES && GetLastError() != ERROR_FILE_NOT_FOUND) return ErrnoOf(GetLastError());
+  gLock = CreateMutexW(nullptr, FALSE, LockName(target).c_str());
+  if (!gLock) return ErrnoOf(GetLastError());
+  // A run that ended without releasing it (WAIT_ABANDONED) left the file
+  // as the move left it: whole.
+  const DWORD got = WaitForSingleObject(gLock, INFINITE);
+  if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) {
+    CloseHandle(gLock);
+    gLock = nullptr;
+    return EIO;
   }
-  if (attrs & FILE_ATTRIBUTE_DIRECTORY) return EISDIR;
-  if (attrs & FILE_ATTRIBUTE_DEVICE) return kNotRegular;
-  const int fd = _wopen(target.c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT);
-  if (fd < 0) return errno;
-  OVERLAPPED at{};
-  at.Offset = kLockOffsetLow;
-  at.OffsetHigh = kLockOffsetHigh;
-  FileStamp s;
-  if (!LockFileEx(HandleOf(fd), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at) || !StampOfHandle(HandleOf(fd), &s)) {
-    const int err = ErrnoOf(GetLastError());
-    _close(fd);
-    return err;
-  }
-  files.iLockFd = fd;
-  files.stamp = s;
+  files.stamp = CurrentStamp(files.szTarget);
   return 0;
 }
 
 void ReleaseLock() {
-  if (files.iLockFd >= 0) _close(files.iLockFd);
-  files.iLockFd = -1;
+  if (gLock) {
+    ReleaseMutex(gLock);
+    CloseHandle(gLock);
+  }
+  gLock = nullptr;
 }
 
 }  // namespace
@@ -207,18 +232,16 @@ void CommitOutput() {
   if (CurrentStamp(files.szTarget) != files.stamp) {
     Fatal("%s changed during the run; not replaced.\n", files.szFilenameOUT.c_str());
   }
-  FileStamp s;
-  DWORD links = 1;
-  if (files.iLockFd >= 0 && StampOfHandle(HandleOf(files.iLockFd), &s, &links) && links > 1) {
+  if (Links(files.szTarget) > 1) {
     std::fprintf(stderr, "%s has other hard links; they keep the old content.\n", files.szFilenameOUT.c_str());
   }
-  ReleaseLock();
   // The move reaches the disk before it returns.
   if (!MoveFileExW(gTempPathW.c_str(), Wide(files.szTarget).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     Fatal("Failed write file.\n");
   }
   ForgetTemporary();
+  ReleaseLock();
 }
 
 void DiscardOutput() {
