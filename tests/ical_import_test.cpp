@@ -145,6 +145,16 @@ TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
   std::sort(dates.begin(), dates.end());
   EXPECT_EQ(dates, (std::vector<std::string>{"2026-01-30", "2026-02-27", "2026-03-31"}));
   EXPECT_NE(all.err.find("its 3 occurrence(s) up to 2026/12/31 are written as items of their own"), std::string::npos);
+  // RDATE: a day without a zone is in DTSTART's (09:00 in New York on summer
+  // time is 14:00 here), one in UTC stays UTC (12:00Z is 13:00 here).
+  const Imported extra = Import(Calendar("BEGIN:VEVENT\nUID:rd\nDTSTART;TZID=America/New_York:20260310T090000\n"
+                                         "RDATE:20260312T090000\nRDATE:20260313T120000Z\nSUMMARY:Calls\nEND:VEVENT"),
+                                {"--expand-until=2026-12-31"});
+  std::vector<std::string> calls;
+  for (const char* name : {"Calls", "Calls+", "Calls++"}) calls.push_back(Row(extra, name).substr(0, 34));
+  EXPECT_EQ(calls, (std::vector<std::string>{"appointment,Calls,2026-03-10,14:00", "appointment,Calls,2026-03-12,14:00",
+                                             "appointment,Calls,2026-03-13,13:00"}))
+      << extra.err;
   // Every other week's Sunday and Monday in weeks that begin on Sunday: 1 and
   // 2 March, 15 and 16 March. The organiser's weeks begin on Monday (its
   // series would take 1, 9 and 15 March): only the first is kept. With
@@ -203,7 +213,11 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
               "X-KALVERT-END-TIME:-32769\nSUMMARY:Words\nEND:VEVENT\n"
               "BEGIN:VTODO\nUID:chores\nDTSTART;VALUE=DATE:20260105\nRRULE:FREQ=DAILY;COUNT=3\n"
               "X-KALVERT-CHECKED-OFF:20260106\nEXDATE;VALUE=DATE:20260106\nEXDATE;VALUE=DATE:20260105\n"
-              "SUMMARY:Chores\nEND:VTODO"),
+              "SUMMARY:Chores\nEND:VTODO\n"
+              "BEGIN:VEVENT\nUID:own\nDTSTART;VALUE=DATE:20260105\nRRULE:FREQ=WEEKLY;BYDAY=MO;COUNT=3\n"
+              "X-KALVERT-DATE:20260301\nSUMMARY:Own\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:own2\nDTSTART;VALUE=DATE:20260105\nRRULE:FREQ=WEEKLY;BYDAY=MO;COUNT=3\n"
+              "X-KALVERT-DATE:20260112\nSUMMARY:Own2\nEND:VEVENT"),
       {"--expand-until=2026-12-31"});
   EXPECT_EQ(Row(got, "Night"),
             "appointment,Night,2026-06-01,00:00,01:00,,,a\\,no,5,yes,yes,,,,,,daily,1,,,,,2026-06-01,2026-06-02,"
@@ -242,6 +256,10 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   EXPECT_EQ(Row(got, "Midnight"), "appointment,Midnight,2026-03-10,22:00,24:00,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_EQ(Row(got, "Across"), "appointment,Across,2026-03-10,09:00,08:00,2,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_EQ(got.err.find("(UID midnight"), std::string::npos) << got.err;
+  // The item's own date of a series is kept when it is one of the series'
+  // days (Monday 12 January), not when it is none (Sunday 1 March).
+  EXPECT_EQ(Row(got, "Own").substr(0, 26), "event,Own,2026-01-05,,,,,,");
+  EXPECT_EQ(Row(got, "Own2").substr(0, 27), "event,Own2,2026-01-12,,,,,,");
   // Deleted and checked-off days by date; on one date, the deleted first
   // (the order a book's own export gives back).
   EXPECT_EQ(Row(got, "Chores"),

@@ -138,6 +138,19 @@ TEST(ImportE2E, ALoneItemLinksToNoOther) {
   }
 }
 
+// A ToDo line that ends with its note (six columns, no repeat columns)
+// keeps the note, as a longer line does.
+TEST(ImportE2E, ATodoLineEndingWithItsNoteKeepsIt) {
+  DbFile db('2');
+  AddBookDefinitions(&db);
+  fixture::ScratchDir dir;
+  dir.Write("book.dat", db.Finish());
+  const std::string line = "\"Tax\",\"2000/01/05\",\"0\",\"\",\"1\",\"pay it\"\n";
+  dir.Write("todo.csv", line);
+  ASSERT_EQ(RunKalvert(dir, {"-xbook.dat", "-t", "-itodo.csv", "-onew.dat", "-s2"}).status, 0);
+  EXPECT_EQ(RunKalvert(dir, {"-xnew.dat", "-t", "-s1"}).out, line);
+}
+
 // Each note column links a note of its own (an empty column: none), written
 // after its record in column order; a text slot of an empty text points at
 // the NUL that ends the slots.
