@@ -184,6 +184,7 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
       {"Madonna", "N:;Madonna;;;"},
       {"\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90", "N:\xE5\xB1\xB1\xE7\x94\xB0;\xE8\x8A\xB1\xE5\xAD\x90;;;"},
       {"\xE5\xB1\xB1 Taro", "N:\xE5\xB1\xB1;Taro;;;"},
+      {"\xE5\xB1\xB1\xE7\x94\xB0", "N:\xE5\xB1\xB1\xE7\x94\xB0;;;;"},  // one word, family first: the family name
       {"\xE5\xB1\xB1\xE7\x94\xB0\xE3\x80\x80\xE8\x8A\xB1\xE5\xAD\x90",
        "N:\xE5\xB1\xB1\xE7\x94\xB0;\xE8\x8A\xB1\xE5\xAD\x90;;;"},
   };
@@ -194,6 +195,12 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
     if (fn.find(',') != std::string::npos) fn.replace(fn.find(','), 1, "\\,");
     EXPECT_NE(r.out.find("\r\nFN:" + fn + "\r\n"), std::string::npos) << r.out;
   }
+  // A byte that is no character of the code page: U+FFFD, counted.
+  const fixture::RunResult bad = Export({{kText, "Name"}}, {{"A\xFF"}}, {"--encoding=EUC-JP"});
+  EXPECT_NE(bad.out.find("\r\nFN:A\xEF\xBF\xBD\r\n"), std::string::npos) << bad.out;
+  EXPECT_NE(bad.err.find("Warning: 1 byte sequence(s) not valid in EUC-JP were written as U+FFFD.\n"),
+            std::string::npos)
+      << bad.err;
   // A name long enough that the UID's digest takes three blocks (uuid5 of
   // Python).
   const fixture::RunResult longName = Export({{kText, "Name"}}, {{std::string(150, 'a')}}, {});
@@ -451,6 +458,10 @@ TEST(VCardImport, BrokenFilesAreRefusedWithTheirLine) {
       {many, ": too many cards; the output database has room for "},
       {"", "old.vcf line 1: not a vCard file: it holds no BEGIN:VCARD.\n"},
       {card + "FN:A\r\n", "old.vcf line 1: BEGIN:VCARD has no END:VCARD.\n"},
+      // Cut short in a value that goes on over lines.
+      {card + "PHOTO;ENCODING=BASE64:AAAA\r\n", "old.vcf line 1: BEGIN:VCARD has no END:VCARD.\n"},
+      {card + "NOTE;ENCODING=QUOTED-PRINTABLE:abc=\r\n",
+       "old.vcf line 3: a quoted-printable value with '=' before no two hex digits.\n"},
       {card + "FN:A\r\nEND:VCARD\r\nFN:B\r\n", "old.vcf line 5: a line between cards: FN:B.\n"},
       {card + "FN;ENCODING=QUOTED-PRINTABLE:A=ZZ\r\nEND:VCARD\r\n",
        "old.vcf line 3: a quoted-printable value with '=' before no two hex digits.\n"},
