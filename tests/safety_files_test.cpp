@@ -245,6 +245,17 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
   EXPECT_TRUE(!xattrs || getxattr(path.c_str(), "user.kalvert", value, sizeof value) == 4);
   EXPECT_STREQ(value, "kept");
 
+  // A chain of 39 links is followed to its file; one of 40 is refused, as
+  // the system refuses a path through as many.
+  dir.Write("t.dat", Book(3));
+  for (int i = 39; i >= 0; --i) {
+    std::filesystem::create_symlink(i == 39 ? "t.dat" : "c" + std::to_string(i + 1), dir.Path("c" + std::to_string(i)));
+  }
+  EXPECT_EQ(RunKalvert(dir, {"-xlink.dat", "-oc1", "-s2"}).status, 0);
+  EXPECT_EQ(dir.Read("t.dat"), dir.Read("real/book.dat"));
+  fixture::ExpectEnded(dir, RunKalvert(dir, {"-xlink.dat", "-oc0", "-s2"}), 1,
+                       "File can't open.\n  c0: Too many levels of symbolic links\n");
+
   std::filesystem::create_hard_link(path, dir.Path("other.dat"));
   const Blob linked = dir.Read("other.dat");
   fixture::ExpectEnded(dir, RunKalvert(dir, {"-xother.dat", "-iin.csv", "-oother.dat", "-s2"}), 0,
