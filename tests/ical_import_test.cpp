@@ -361,15 +361,18 @@ TEST(IcalImport, GeneratedBooksComeBackWhole) {
 TEST(IcalImport, ACalendarTooLargeForTheDatabaseIsRefused) {
   ScratchDir dir;
   ASSERT_EQ(std::system(("'" KALVERT_GEN "' defs '" + dir.Path("defs.dat") + "'").c_str()), 0);
-  const auto calendar = [](int n) {
+  const auto calendar = [](int n, const std::string& uid) {
     std::string body;
     for (int i = 0; i < n; ++i)
-      body += "BEGIN:VEVENT\nUID:" + std::to_string(i) + "\nDTSTART:20260101T100000\nEND:VEVENT\n";
+      body += "BEGIN:VEVENT\nUID:" + uid + std::to_string(i) + "\nDTSTART:20260101T100000\nSUMMARY:" + uid +
+              std::to_string(i) + "\nEND:VEVENT\n";
     return Calendar(body.substr(0, body.size() - 1));
   };
-  const auto import = [&](int n) {
-    dir.Write("cal.ics", calendar(n));
-    return RunKalvert(dir, {"-xdefs.dat", "-m", "-ical.ics", "-onew.dat", "--format=ics", "-s2", "--timezone=UTC"});
+  // Into the definitions alone (-m), or beside the book's own items.
+  const auto import = [&](int n, const char* book = "defs.dat", const char* more = "-m") {
+    dir.Write("cal.ics", calendar(n, book[0] == 'd' ? "" : "x"));
+    return RunKalvert(
+        dir, {std::string("-x") + book, more, "-ical.ics", "-onew.dat", "--format=ics", "-s2", "--timezone=UTC"});
   };
   const fixture::RunResult over = import(4095);
   std::smatch m;
@@ -382,6 +385,17 @@ TEST(IcalImport, ACalendarTooLargeForTheDatabaseIsRefused) {
   EXPECT_GT(nFit, 4000);
   EXPECT_EQ(import(nFit).status, 0);
   EXPECT_EQ(import(nFit + 1).status, 1);
+  // A book's own item without a note takes one record of the room: a copy
+  // with one such item has room for one fewer than a copy with none.
+  ASSERT_EQ(RunKalvert(dir, {"-xdefs.dat", "-m", "-onone.dat", "-s2"}).status, 0);
+  ASSERT_EQ(import(1).status, 0);
+  std::rename(dir.Path("new.dat").c_str(), dir.Path("one.dat").c_str());
+  const auto room = [&](const char* book) {
+    const std::string err = import(4095, book, "-s2").err;
+    std::smatch found;
+    return std::regex_search(err, found, std::regex("which has room for (\\d+) of them")) ? std::stoi(found[1]) : -1;
+  };
+  EXPECT_EQ(room("one.dat"), room("none.dat") - 1);
 }
 
 }  // namespace

@@ -260,6 +260,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"date,repeat,deleted\n2003-01-01,daily," + Times(128, "2003-01-02;") + "\n",
        "2, column 3 (deleted): more than 127 deleted occurrences"},
       {"date,alarm\n2003-01-01,maybe\n", "2, column 2 (alarm): \"maybe\" is neither yes nor no"},
+      {"date,lead\n2003-01-01,65536\n", "2, column 2 (lead): \"65536\" is not a whole number from 0 to 65535"},
       {"date,repeat,weekdays\n2003-01-01,weekly,Monday;Fun\n",
        "2, column 3 (weekdays): \"Fun\" is not a weekday (MON to SUN)"},
       {"date,repeat,weeks\n2003-01-01,monthly,256\n",
@@ -300,12 +301,13 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
     EXPECT_EQ(Said(r), "sheet.csv " + std::string(c.err.compare(0, 3, "is ") == 0 ? "" : "line ") + c.err + ".\n");
     EXPECT_EQ(dir.Read("out.dat"), (std::vector<unsigned char>{'o', 'l', 'd'}));
   }
-  // One fewer row, and a category one byte shorter, fit.
+  // One fewer row, a category one byte shorter, and one fewer deleted day fit.
   ScratchDir dir;
   dir.Write("defs.dat", Book({}));
   dir.Write("a.csv", "date\n" + Times(4091, "2003-01-01\n"));
   dir.Write("b.csv", "date,category\n2003-01-01," + std::string(32731, 'x') + "\n");
-  for (const char* in : {"-ia.csv", "-ib.csv"})
+  dir.Write("c.csv", "date,repeat,deleted\n2003-01-01,daily," + Times(127, "2003-01-02;") + "\n");
+  for (const char* in : {"-ia.csv", "-ib.csv", "-ic.csv"})
     EXPECT_EQ(RunKalvert(dir, {"-xdefs.dat", in, "-oout.dat", "--format=csv", "-s1"}).status, 0) << in;
 }
 
