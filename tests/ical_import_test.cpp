@@ -217,7 +217,9 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
               "BEGIN:VEVENT\nUID:own\nDTSTART;VALUE=DATE:20260105\nRRULE:FREQ=WEEKLY;BYDAY=MO;COUNT=3\n"
               "X-KALVERT-DATE:20260301\nSUMMARY:Own\nEND:VEVENT\n"
               "BEGIN:VEVENT\nUID:own2\nDTSTART;VALUE=DATE:20260105\nRRULE:FREQ=WEEKLY;BYDAY=MO;COUNT=3\n"
-              "X-KALVERT-DATE:20260112\nSUMMARY:Own2\nEND:VEVENT"),
+              "X-KALVERT-DATE:20260112\nSUMMARY:Own2\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:nyweekly\nDTSTART;TZID=America/New_York:20260302T090000\n"
+              "RRULE:FREQ=WEEKLY;COUNT=4\nSUMMARY:NY weekly\nEND:VEVENT"),
       {"--expand-until=2026-12-31"});
   EXPECT_EQ(Row(got, "Night"),
             "appointment,Night,2026-06-01,00:00,01:00,,,a\\,no,5,yes,yes,,,,,,daily,1,,,,,2026-06-01,2026-06-02,"
@@ -256,6 +258,14 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   EXPECT_EQ(Row(got, "Midnight"), "appointment,Midnight,2026-03-10,22:00,24:00,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_EQ(Row(got, "Across"), "appointment,Across,2026-03-10,09:00,08:00,2,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_EQ(got.err.find("(UID midnight"), std::string::npos) << got.err;
+  // 09:00 in New York is 15:00 here, but 14:00 on 9 March: New York is on
+  // summer time from 8 March, Berlin from 29 March.
+  EXPECT_EQ(Row(got, "NY weekly").substr(0, 43), "appointment,NY weekly,2026-03-02,15:00,,,,,");
+  EXPECT_NE(got.err.find("(UID nyweekly, \"NY weekly\"): its occurrence of 2026/03/09 is at 14:00 in "
+                         "Europe/Berlin (daylight saving differs between the zones); the organiser keeps every "
+                         "occurrence at 15:00."),
+            std::string::npos)
+      << got.err;
   // The item's own date of a series is kept when it is one of the series'
   // days (Monday 12 January), not when it is none (Sunday 1 March).
   EXPECT_EQ(Row(got, "Own").substr(0, 26), "event,Own,2026-01-05,,,,,,");
