@@ -118,6 +118,7 @@ TEST(ExportEndToEnd, DebugDumpOfEveryPart) {
   const std::string rest = "Index 2 = 65535 index[2]=ff, index[3]=ff\nIndex 3 = 0\nIndex 4 = ";
   // clang-format off
   for (const std::string& part : std::vector<std::string>{
+      "    Record Type : TYPE_DBHEADER.\n  Record Status : 0. \n"
       "  Record Length : 25\n  Record Number : 0\n Release Number : 102\n  Number Record : 6\n"
       "Current View Pt : 3\n   Look Up Seek : 434\n      File Type : 2\n  Record Status : Modified(2). \n"
       "   View Pt Hash : 7\n   View Pt Hash : 9\nLast Time Stamp : 1999/12/31/:23:59\n\n",

@@ -168,6 +168,15 @@ TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
                             "rule would take other days)"),
             std::string::npos)
       << sunday.err;
+  // A weekly rule whose days are of other weeks of the month is refused so.
+  const Imported mixed =
+      Import(Calendar("BEGIN:VEVENT\nUID:wk\nDTSTART;VALUE=DATE:20260105\n"
+                      "RRULE:FREQ=WEEKLY;BYDAY=MO,2TU;COUNT=3\nSUMMARY:Mixed\nEND:VEVENT"));
+  EXPECT_EQ(Row(mixed, "Mixed"), "event,Mixed,2026-01-05,,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_NE(mixed.err.find("its repeat rule can't be kept by the organiser (BYDAY with other weeks for other "
+                           "weekdays); only its first occurrence is kept"),
+            std::string::npos)
+      << mixed.err;
   EXPECT_EQ(Row(Import(Calendar(pair + "MO;COUNT=4\nSUMMARY:Pair\nEND:VEVENT")), "Pair"),
             "event,Pair,2026-03-01,,,,,,no,5,yes,yes,,,,,,weekly,2,MON;SUN,,,,2026-03-01,2026-03-23,,");
 }
