@@ -87,6 +87,10 @@ std::vector<Row> Rows() {
       {Item("At the start", 0x81, 600), {"TRIGGER:PT0M"}},
       {Item("A minute ahead", 0x81, 600, -1, 1), {"TRIGGER:-PT1M"}},
       {Item("One day of count 1", 0x26, -1, -1, 0, 1), {"DTEND;VALUE=DATE:20240306", "X-KALVERT-END-DATE:1"}},
+      // Without an alarm, only a lead other than a new item's 5 minutes, and
+      // views other than both, are kept.
+      {Item("Plain", 0x86, 600, 660, 5), {"!X-KALVERT-ALARM-LEAD", "!X-KALVERT-FLAGS", "!BEGIN:VALARM"}},
+      {Item("Lead six", 0x82, 600, 660, 6), {"X-KALVERT-ALARM-LEAD:6", "X-KALVERT-FLAGS:2"}},
   };
 }
 

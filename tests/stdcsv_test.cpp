@@ -261,6 +261,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
        "2, column 3 (deleted): more than 127 deleted occurrences"},
       {"date,alarm\n2003-01-01,maybe\n", "2, column 2 (alarm): \"maybe\" is neither yes nor no"},
       {"date,lead\n2003-01-01,65536\n", "2, column 2 (lead): \"65536\" is not a whole number from 0 to 65535"},
+      {"date\n2003-001-05\n", "2, column 1 (date): \"2003-001-05\" is not a date (YYYY-MM-DD)"},
       {"date,repeat,weekdays\n2003-01-01,weekly,Monday;Fun\n",
        "2, column 3 (weekdays): \"Fun\" is not a weekday (MON to SUN)"},
       {"date,repeat,weeks\n2003-01-01,monthly,256\n",
@@ -562,6 +563,8 @@ TEST(LegacyImport, OddLinesStoredByTheColumnRules) {
       {"-t",
        line("T", "\"0\",\"\",\"A\",\"\",\"1\",\"5\"") + line(longU, "\"0\",\"2000/01/09\",\"A\",\"\",\"3\""),
        {t, u}, ""},
+      // 26 two-byte characters (52 bytes) keep 25.
+      {"-a", line(Times(26, "\xB2\xF1"), "\"\",\"\",\"\",\"0\",\"\""), {Appt(Times(25, "\xB2\xF1"), 100, 0, 4)}, ""},
   };
   // clang-format on
   for (const auto& [option, csv, items, said] : runs) {

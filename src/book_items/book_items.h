@@ -32,6 +32,11 @@ constexpr uint8_t kFlagMonthView = 0x02;
 constexpr uint8_t kFlagWeekView = 0x04;
 constexpr uint8_t kFlagCompleted = 0x02;
 constexpr uint8_t kFlagCarry = 0x04;
+// What the organiser gives a new appointment or event: an alarm lead of 5
+// minutes, shown in the month and the week view. The modern exports write
+// a lead or views only where they differ; the imports assume these.
+constexpr unsigned kNewItemLead = 5;
+constexpr uint8_t kNewItemViews = kFlagMonthView | kFlagWeekView;
 
 // Repeat kinds (cRepeatType): 1 happens once; the others repeat every cFreq
 // days, weeks, months or years, or (custom) in the months of the month rule.

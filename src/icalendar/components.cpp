@@ -60,8 +60,6 @@ Written AppointmentTimes(const BookItem& csvd, const CalDate& day, Component* pC
   return w;
 }
 
-constexpr unsigned kDefaultLead = 5;     // a new appointment's lead, what an import assumes
-constexpr uint8_t kDefaultViews = 0x06;  // shown in the month and the week view
 
 // What the book holds beyond the standard properties, in X-KALVERT-
 // properties that calendar programs ignore and the import reads back.
@@ -84,9 +82,9 @@ void AppendKept(const BookItem& csvd, const Series& series, const Written& w, Co
     pComp->Add({"X-KALVERT-END-DATE:", std::to_string(nra.iEndDate)});
   }
   const uint8_t cOther = static_cast<uint8_t>(nra.cFlags & ~(bAppt ? KIND_APPT : KIND_EVENT) & ~kFlagAlarm);
-  if (cOther != kDefaultViews) pComp->Add({"X-KALVERT-FLAGS:", std::to_string(cOther)});
+  if (cOther != kNewItemViews) pComp->Add({"X-KALVERT-FLAGS:", std::to_string(cOther)});
   const unsigned uLead = nra.cLeadTime * 256u + nra.cLeadTimeDay;
-  if (!(nra.cFlags & kFlagAlarm) && uLead != kDefaultLead) {
+  if (!(nra.cFlags & kFlagAlarm) && uLead != kNewItemLead) {
     pComp->Add({"X-KALVERT-ALARM-LEAD:", std::to_string(uLead)});
   }
   AppendKeptDates(csvd, series, pComp);

@@ -59,8 +59,6 @@ long XNumber(ImportRun& run, const Source& src, const char* szName, long lMin, l
 namespace {
 
 constexpr long kDayMinutes = 1440;
-constexpr unsigned kDefaultLead = 5;     // the organiser's lead for a new appointment
-constexpr uint8_t kDefaultViews = 0x06;  // shown in the month and the week view
 constexpr uint8_t kTodoByte25 = 0xFF;    // what byte 25 of a ToDo record holds
 
 bool XTrue(const Source& src, const char* szName) {
@@ -208,11 +206,11 @@ bool EventParts(ImportRun& run, const Source& src, BookItem& item) {
   }
   SetTime(startWord, &nra.cStartTimePri1, &nra.cStartTimePri2);
   SetTime(endWord, &nra.cEndTimeYear, &nra.cEndTimeMonth);
-  unsigned uLead = static_cast<unsigned>(XNumber(run, src, "X-KALVERT-ALARM-LEAD", 0, 65535, kDefaultLead));
+  unsigned uLead = static_cast<unsigned>(XNumber(run, src, "X-KALVERT-ALARM-LEAD", 0, 65535, kNewItemLead));
   const bool bAlarm = Alarm(run, src, start, &uLead);
   nra.cLeadTimeDay = static_cast<uint8_t>(uLead & 0xFF);
   nra.cLeadTime = static_cast<uint8_t>(uLead >> 8);
-  nra.cFlags = static_cast<uint8_t>(item.cKind | OtherFlags(run, src, item.cKind, kDefaultViews) | (bAlarm ? 1 : 0));
+  nra.cFlags = static_cast<uint8_t>(item.cKind | OtherFlags(run, src, item.cKind, kNewItemViews) | (bAlarm ? 1 : 0));
   return true;
 }
 

@@ -158,7 +158,7 @@ uint8_t TimedColumns(const RowReader& r, NonRepeaAppt& nra, const char* szKind) 
   const uint16_t start = r.Time(kStart), end = r.Time(kEnd);
   SplitU16(start, &nra.cStartTimePri1, &nra.cStartTimePri2);
   SplitU16(end, &nra.cEndTimeYear, &nra.cEndTimeMonth);
-  SplitU16(static_cast<uint16_t>(r.Number(kLead, 0, 65535, 5)), &nra.cLeadTimeDay, &nra.cLeadTime);
+  SplitU16(static_cast<uint16_t>(r.Number(kLead, 0, 65535, kNewItemLead)), &nra.cLeadTimeDay, &nra.cLeadTime);
   return static_cast<uint8_t>((r.Flag(kAlarm, false) ? 1 : 0) | (r.Flag(kMonthView, true) ? 2 : 0) |
                               (r.Flag(kWeekView, true) ? 4 : 0));
 }
