@@ -94,14 +94,21 @@ bool ReadLine(std::FILE* f, std::string* line) {
   line->clear();
   bool bAny = false;
   bool bCut = false;
+  char held[256];  // appended a run at a time, not byte by byte
+  std::size_t nHeld = 0;
   int c = 0;
   errno = 0;
   while ((c = NextByte(f)) != EOF) {
     bAny = true;
     if (c == '\0') bCut = true;
-    if (!bCut) line->push_back(static_cast<char>(c));
+    if (!bCut) held[nHeld++] = static_cast<char>(c);
+    if (nHeld == sizeof held) {
+      line->append(held, nHeld);
+      nHeld = 0;
+    }
     if (c == '\n') break;
   }
+  line->append(held, nHeld);
   if (std::ferror(f)) {
     const int err = errno;
     Fatal("Failed read file.\n  %s: %s\n", files.szFilenameIN.c_str(), std::strerror(err));
