@@ -136,7 +136,8 @@ done
 same bytes cp932-as-eucjp -xcp932.db --format=csv --encoding=EUC-JP -s1
 same bytes not-in-cp437 -xdefs.db --format=csv --encoding=CP437 -inot-cp437.csv -oout.db -s1
 same bytes unknown-encoding -xbook.dat --format=csv --encoding=NO-SUCH-CODE-PAGE -s1
-# Names: not ASCII, and (Windows only) a drive letter and backslashes.
+# Names: not ASCII, and (Windows only) a drive letter and backslashes, and a
+# file at the root of a drive.
 same text non-ascii-name -x"b$(printf '\xc3\xbc')cher-$(printf '\xe6\x97\xa5').dat" -o"$(printf '\xc3\xa9')t$(printf '\xc3\xa9').db" -s1
 (
   cd "$work" && cp -r inputs drive && cd drive
@@ -144,7 +145,13 @@ same text non-ascii-name -x"b$(printf '\xc3\xbc')cher-$(printf '\xe6\x97\xa5').d
   wine "$WIN" "-xZ:${work//\//\\}\\drive\\book.dat" "-oZ:${work//\//\\}\\drive\\copy.db" -s1 </dev/null 2>/dev/null |
     perl -pe 's/\r\n/\n/g' >win.txt
   "$NATIVE" -xbook.dat -onative.db -s0 2>/dev/null
-  cmp -s native.txt win.txt && cmp -s native.db copy.db
+  # A drive of its own whose root is this folder: a file at a drive's root.
+  dosdevices="${WINEPREFIX:-$HOME/.wine}/dosdevices"
+  rm -f "$dosdevices/k:"
+  ln -s "$work/drive" "$dosdevices/k:"
+  wine "$WIN" '-xK:\book.dat' '-oK:\root.db' -s0 </dev/null 2>/dev/null
+  rm -f "$dosdevices/k:"
+  cmp -s native.txt win.txt && cmp -s native.db copy.db && cmp -s native.db root.db
 ) || {
   echo "windows: a name with a drive letter and backslashes is not read or written as the native program does" >&2
   status=1
