@@ -95,6 +95,8 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
       {"file cut inside a record header", Cut(f, kRepeat + 3), cut1, cut1, kDentist},
       {"no lookup table", MakeBook(false), cut2, cut2, kChoir + kDentist},
       {"lookup table offset past the end", Patched(f, 18, 0x7FFF7FFF, 4), cut2, cut2, kChoir + kDentist},
+      {"lookup table offset at the end", Patched(f, 18, static_cast<unsigned>(f.size()), 4), cut2, cut2,
+       kChoir + kDentist},
       {"negative location offset", Patched(f, kPlain + 6 + 4, -1), broken0, broken0, ""},
       {"repeat block past the end of the record", Patched(f, kRepeat + 6 + 6, 200), broken1, broken1, ""},
       {"negative count of deleted occurrences", Patched(f, kRepeat + 6 + 46, 0x80, 1), broken1, broken1, ""},
