@@ -60,7 +60,6 @@ Written AppointmentTimes(const BookItem& csvd, const CalDate& day, Component* pC
   return w;
 }
 
-
 // What the book holds beyond the standard properties, in X-KALVERT-
 // properties that calendar programs ignore and the import reads back.
 void AppendKept(const BookItem& csvd, const Series& series, const Written& w, Component* pComp) {

@@ -59,7 +59,7 @@ long XNumber(ImportRun& run, const Source& src, const char* szName, long lMin, l
 namespace {
 
 constexpr long kDayMinutes = 1440;
-constexpr uint8_t kTodoByte25 = 0xFF;    // what byte 25 of a ToDo record holds
+constexpr uint8_t kTodoByte25 = 0xFF;  // what byte 25 of a ToDo record holds
 
 bool XTrue(const Source& src, const char* szName) {
   const char* value = XValue(src.comp, szName);
