@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <ctime>
 #include <regex>
 #include <set>
 #include <tuple>
@@ -106,9 +108,19 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
   fixture::ScratchDir dir;
   const std::vector<Row> rows = Rows();
   dir.Write("book.dat", Book(rows));
+  const std::time_t before = std::time(nullptr);
   const fixture::RunResult r = fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"});
+  const std::time_t after = std::time(nullptr);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//kalvert//kalvert 0.86b//EN\r\n", 0), 0u);
+  // DTSTAMP: the time of the run, in UTC.
+  std::tm stamp{};
+  ASSERT_EQ(std::sscanf(r.out.substr(r.out.find("\r\nDTSTAMP:") + 10, 16).c_str(), "%4d%2d%2dT%2d%2d%2dZ",
+                        &stamp.tm_year, &stamp.tm_mon, &stamp.tm_mday, &stamp.tm_hour, &stamp.tm_min, &stamp.tm_sec),
+            6);
+  stamp.tm_year -= 1900;
+  stamp.tm_mon -= 1;
+  EXPECT_TRUE(timegm(&stamp) >= before && timegm(&stamp) <= after) << r.out.substr(r.out.find("DTSTAMP"), 25);
   EXPECT_EQ(r.out.substr(r.out.size() - 15), "END:VCALENDAR\r\n");
   EXPECT_FALSE(std::regex_search(r.out, std::regex("[^\r]\n")));
   for (const Row& row : rows) {
