@@ -67,7 +67,7 @@ Blob Cut(const Blob& b, long size) { return Blob(b.begin(), b.begin() + size); }
 
 struct Outcome {
   int status;
-  std::string message;  // the end of standard error when status is 1; a warning to find in it when 0
+  const char* message;  // the end of standard error when status is 1; a warning to find in it when 0
 };
 
 TEST(RobustInput, BrokenDatabasesEndCleanly) {
