@@ -82,7 +82,8 @@ std::vector<Row> Rows() {
       {Item("No month", 0x80, 600).repeat(16, {1, 5, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("Month 13", 0x80, 600).repeat(16, {1, 5, 0, 0, 0x10, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("Day 32", 0x80, 600).repeat(8, {1, 32, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
-      {Item("Ends at 00:00 with no start", 0x80, -1, 0), {"DTSTART;VALUE=DATE:20240305", "!DTEND"}},
+      {Item("Ends at 00:00 with no start", 0x80, -1, 0),
+       {"DTSTART;VALUE=DATE:20240305", "!DTEND", "X-KALVERT-END-TIME:0"}},
       {Item(std::string(34, 'x'), 0x80, 600), {"UID:bd55f3f1-6be8-5dfa-81f8-b71a63199534"}},  // 56 bytes to digest
       {Item("Priority 0", 0x10, '0'), {"PRIORITY:1", "X-KALVERT-PRIORITY:0"}},
       {Item("Weekly by day 5", 0x80, 600).repeat(4, {1, 5, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
@@ -93,6 +94,8 @@ std::vector<Row> Rows() {
       // views other than both, are kept.
       {Item("Plain", 0x86, 600, 660, 5), {"!X-KALVERT-ALARM-LEAD", "!X-KALVERT-FLAGS", "!BEGIN:VALARM"}},
       {Item("Lead six", 0x82, 600, 660, 6), {"X-KALVERT-ALARM-LEAD:6", "X-KALVERT-FLAGS:2"}},
+      // An end at the start is no DTEND, kept unwarned in X-KALVERT-END-TIME.
+      {Item("No length", 0x86, 600, 600), {"DTSTART:20240305T100000", "!DTEND", "X-KALVERT-END-TIME:600"}},
   };
 }
 
@@ -139,6 +142,7 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
       r.err.find("the occurrence of 2024/03/06 checked off is none of its rule's; kept only in X-KALVERT-CHECKED-OFF"),
       std::string::npos);
   EXPECT_EQ(r.out.find("RECURRENCE-ID;VALUE=DATE:20240306"), std::string::npos);
+  EXPECT_EQ(r.err.find("\"No length\""), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("no start\" of 2024/03/05 (record 317): its end time without a start time"), std::string::npos);
   EXPECT_NE(r.err.find("The appointment \"No weekday\" of 2024/03/05 at 00:00 (record 305): its repeat rule can't be "
                        "written in iCalendar (a weekly rule with no weekday)"),
