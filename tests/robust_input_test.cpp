@@ -142,7 +142,9 @@ TEST(RobustFiles, FailedRunsLeaveEveryFileAsItWas) {
       {{"-odest.dat"}, "File can't open.\n  (no name): No such file or directory\n"},  // no -x at all
       {{"-xbook.dat", "-imissing.csv", "-odest.dat"}, "File can't open.\n  missing.csv: No such file or directory\n"},
       {{"-xsub", "-odest.dat"}, "Failed read file.\n"},
-      {{"-xbig.dat", "-odest.dat"}, "Database file too large (more than 16 MiB).\n", "truncate -s 17M big.dat && "},
+      // 16 MiB that a lookup table reaches and the 64 KiB of the table itself: one byte more is too large.
+      {{"-xbig.dat", "-odest.dat"}, "Database file too large (more than 16 MiB).\n", "truncate -s 16842753 big.dat && "},
+      {{"-xbig.dat", "-odest.dat"}, "Not a valid database.\n", "truncate -s 16842752 big.dat && "},
       {{"-xbook.dat", "-osub"}, "File can't open.\n  sub: Is a directory\n"},
       {{"-xbook.dat", "-isub", "-odest.dat"}, "Failed read file.\n  sub: Is a directory\n"},
       {{"-xbook.dat", "-iin.csv", "-odest.dat", "-s2"}, "Failed write file.\n", "ulimit -f 4 && ", many},
