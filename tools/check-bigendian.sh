@@ -21,15 +21,8 @@ if [[ $(od -An -tu1 -j5 -N1 "$BE" | tr -d ' ') != 2 ]]; then  # ELF data encodin
   echo "big-endian: $BE is not a big-endian binary" >&2
   exit 1
 fi
-if [[ $# -ge 1 ]]; then
-  NATIVE=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-else
-  NATIVE="$ROOT/build/kalvert"
-  [[ -x $NATIVE ]] || make build >/dev/null
-fi
-cmake -S bench -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench -j2 --target kalvert_gen >/dev/null
-GEN="$ROOT/build-bench/kalvert_gen"
+# shellcheck source=tools/native-and-generator.sh
+source tools/native-and-generator.sh "$@"
 
 KALVERT_EMULATOR=qemu-s390x tools/check-examples.sh "$BE"
 

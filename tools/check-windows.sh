@@ -23,15 +23,8 @@ if [[ $(head -c 2 "$WIN") != MZ ]]; then
   echo "windows: $WIN is not a Windows program" >&2
   exit 1
 fi
-if [[ $# -ge 1 ]]; then
-  NATIVE=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-else
-  NATIVE="$ROOT/build/kalvert"
-  [[ -x $NATIVE ]] || make build >/dev/null
-fi
-cmake -S bench -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench -j2 --target kalvert_gen >/dev/null
-GEN="$ROOT/build-bench/kalvert_gen"
+# shellcheck source=tools/native-and-generator.sh
+source tools/native-and-generator.sh "$@"
 
 # wine makes its configuration on the first run, and says so.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -33,7 +33,8 @@ void SetTextOutputMode(bool bBinary);
 // false when standard output is no terminal.
 bool TerminalCharset(std::string* pCharset);
 
-// output_file (output_file.cpp, output_file_windows.cpp): the files' names
+// output_file (output_file.cpp, with output_file_posix.cpp or
+// output_file_windows.cpp): the files' names
 // and the output database's way to its destination.
 // Opens a file by its name in UTF-8 (Windows takes such names as UTF-16).
 std::FILE* OpenNamed(const std::string& szName, const char* mode);
