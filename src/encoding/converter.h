@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 struct Converter;
 
@@ -18,7 +19,7 @@ void CloseConverter(Converter* cv);
 // Converts the whole text from the converter's initial state, appending to
 // *pOut. Returns kWhole, or the offset of the first sequence it can't convert
 // (what came before it appended).
-std::size_t ConvertAll(Converter* cv, const std::string& text, std::string* pOut);
+std::size_t ConvertAll(Converter* cv, std::string_view text, std::string* pOut);
 // Appends the bytes that bring a shifting character set back to its initial
 // state, and returns how many they are (0 for one without shift states).
 std::size_t Unshift(Converter* cv, std::string* pOut);

@@ -41,14 +41,15 @@ void CloseConverter(Converter* cv) {
   delete cv;
 }
 
-std::size_t ConvertAll(Converter* cv, const std::string& text, std::string* pOut) {
+std::size_t ConvertAll(Converter* cv, std::string_view text, std::string* pOut) {
   iconv(cv->cd, nullptr, nullptr, nullptr, nullptr);
-  std::string in(text);
-  char* p = in.data();
-  std::size_t left = in.size();
+  // iconv only reads its input; the pointer is not const for old reasons.
+  char* const start = const_cast<char*>(text.data());
+  char* p = start;
+  std::size_t left = text.size();
   while (left > 0) {
     if (Step(cv->cd, &p, &left, pOut) != static_cast<std::size_t>(-1)) break;
-    if (errno != E2BIG) return static_cast<std::size_t>(p - in.data());
+    if (errno != E2BIG) return static_cast<std::size_t>(p - start);
   }
   return kWhole;
 }

@@ -60,7 +60,7 @@ UINT CodePageOf(const char* szName) {
 }
 
 // The bytes of the character that starts at text[at] in code page cp.
-std::size_t CharLength(UINT cp, const std::string& text, std::size_t at) {
+std::size_t CharLength(UINT cp, std::string_view text, std::size_t at) {
   const auto c = static_cast<unsigned char>(text[at]);
   std::size_t n = 1;
   if (cp == CP_UTF8) {
@@ -123,7 +123,7 @@ Converter* OpenConverter(const char* to, const char* from, int* pErr) {
 
 void CloseConverter(Converter* cv) { delete cv; }
 
-std::size_t ConvertAll(Converter* cv, const std::string& text, std::string* pOut) {
+std::size_t ConvertAll(Converter* cv, std::string_view text, std::string* pOut) {
   if (Convert(*cv, text.data(), text.size(), pOut)) return kWhole;
   // Character by character, to find the first one that does not convert.
   for (std::size_t at = 0; at < text.size();) {

@@ -88,14 +88,14 @@ std::string TextCodec::ToUtf8(const std::string& bytes) {
   // ASCII is the same in every code page accepted: most texts need no conversion.
   if (PassThrough() || IsAscii(bytes)) return bytes;
   std::string out;
-  std::string rest(bytes);
+  std::string_view rest(bytes);
   for (;;) {
     const std::size_t bad = ConvertAll(toUtf8_, rest, &out);
     if (bad == kWhole) break;
     // One byte that starts no character of the code page.
     out += kReplacement;
     ++lReplaced_;
-    rest.erase(0, bad + 1);
+    rest.remove_prefix(bad + 1);
   }
   Unshift(toUtf8_, &out);
   return out;
