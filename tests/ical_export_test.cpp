@@ -110,7 +110,10 @@ std::vector<unsigned char> Book(const std::vector<Row>& rows) {
 TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
   fixture::ScratchDir dir;
   const std::vector<Row> rows = Rows();
-  dir.Write("book.dat", Book(rows));
+  std::vector<Row> book = rows;
+  book.push_back({Item("31 February", 0x80, 600), {}});
+  std::tie(book.back().item.cMonth, book.back().item.cDay) = std::make_tuple(1, 30);
+  dir.Write("book.dat", Book(book));
   const std::time_t before = std::time(nullptr);
   const fixture::RunResult r = fixture::RunKalvert(dir, {"-xbook.dat", "--format=ics", "-s1"});
   const std::time_t after = std::time(nullptr);
@@ -143,6 +146,10 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
       std::string::npos);
   EXPECT_EQ(r.out.find("RECURRENCE-ID;VALUE=DATE:20240306"), std::string::npos);
   EXPECT_EQ(r.err.find("\"No length\""), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.find("31 February"), std::string::npos);
+  EXPECT_NE(r.err.find("\"31 February\" of 2024/02/31 at 10:00 (record 327): its date is not a date; left out"),
+            std::string::npos)
+      << r.err;
   EXPECT_NE(r.err.find("no start\" of 2024/03/05 (record 317): its end time without a start time"), std::string::npos);
   EXPECT_NE(r.err.find("The appointment \"No weekday\" of 2024/03/05 at 00:00 (record 305): its repeat rule can't be "
                        "written in iCalendar (a weekly rule with no weekday)"),

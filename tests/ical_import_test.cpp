@@ -197,6 +197,8 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
               "DTEND:20260602T100000\nSUMMARY:Night moved\nEND:VEVENT\n"
               "BEGIN:VEVENT\nUID:twice\nDTSTART;VALUE=DATE:20260101\nRRULE:FREQ=MONTHLY;BYMONTHDAY=1,15;COUNT=4\n"
               "EXDATE;VALUE=DATE:20260115\nSUMMARY:Twice\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:nine\nDTSTART:20260101T090000\nRRULE:FREQ=MONTHLY;BYMONTHDAY=1,15;COUNT=3\n"
+              "EXDATE:20260115T090000\nSUMMARY:Twice at 9\nEND:VEVENT\n"
               "BEGIN:VEVENT\nUID:ny\nDTSTART;TZID=America/New_York:20260301T180000\n"
               "RRULE:FREQ=WEEKLY;BYDAY=SU;BYSETPOS=1;COUNT=2\nSUMMARY:NY\nEND:VEVENT\n"
               "BEGIN:VEVENT\nUID:long\nDTSTART;VALUE=DATE:19000101\nDTEND;VALUE=DATE:20790607\nSUMMARY:Long\n"
@@ -227,6 +229,15 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
               "X-KALVERT-DATE:20260301\nSUMMARY:Own\nEND:VEVENT\n"
               "BEGIN:VEVENT\nUID:own2\nDTSTART;VALUE=DATE:20260105\nRRULE:FREQ=WEEKLY;BYDAY=MO;COUNT=3\n"
               "X-KALVERT-DATE:20260112\nSUMMARY:Own2\nEND:VEVENT\n"
+              "BEGIN:VTODO\nUID:old\nDTSTART;VALUE=DATE:18991231\nSUMMARY:Old\nEND:VTODO\n"
+              "BEGIN:VEVENT\nUID:new\nDTSTART;VALUE=DATE:21560101\nSUMMARY:New\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:undated\nSUMMARY:Undated\nEND:VEVENT\n"
+              "BEGIN:VEVENT\nUID:five\nDTSTART;VALUE=DATE:20260110\nRRULE:FREQ=MONTHLY;INTERVAL=5;COUNT=3\n"
+              "SUMMARY:Five\nEND:VEVENT\n"
+              "BEGIN:VTODO\nUID:once\nDTSTART;VALUE=DATE:20260105\nDUE;VALUE=DATE:20260106\nX-KALVERT-DUE-DAYS:1\n"
+              "PRIORITY:3\nX-KALVERT-PRIORITY:B\nSUMMARY:Once\nEND:VTODO\n"
+              "BEGIN:VEVENT\nUID:sixties\nDTSTART;VALUE=DATE:19650106\nRRULE:FREQ=WEEKLY;COUNT=3\nSUMMARY:Sixties\n"
+              "END:VEVENT\n"
               "BEGIN:VEVENT\nUID:nyweekly\nDTSTART;TZID=America/New_York:20260302T090000\n"
               "RRULE:FREQ=WEEKLY;COUNT=4\nSUMMARY:NY weekly\nEND:VEVENT"),
       {"--expand-until=2026-12-31"});
@@ -235,13 +246,13 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
             "2026-06-02,");
   EXPECT_EQ(Row(got, "Night moved"),
             "appointment,Night moved,2026-06-02,09:00,10:00,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
-  // 1 and 15 January, 1 February (15 January left out).
+  // 1 and 15 January, 1 February (15 January left out, by its day and by its time).
   std::vector<std::string> dates;
   for (const auto& [name, row] : got.rows) {
     if (name.rfind("Twice", 0) == 0) dates.push_back(row.front().substr(row.front().find(",2026-") + 1, 10));
   }
   std::sort(dates.begin(), dates.end());
-  EXPECT_EQ(dates, (std::vector<std::string>{"2026-01-01", "2026-02-01", "2026-02-15"}));
+  EXPECT_EQ(dates, (std::vector<std::string>{"2026-01-01", "2026-01-01", "2026-02-01", "2026-02-01", "2026-02-15"}));
   EXPECT_NE(got.err.find("(several BYMONTHDAY)"), std::string::npos) << got.err;
   // 18:00 in New York is midnight here (of the next day), and 23:00 once New York is on
   // summer time (8 March) and Berlin not yet.
@@ -257,6 +268,15 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   // that DUE does not agree with gives way to DUE (due on the 7th: 3 days).
   EXPECT_EQ(Row(got, "End"), "event,End,2155-12-30,,,,,,no,5,yes,yes,,,,,,daily,1,,,,,2155-12-30,2155-12-31,,");
   EXPECT_EQ(Row(got, "Due"), "todo,Due,2026-01-05,,,3,,,,,,,,no,,no,,none,,,,,,,,,");
+  // Due the day after once, and a PRIORITY changed since the export: both
+  // give way to the standard property. Days outside the organiser's years
+  // leave the item out, as does an event without a day.
+  EXPECT_EQ(Row(got, "Once"), "todo,Once,2026-01-05,,,2,,,,,,,3,no,,no,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "Old") + Row(got, "New"), "(none)(none)");
+  EXPECT_EQ(Row(got, "Five"), "event,Five,2026-01-10,,,,,,no,5,yes,yes,,,,,,monthly,5,,,10,,2026-01-10,2026-11-10,,");
+  // 6 January 1965 was a Wednesday.
+  EXPECT_EQ(Row(got, "Sixties"),
+            "event,Sixties,1965-01-06,,,,,,no,5,yes,yes,,,,,,weekly,1,WED,,,,1965-01-06,1965-01-20,,");
   EXPECT_NE(got.err.find("(UID mix, \"Mix\"): its repeat rule can't be kept by the organiser (BYDAY with other weeks "
                          "for other weekdays)"),
             std::string::npos)
@@ -291,7 +311,12 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
                            "(UID across, \"Across\"): it ends on 2026/03/12; the organiser keeps it on its first day, "
                            "ending at 08:00.",
                            "(UID words, \"Words\"): X-KALVERT-START-TIME:32768 is not a value it can have; left out.",
-                           "(UID words, \"Words\"): X-KALVERT-END-TIME:-32769 is not a value it can have; left out."}) {
+                           "(UID words, \"Words\"): X-KALVERT-END-TIME:-32769 is not a value it can have; left out.",
+                           "(UID old, \"Old\"): its date 1899/12/31 is outside the years the organiser holds (1900 "
+                           "to 2155); left out.",
+                           "(UID new, \"New\"): its date 2156/01/01 is outside the years",
+                           "(UID undated, \"Undated\"): it has no DTSTART; left out.",
+                           "cal.ics: 29 item(s) added, 0 already in the book, 3 left out.\n"}) {
     EXPECT_NE(got.err.find(said), std::string::npos) << said << "\n" << got.err;
   }
 }

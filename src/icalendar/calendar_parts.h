@@ -178,7 +178,7 @@ void AppendPlaceAndCategory(TextContext& ctx, const BookItem& csvd, Component* p
 void AppendAlarm(const std::string& szSummary, unsigned uLead, Component* pComp);
 // The iCalendar priority (1 highest to 9 lowest) of a ToDo priority; 0 when
 // the characters are not a priority of the table.
-int PriorityLevel(uint8_t c1, uint8_t c2);
+int PriorityLevel(uint8_t c1);
 
 // The repeat properties shared by both kinds: RRULE and EXDATE, each date
 // followed by szTime (empty, or "THHMMSS").

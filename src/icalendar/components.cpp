@@ -138,7 +138,7 @@ void TodoComponents(TextContext& ctx, const BookItem& csvd, const Series& series
   AppendPlaceAndCategory(ctx, csvd, &texts);
   const std::string note = NoteOf(csvd);
   if (!note.empty()) texts.Add({"DESCRIPTION:", TextValue(ctx, csvd, note)});
-  const int iLevel = PriorityLevel(nra.cStartTimePri1, nra.cStartTimePri2);
+  const int iLevel = PriorityLevel(nra.cStartTimePri1);
   if (iLevel != 0) texts.Add({"PRIORITY:", std::to_string(iLevel)});
   const std::string szPriority = PriorityText(nra.cStartTimePri1, nra.cStartTimePri2);
   if (!szPriority.empty()) texts.Add({"X-KALVERT-PRIORITY:", TextValue(ctx, csvd, szPriority)});

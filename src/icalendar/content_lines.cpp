@@ -66,9 +66,9 @@ CalendarFile ReadContentLines(std::FILE* f) {
       LineError(line.lLine, "a line outside BEGIN:VCALENDAR and END:VCALENDAR");
     }
     if (bBegin) {
-      if (open.size() == 1) file.components.back().push_back(LineRange{i, 0, line.lLine});
+      if (open.size() == 1) file.components.back().push_back(LineRange{i, i, line.lLine});
       if (open.empty()) {
-        file.calendars.push_back(LineRange{i, 0, line.lLine});
+        file.calendars.push_back(LineRange{i, i, line.lLine});
         file.components.emplace_back();
       }
       open.emplace_back(kind, i);

@@ -176,7 +176,7 @@ bool EventParts(ImportRun& run, const Source& src, BookItem& item) {
     item.cKind = KIND_APPT;
     if (!start.is_date) {
       startWord = static_cast<uint16_t>(Minutes(run, src, "DTSTART", start));
-      const long lEnd = bEnd ? lDays * kDayMinutes + Minutes(run, src, "DTEND", end) : -1;
+      const long lEnd = bEnd ? lDays * kDayMinutes + Minutes(run, src, "DTEND", end) : 0;  // 0: after no start
       if (lDays > 1 || (lDays == 1 && lEnd != kDayMinutes)) {
         ItemWarning(run, src,
                     "it ends on " + DateLabel(DateOf(end)) +
@@ -222,9 +222,7 @@ void Priority(ImportRun& run, const Source& src, NonRepeaAppt& nra) {
   std::string chars;
   if (const char* x = XValue(src.comp, "X-KALVERT-PRIORITY")) {
     chars = OrganiserText(run, src, "X-KALVERT-PRIORITY", UnescapedText(x), 2, TextShape::kAsIs);
-    const uint8_t c1 = chars.empty() ? 0 : static_cast<uint8_t>(chars[0]);
-    const uint8_t c2 = chars.size() < 2 ? 0 : static_cast<uint8_t>(chars[1]);
-    if (PriorityLevel(c1, c2) != iLevel) chars.clear();
+    if (chars.empty() || PriorityLevel(static_cast<uint8_t>(chars[0])) != iLevel) chars.clear();
   }
   if (chars.empty() && iLevel >= 1 && iLevel <= 9) chars = std::string(1, static_cast<char>('0' + iLevel));
   nra.cStartTimePri1 = chars.empty() ? 0 : static_cast<uint8_t>(chars[0]);

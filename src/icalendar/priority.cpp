@@ -10,7 +10,7 @@
 
 namespace ical {
 
-int PriorityLevel(uint8_t c1, uint8_t /*c2*/) {
+int PriorityLevel(uint8_t c1) {
   if (c1 >= '0' && c1 <= '9') return c1 == '0' ? 1 : c1 - '0';
   if (c1 >= 0x80 || !std::isalpha(c1)) return 0;
   return 1 + (std::toupper(c1) - 'A') * 9 / 26;
