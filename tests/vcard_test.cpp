@@ -465,6 +465,11 @@ TEST(VCardImport, BrokenFilesAreRefusedWithTheirLine) {
       {card + "FN:A\r\nEND:VCARD\r\nFN:B\r\n", "old.vcf line 5: a line between cards: FN:B.\n"},
       {card + "FN;ENCODING=QUOTED-PRINTABLE:A=ZZ\r\nEND:VCARD\r\n",
        "old.vcf line 3: a quoted-printable value with '=' before no two hex digits.\n"},
+      // A NUL byte goes into no text: raw on a line the value goes on to, or decoded.
+      {card + "FN;ENCODING=QUOTED-PRINTABLE:A=\r\n" + std::string("B\0C", 3) + "\r\nEND:VCARD\r\n",
+       "old.vcf line 4: the line holds a NUL byte.\n"},
+      {card + "FN;ENCODING=QUOTED-PRINTABLE:A=00B\r\nEND:VCARD\r\n",
+       "old.vcf line 3: the value holds a NUL byte, which the organiser cannot store.\n"},
       {card + "FN:Caf\xE9\r\nEND:VCARD\r\n", "old.vcf line 3: the value is not UTF-8 and names no CHARSET.\n"},
       {card + "no colon\r\nEND:VCARD\r\n",
        "old.vcf line 3: not a content line (a name, then a colon and the value).\n"},

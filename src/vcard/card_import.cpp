@@ -54,7 +54,7 @@ bool DateText(const std::string& value, std::string* pOut) {
     }
     return true;
   };
-  if (d.size() == 8 && digits(0, 8)) d = d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2);
+  if (d.size() == 8 && digits(0, 8)) d = d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6);
   if (d.size() != 10 || d[4] != '-' || d[7] != '-' || !digits(0, 4) || !digits(5, 2) || !digits(8, 2)) return false;
   *pOut = d;
   return true;
@@ -185,6 +185,10 @@ class CardFields {
 
   // A line break of vCard is one LF; the organiser's is CR LF.
   void Set(std::size_t c, const std::string& text, long lLine) {
+    // A NUL byte of a decoded value (=00 of quoted-printable, a wide CHARSET).
+    if (text.find('\0') != std::string::npos) {
+      CardLineError(lLine, "the value holds a NUL byte, which the organiser cannot store");
+    }
     if (run_.codec.PassThrough() && !IsAscii(text)) {
       CardLineError(lLine, "the text holds non-ASCII characters, and the organiser's code page is not known. " +
                                std::string(kNameTheEncoding));

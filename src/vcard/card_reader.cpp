@@ -38,16 +38,17 @@ std::size_t ValueColon(const std::string& line) {
 }
 
 bool NamesEncoding(const std::string& line, const char* szUpper) {
-  const std::size_t colon = ValueColon(line);
-  return colon != std::string::npos && Upper(line.substr(0, colon)).find(szUpper) != std::string::npos;
+  return Upper(line.substr(0, ValueColon(line))).find(szUpper) != std::string::npos;
 }
 
 // Content lines, each with the line it begins on.
 std::vector<Line> ContentLines(const std::vector<Line>& physical) {
+  for (const Line& p : physical) {
+    if (p.text.find('\0') != std::string::npos) CardLineError(p.lLine, "the line holds a NUL byte");
+  }
   std::vector<Line> lines;
   for (std::size_t i = 0; i < physical.size(); ++i) {
     const Line& p = physical[i];
-    if (p.text.find('\0') != std::string::npos) CardLineError(p.lLine, "the line holds a NUL byte");
     if (!p.text.empty() && (p.text[0] == ' ' || p.text[0] == '\t') && !lines.empty()) {
       lines.back().text.append(p.text, 1, std::string::npos);
       continue;
@@ -70,24 +71,19 @@ std::vector<Line> ContentLines(const std::vector<Line>& physical) {
   return lines;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::string QuotedPrintable(const std::string& s, long lLine) {
+  const auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
   std::string out;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (s[i] != '=') {
       out += s[i];
       continue;
     }
-    const int hi = i + 2 < s.size() ? HexDigit(s[i + 1]) : -1;
-    const int lo = i + 2 < s.size() ? HexDigit(s[i + 2]) : -1;
-    if (hi < 0 || lo < 0) CardLineError(lLine, "a quoted-printable value with '=' before no two hex digits");
-    out += static_cast<char>(hi * 16 + lo);
+    const std::string hex = s.substr(i + 1, 2);
+    if (hex.size() != 2 || !isHex(hex[0]) || !isHex(hex[1])) {
+      CardLineError(lLine, "a quoted-printable value with '=' before no two hex digits");
+    }
+    out += static_cast<char>(std::stoi(hex, nullptr, 16));
     i += 2;
   }
   return out;
@@ -231,7 +227,7 @@ std::vector<Card> ReadCards(std::FILE* f) {
 std::vector<std::string> SplitValue(const std::string& value, char cSep) {
   std::vector<std::string> parts(1);
   for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '\\' && i + 1 < value.size()) {
+    if (value[i] == '\\') {  // with the character it escapes, if any
       parts.back() += value.substr(i, 2);
       ++i;
     } else if (value[i] == cSep) {
