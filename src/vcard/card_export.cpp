@@ -16,12 +16,10 @@ namespace {
 using Fields = std::vector<std::string>;
 
 // A date as the card writes it, false for a text that is no day of the
-// calendar (the bytes of a date field may make none).
+// calendar (the bytes of a date field may make none). The text is the
+// date's bytes as digits: a month or day past 99 makes it longer than 10.
 bool CardDate(const std::string& ymd, bool bBasic, std::string* pOut) {
-  if (ymd.size() != 10 || ymd[4] != '-' || ymd[7] != '-') return false;
-  for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-    if (ymd[i] < '0' || ymd[i] > '9') return false;
-  }
+  if (ymd.size() != 10) return false;
   const long m = std::stol(ymd.substr(5, 2));
   const long d = std::stol(ymd.substr(8, 2));
   if (m < 1 || m > 12 || d < 1 || d > DaysInMonth(std::stol(ymd.substr(0, 4)), m)) return false;

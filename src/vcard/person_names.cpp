@@ -86,9 +86,7 @@ PersonName SplitName(const std::string& text) {
   std::size_t b = 0;
   std::size_t e = w.size();
   if (FamilyFirst(utf8)) {
-    if (e == 1) {
-      n.family = w[0];
-    } else if (e > 1) {
+    if (!w.empty()) {
       n.family = w[0];
       n.given = Joined(w, 1, e);
     }
