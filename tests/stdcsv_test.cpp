@@ -478,6 +478,12 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   const Bytes body = Bytes().le16(14).le16(1).le16(0x8000).u8(101).u8(1).u8(2).le16(1).le16(0).u8(0).cstr("Ken");
   const Bytes li = Bytes().le16(14).le16(0).le16(0x8000).u8(255).u8(255).u8(255).le16(2).le16(0xFFFF).u8(0).cstr("Li");
   EXPECT_EQ(written, (std::vector<std::vector<unsigned char>>{{'x', '\r', '\n', 'y'}, body.v, li.v}));
+  // Without -o the cards are shown after the book's, the note from its text.
+  dir.Write("shown.csv", RunKalvert(dir, {"-xcards.dat", "-iin.csv", "--format=csv", "--encoding=CP437", "-s1"}).out);
+  std::vector<std::vector<std::string>> shown = want;
+  shown.push_back({"Ken", "1", "", "2001-02-03", "Phone", "x\r\ny"});
+  shown.push_back({"Li", "0", "", "", "Mail", ""});
+  EXPECT_EQ(PythonRows(dir.Path("shown.csv")), shown);
   // With -o, 6 header bytes, the 13 of the slots, their NUL and the text's
   // leave 32746 bytes of text.
   for (const std::size_t n : {32746u, 32747u}) {
