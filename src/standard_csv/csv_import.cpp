@@ -33,6 +33,12 @@ void RowWarning(long lLine, int iColumn, const std::string& szColumn, const std:
                szColumn.c_str(), what.c_str());
 }
 
+void ReportChangedValues() {
+  if (state.lRowWarnings == 0) return;
+  std::fprintf(stderr, "Warning: %ld value(s) of %s were changed to fit the organiser (each named above).\n",
+               state.lRowWarnings, files.szFilenameIN.c_str());
+}
+
 }  // namespace stdcsv
 
 namespace {
@@ -234,8 +240,5 @@ void ReadStdCsv(PFDC start_fdc, PSCSV start_scsv, SeekInfoLists* pSeekInfo) {
   } else {
     ImportCards(reader, start_fdc, pSeekInfo, codec);
   }
-  if (state.lRowWarnings > 0) {
-    std::fprintf(stderr, "Warning: %ld value(s) of %s were changed to fit the organiser (each named above).\n",
-                 state.lRowWarnings, files.szFilenameIN.c_str());
-  }
+  stdcsv::ReportChangedValues();
 }

@@ -53,4 +53,8 @@ using Row = std::vector<Field>;
 void ImportCardRows(const std::vector<Row>& rows, const std::vector<CardColumn>& columns,
                     const std::vector<std::string>& header, SeekInfoLists* pSeekInfo, TextCodec& codec);
 
+// The count of the values changed to fit the organiser, each warned of
+// before, after the summary of the import.
+void ReportChangedValues();
+
 }  // namespace stdcsv

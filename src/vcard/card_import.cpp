@@ -376,10 +376,7 @@ void ReadVCards(PFDC start_fdc, SeekInfoLists* pSeekInfo) {
   if (run.lWarnings > 0) {
     std::fprintf(stderr, "Warning: %ld warning(s) about the cards of %s, each named above.\n", run.lWarnings, szFile);
   }
-  if (state.lRowWarnings > 0) {
-    std::fprintf(stderr, "Warning: %ld value(s) of %s were changed to fit the organiser (each named above).\n",
-                 state.lRowWarnings, szFile);
-  }
+  stdcsv::ReportChangedValues();
   if (run.lReplaced > 0) {
     std::fprintf(stderr, "Warning: %ld character(s) of %s that %s can't hold were written as '?'.\n", run.lReplaced,
                  szFile, codec.Name().c_str());
