@@ -26,10 +26,6 @@ std::vector<TextLine> PhysicalLines(const std::string& bytes) {
 }
 
 std::string EscapedText(const std::string& utf8, long* pControls) {
-  const auto special = [](char c) {
-    return c == '\\' || c == ';' || c == ',' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-  };
-  if (std::none_of(utf8.begin(), utf8.end(), special)) return utf8;
   std::string s;
   s.reserve(utf8.size() + 8);
   for (std::size_t i = 0; i < utf8.size(); ++i) {
