@@ -160,9 +160,9 @@ enum class NoteScanEnd : uint8_t { kLookUpTable, kEndOfFile, kBrokenHeader };
 
 // A note's body, where it lies in the input image.
 struct NoteBody {
-  long lAt = 0;
-  long lSize = 0;
-  bool bWhole = true;  // false when the file ends inside the body
+  long lAt;
+  long lSize;
+  bool bWhole;  // false when the file ends inside the body
 };
 
 // Every note of the input by record number (the first record of each number),

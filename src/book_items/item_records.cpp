@@ -119,12 +119,12 @@ void WriteChain(PCSVD first, SeekInfoLists* pSeekInfo) {
 }
 
 // Record 0: the bytes of the input's record 0 (0 where it had none), with
-// the first item of the flat chain and the number of dates.
+// the first item of the flat chain (-1: none) and the number of dates.
 void WriteRecord0(SeekInfoLists* pSeekInfo, int16_t iStartNum, int16_t iDates) {
   std::array<unsigned char, kRecord0Size> body{};
   const std::size_t have = std::min(body.size(), state.szUserType14_0.size());
   std::copy(state.szUserType14_0.begin(), state.szUserType14_0.begin() + static_cast<long>(have), body.begin());
-  EncodeI16(&body[kRecord0FirstItem], iStartNum < 0 ? int16_t{-1} : iStartNum);
+  EncodeI16(&body[kRecord0FirstItem], iStartNum);
   EncodeI16(&body[kRecord0Dates], iDates);
   recwrite::PutHeader(pSeekInfo, TYPE_USER14, STATUS_MODIFIED, kSizeRHDR + kRecord0Size, 0);
   WriteOut(body.data(), body.size());

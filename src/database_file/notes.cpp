@@ -43,10 +43,9 @@ void BuildIndex(NoteIndex* idx) {
       SkipBody(rh);
       continue;
     }
-    NoteBody& note = idx->notes[rh.iRecord];
-    note.lAt = files.in.Tell();
-    note.lSize = BodySize(rh);
-    note.bWhole = note.lAt + note.lSize <= static_cast<long>(files.in.bytes.size());
+    const long lNoteAt = files.in.Tell(), lSize = BodySize(rh);
+    idx->notes.emplace(rh.iRecord,
+                       NoteBody{lNoteAt, lSize, lNoteAt + lSize <= static_cast<long>(files.in.bytes.size())});
     SkipBody(rh);
   }
   idx->bBuilt = true;

@@ -359,7 +359,7 @@ int ReadOption(int iArg, char** ppArg) {
         break;
       case 'n':
         o.iNote = bHasValue ? v : 1;
-        if (o.iNote < 0 || o.iNote > 2) o.iNote = 0;
+        if (o.iNote != 1 && o.iNote != 2) o.iNote = 0;
         break;
       case 'r':
         o.iAlarm = bHasValue ? v : 7;
