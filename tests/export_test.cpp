@@ -10,7 +10,7 @@ namespace {
 using fixture::Appt;
 
 // Note 0; then Meeting and Early (same date, Early earlier, so Early heads
-// the date), Weekly (repeats; its day rule, weeks value 2 with Monday,
+// the date), Weekly (repeats, every -1 days as its byte 0xFF says; its day rule, weeks value 2 with Monday,
 // Wednesday and Friday, and its month rule 0x8C01, negative: -255 and -115
 // in two's complement, in the legacy text's words: 2th/MON:WED:FRI and
 // JAN:SEP:DEC:NOV), Party (event), Buy milk
@@ -32,7 +32,7 @@ std::vector<unsigned char> Book() {
   t.lead = 0xFF;
   db.Add(11, 0, 0, m.start(570).end(600).Encode());
   db.Add(11, 0, 1, e.start(480).end(510).Encode());
-  db.Add(11, 0, 2, w.repeat(2, {1, 0x95, 0x02, 0x01, 0x8C, 100, 0, 0, 100, 11, 30, 0}).start(600).end(660).Encode());
+  db.Add(11, 0, 2, w.repeat(2, {0xFF, 0x95, 0x02, 0x01, 0x8C, 100, 0, 0, 100, 11, 30, 0}).start(600).end(660).Encode());
   db.Add(11, 0, 3, p.Encode());
   db.Add(11, 0, 4, t.Encode());
   db.Add(11, 1, 5, o.start(0).end(0x7FFF).Encode());
@@ -40,7 +40,7 @@ std::vector<unsigned char> Book() {
 }
 
 const std::string W =
-    "\"Weekly\",\"2000/01/01\",\"10:00\",\"11:00\",\"\",\"0\",\"\",\"1\",\"2th/MON:WED:FRI\",\"JAN:SEP:DEC:NOV\","
+    "\"Weekly\",\"2000/01/01\",\"10:00\",\"11:00\",\"\",\"0\",\"\",\"-1\",\"2th/MON:WED:FRI\",\"JAN:SEP:DEC:NOV\","
     "\"2000/01/01\",\"2000/12/31\",\"0\"\n";
 const std::string O = "\"Old\",\"1999/12/31\",\"00:00\",\"546:07\",\"50% AB 1\",\"0\",\"\"\n";
 const std::string E = "\"Early\",\"2000/06/15\",\"08:00\",\"08:30\",\"\",\"0\",\"a\\nb\"\n";
@@ -158,6 +158,18 @@ TEST(ExportEndToEnd, GarbageDatesInTheRangeAndDayRule128) {
   EXPECT_EQ(fixture::RunKalvert(dir, {"-xbook.dat", "-a3"}).out,
             "\"r\",\"2000/01/01\",\"NONE\",\"NONE\",\"\",\"0\",\"\","
             "\"1\",\"128\",\"0\",\"2000/01/01\",\"2000/12/31\",\"0\"\n");
+}
+
+// The heading of a card file (-h): a field of type 23 has a name in it but
+// no column in the lines; when it is last, the heading ends at its name.
+TEST(ExportEndToEnd, HeadingOfACardFileEndsAtItsLastName) {
+  fixture::DbFile db('D');
+  db.Add(6, 0, 0, fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "&Name"));
+  db.Add(6, 0, 1, fixture::FieldDefBody(23, 2, 0, 0, 0, 0, "Label"));
+  db.Add(11, 0, 0, fixture::Bytes().le16(2).cstr("Bob"));
+  fixture::ScratchDir dir;
+  dir.Write("cards.dat", db.Finish());
+  EXPECT_EQ(fixture::RunKalvert(dir, {"-xcards.dat", "-h", "-s1"}).out, "\"Name\",\"Label\"\n\"Bob\"\n");
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ std::vector<Row> Rows() {
       {meeting,
        {"DTSTART:20240305T093000", "DTEND:20240305T103000", "LOCATION:Room 2\\, east", "CATEGORIES:Work",
         "DESCRIPTION:Bring: tea\\; cups\\\\mugs\\n1. Budget\\n2. Rota", "TRIGGER:-PT15M",
-        "UID:61206ef3-f336-5134-9f29-2602386d5f21"}},
+        "UID:61206ef3-f336-5134-9f29-2602386d5f21", "!X-KALVERT-END-DATE"}},
       {Item("Call", 0x81, 605, -1, 0x0258), {"DTSTART:20240305T100500", "!DTEND", "TRIGGER:-PT10H"}},
       {Item("All day", 0x81, -1, -1, 2880), {"DTSTART;VALUE=DATE:20240305", "!DTEND", "TRIGGER:-P2D"}},
       {Item("A day and more ahead", 0x81, 480, 540, 1530), {"TRIGGER:-P1DT1H30M"}},

@@ -322,20 +322,32 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
 }
 
 // Without --timezone the machine's zone: TZ, with or without the colon
-// that marks a zone file.
+// that marks a zone file; one libical does not know is taken as UTC, with a
+// warning. A zone named with --timezone that it does not know is refused.
 TEST(IcalImport, TheMachineZoneFromTz) {
-  for (const char* tz : {"Asia/Tokyo", ":Asia/Tokyo"}) {
-    ScratchDir dir;
-    ASSERT_EQ(std::system(("'" KALVERT_GEN "' defs '" + dir.Path("defs.dat") + "'").c_str()), 0);
-    dir.Write("cal.ics", Calendar("BEGIN:VEVENT\nUID:u\nDTSTART:20260701T063000Z\nSUMMARY:Call\nEND:VEVENT"));
-    const fixture::RunResult r = RunKalvert(dir, {"-xdefs.dat", "-m", "-ical.ics", "-onew.dat", "--format=ics", "-s2"},
-                                            std::string("export TZ=") + tz + "; ");
+  const std::pair<const char*, const char*> cases[] = {
+      {"Asia/Tokyo", "15:30"}, {":Asia/Tokyo", "15:30"}, {"Mars/Olympus", "06:30"}};  // 06:30 UTC is 15:30 in Tokyo
+  ScratchDir dir;
+  ASSERT_EQ(std::system(("'" KALVERT_GEN "' defs '" + dir.Path("defs.dat") + "'").c_str()), 0);
+  dir.Write("cal.ics", Calendar("BEGIN:VEVENT\nUID:u\nDTSTART:20260701T063000Z\nSUMMARY:Call\nEND:VEVENT"));
+  const std::vector<std::string> args = {"-xdefs.dat", "-m", "-ical.ics", "-onew.dat", "--format=ics", "-s2"};
+  for (const auto& [tz, time] : cases) {
+    const fixture::RunResult r = RunKalvert(dir, args, std::string("export TZ=") + tz + "; ");
     EXPECT_EQ(r.status, 0) << r.err;
-    // 06:30 UTC is 15:30 in Tokyo.
-    EXPECT_NE(RunKalvert(dir, {"-xnew.dat", "--format=csv", "-s1"}).out.find("appointment,Call,2026-07-01,15:30,"),
+    EXPECT_EQ(r.err.find("Warning: the machine's time zone Mars/Olympus is not known; times are taken in UTC (name "
+                         "the zone with --timezone).\n") != std::string::npos,
+              tz[0] == 'M')
+        << r.err;
+    EXPECT_NE(RunKalvert(dir, {"-xnew.dat", "--format=csv", "-s1"}).out.find(std::string(",Call,2026-07-01,") + time),
               std::string::npos)
         << tz;
   }
+  std::vector<std::string> named = args;
+  named.push_back("--timezone=Mars/Olympus");
+  EXPECT_NE(RunKalvert(dir, named)
+                .err.find("Unknown time zone Mars/Olympus: --timezone needs a zone name as "
+                          "Europe/Berlin or America/New_York.\n"),
+            std::string::npos);
 }
 
 // Refused with the line, the destination never made.

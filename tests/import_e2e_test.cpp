@@ -125,17 +125,22 @@ TEST(ImportE2E, ALoneItemLinksToNoOther) {
     args.insert(args.end(), options.begin(), options.end());
     const RunResult r = RunKalvert(dir, args);
     EXPECT_EQ(r.status, 0) << text << r.err;
-    // The records after the 29 bytes of signature and header: type, status,
-    // length (with the 6 bytes of the record header), number.
-    const std::vector<unsigned char> out = dir.Read("new.dat");
     std::vector<unsigned char> links;
-    for (std::size_t at = 29; at + 6 <= out.size() && links.empty();) {
-      const std::size_t len = out[at + 2] | out[at + 3] << 8;
-      if (out[at] == 11 && at + 20 <= out.size()) links.assign(out.begin() + at + 14, out.begin() + at + 20);
-      at += std::max<std::size_t>(len, 6);
+    for (const Rec& rec : Records(dir.Read("new.dat"))) {
+      if (rec.type == 11 && rec.body.size() >= 14) links.assign(rec.body.begin() + 8, rec.body.begin() + 14);
     }
     EXPECT_EQ(links, std::vector<unsigned char>(6, 0xFF)) << text;
   }
+  // With no item at all, record 0 of type 14 names no first item (-1, bytes
+  // 17 and 18 of its body) and no date (bytes 19 and 20).
+  dir.Write("in.txt", "");
+  ASSERT_EQ(RunKalvert(dir, {"-xbook.dat", "-m", "-iin.txt", "-onew.dat", "-s1"}).status, 0);
+  std::vector<unsigned char> first;
+  for (const Rec& rec : Records(dir.Read("new.dat"))) {
+    if (rec.type == 14 && rec.number == 0 && rec.body.size() >= 21)
+      first.assign(rec.body.begin() + 17, rec.body.begin() + 21);
+  }
+  EXPECT_EQ(first, (std::vector<unsigned char>{0xFF, 0xFF, 0, 0}));
 }
 
 // A ToDo line that ends with its note (six columns, no repeat columns)

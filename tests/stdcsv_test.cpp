@@ -24,23 +24,6 @@ const std::string kAsk =
     " Name the organiser's encoding with --encoding=NAME (for example --encoding=CP932 or --encoding=CP437).\n";
 const std::string kNotAscii = ": a text holds non-ASCII bytes, and standard CSV is UTF-8." + kAsk;
 
-struct Rec {
-  unsigned type;
-  std::vector<unsigned char> body;
-};
-
-// The records of a database file, up to its lookup table.
-std::vector<Rec> Records(const std::vector<unsigned char>& f) {
-  std::vector<Rec> v;
-  for (std::size_t at = 29; at + 6 <= f.size() && f[at] != 31;) {
-    const std::size_t len = f[at + 2] | f[at + 3] << 8;
-    v.push_back({f[at], std::vector<unsigned char>(f.begin() + static_cast<long>(at) + 6,
-                                                   f.begin() + static_cast<long>(at + len))});
-    at += len;
-  }
-  return v;
-}
-
 // The data record bodies (note, previous and next links cleared), each
 // followed by its note's text, sorted; last, the count of note records.
 std::vector<std::vector<unsigned char>> Items(const std::vector<unsigned char>& file) {
@@ -387,11 +370,13 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
   }
   std::string kai, want;  // 26 characters of 3 bytes in UTF-8, 2 in CP932; 25 fit
   for (int i = 0; i < 26; ++i) kai += "\xE4\xBC\x9A", want += i < 25 ? "\x89\xEF" : "";
-  dir.Write("sheet.csv", "date,description\n2003-01-01," + kai + "\n");
+  // A note one byte longer than a note record holds.
+  dir.Write("sheet.csv", "date,description,note\n2003-01-01," + kai + "," + std::string(32762, 'n') + "\n");
   const auto r = RunKalvert(dir, {"-xdefs.dat", "-isheet.csv", "-oout.dat", "--format=csv", "--encoding=CP932", "-s1"});
   EXPECT_EQ(Said(r),
             "Warning: sheet.csv line 2, column 2 (description): text cut to 50 bytes, as much as the organiser's field "
-            "holds.\nWarning: 1 value(s) of sheet.csv were changed to fit the organiser (each named above).\n");
+            "holds.\nWarning: sheet.csv line 2, column 3 (note): text cut to 32761 bytes, as much as the organiser's "
+            "field holds.\nWarning: 2 value(s) of sheet.csv were changed to fit the organiser (each named above).\n");
   const auto items = Items(dir.Read("out.dat"));
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(std::string(items[0].begin() + 27, items[0].begin() + 27 + 51), want + '\0');

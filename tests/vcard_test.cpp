@@ -88,31 +88,13 @@ const std::vector<CardField> kEveryRole = {
     {kText, "Zip"},         {kText, "Country"},  {kText, "Category"}, {kText, "Memo"},   {kDate, "Birthday"},
     {kDate, "Anniversary"}, {kNumber, "Age"},    {kNote, "Note"},     {kText, "E-mail"}, {kText, "Name"}};
 
-const Values kAnna = {"Dr. Anna van der Berg",
-                      "Acme; Inc.",
-                      "R&D",
-                      "Boss",
-                      "+1 555 0100",
-                      "+1 555 0101",
-                      "+1 555 0102",
-                      "+1 555 0103",
-                      "77",
-                      "+1 555 0104",
-                      "anna@example.com",
-                      "http://example.com/a,b",
-                      "1 Main St\r\nApt 2",
-                      "Springfield",
-                      "IL",
-                      "62701",
-                      "USA",
-                      "Work",
-                      "likes tea, not coffee",
-                      std::string("\x46\x01\x02", 3),
-                      std::string(3, '\xFF'),
-                      "42",
-                      "Line 1\r\nLine 2",
-                      "anna@home.example",
-                      "Anna"};
+// clang-format off
+const Values kAnna = {
+    "Dr. Anna van der Berg", "Acme; Inc.", "R&D", "Boss", "+1 555 0100", "+1 555 0101", "+1 555 0102", "+1 555 0103",
+    "77", "+1 555 0104", "anna@example.com", "http://example.com/a,b", "1 Main St\r\nApt 2", "Springfield", "IL",
+    "62701", "USA", "Work", "likes tea, not coffee", "\x46\x01\x02", "\xFF\xFF\xFF", "42", "Line 1\r\nLine 2",
+    "anna@home.example", "Anna"};
+// clang-format on
 // A company alone, twice, with a phone a 3.0 TEL can't hold as it is.
 Values Solo() {
   Values v(kEveryRole.size());
@@ -403,7 +385,7 @@ TEST(VCardImport, CardFilesComeBackWhole) {
 }
 
 // What an old phone writes: 2.1 with quoted-printable over two lines,
-// CHARSET=, parameters without names, a second e-mail address and a home
+// CHARSET=, parameters without names or quoted, a second e-mail address and a home
 // phone the database has no field for (into the note), a photo (left out),
 // a folded line, a blank line between the cards, a name in a character set
 // the code page can't hold ('?' for each character: two kanji and a
@@ -417,7 +399,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   dir.Write("defs.dat", CardFile(fields, {}));
   dir.Write("old.vcf",
             "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
-            "TEL;WORK;VOICE:+49 30 1234\r\nTEL;TYPE=VOICE,CELL,PREF:+49 170 1\r\nTEL;HOME:+49 30 9999\r\n"
+            "TEL;WORK;VOICE:+49 30 1234\r\nTEL;TYPE=\"PREF,VOICE,CELL\":+49 170 1\r\nTEL;HOME:+49 30 9999\r\n"
             "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET:j2@exam\r\n\tple.de\r\n"
             "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\n"
             "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\n"

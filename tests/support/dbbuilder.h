@@ -146,4 +146,27 @@ struct Appt {
   }
 };
 
+// A record of a written database file: its type, number and body.
+struct Rec {
+  unsigned type;
+  int number;
+  std::vector<unsigned char> body;
+};
+
+// The records of a database file, after its 29 bytes of signature and
+// header, up to its lookup table (type 31). A record's header: type, status,
+// length (with the 6 bytes of the header) and number.
+inline std::vector<Rec> Records(const std::vector<unsigned char>& f) {
+  std::vector<Rec> v;
+  for (std::size_t at = 29; at + 6 <= f.size() && f[at] != 31;) {
+    const std::size_t len = f[at + 2] | f[at + 3] << 8;
+    if (len < 6 || at + len > f.size()) break;
+    v.push_back(
+        {f[at], f[at + 4] | f[at + 5] << 8,
+         std::vector<unsigned char>(f.begin() + static_cast<long>(at) + 6, f.begin() + static_cast<long>(at + len))});
+    at += len;
+  }
+  return v;
+}
+
 }  // namespace fixture
