@@ -115,6 +115,10 @@ TEST(ExportEndToEnd, DebugDumpOfEveryPart) {
       << words;
   EXPECT_NE(words.find("rh.iLength=12 : i=2\nVIEW : E, F\n"), std::string::npos) << words;
   const std::string out = fixture::RunKalvert(dir, {"-xbook.dat", "-d", "-s1"}).out;
+  // With -o, each item written: description, location, date bytes, day count and note.
+  EXPECT_NE(
+      fixture::RunKalvert(dir, {"-xbook.dat", "-d", "-s1", "-ocopy.dat"}).out.find("Tea\nHall\n99, 11, 30\n0\n\n\n"),
+      std::string::npos);
   const std::string rest = "Index 2 = 65535 index[2]=ff, index[3]=ff\nIndex 3 = 0\nIndex 4 = ";
   // clang-format off
   for (const std::string& part : std::vector<std::string>{
@@ -167,9 +171,16 @@ TEST(ExportEndToEnd, HeadingOfACardFileEndsAtItsLastName) {
   db.Add(6, 0, 0, fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "&Name"));
   db.Add(6, 0, 1, fixture::FieldDefBody(23, 2, 0, 0, 0, 0, "Label"));
   db.Add(11, 0, 0, fixture::Bytes().le16(2).cstr("Bob"));
+  db.Add(11, 0, 1, fixture::Bytes().le16(2).cstr("Al").zeros(25).str("xy"));
   fixture::ScratchDir dir;
   dir.Write("cards.dat", db.Finish());
-  EXPECT_EQ(fixture::RunKalvert(dir, {"-xcards.dat", "-h", "-s1"}).out, "\"Name\",\"Label\"\n\"Bob\"\n");
+  EXPECT_EQ(fixture::RunKalvert(dir, {"-xcards.dat", "-h", "-s1"}).out, "\"Name\",\"Label\"\n\"Bob\"\n\"Al\"\n");
+  // With -dx each record's body: its words up to byte 28, then its bytes.
+  const std::string dump = fixture::RunKalvert(dir, {"-xcards.dat", "-dx", "-s1"}).out;
+  EXPECT_NE(dump.find("\"Bob\"\niSize=6\n(0)2\n(2)28482\n(4)98\n\"Al\"\niSize=32\n(0)2\n(2)27713\n(4)0\n"),
+            std::string::npos)
+      << dump;
+  EXPECT_NE(dump.find("(26)0\n(28)0\n(30)x\n(31)y\n"), std::string::npos) << dump;
 }
 
 }  // namespace

@@ -124,6 +124,7 @@ TEST_F(Reader, GeneralDatabaseFieldTypesAndNotes) {
       {{{9, 1, 0, 5}}, Bytes().u8(0).u8(5), "1\n", ""},  // in the body's last byte
       {{{2, 0}, {13, 4, 0x20}, {15, 6, 0x20}}, Bytes().cstr("hey").le16(9).le16(8).u8(0).cstr("you"), "hey,you,\n", ""},
       {{{7, 0, 0x20}}, Bytes().le16(2).le16(615), "10:15\n", ""},
+      {{{7, 0}}, Bytes().le16(0xFFFF), "00:-1\n", ""},  // a negative time as it comes
       {{{3, 0}, {11, -5}, {12, 999}, {14, 999}}, Bytes().cstr("A&B #1"), "AB 1\n", ""},
       {{{0, 1}}, Bytes().le16(1), "", broken},
       {{{2, 0, 0x20}}, Bytes().le16(0xFFFF), "", broken},

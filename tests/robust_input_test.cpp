@@ -77,7 +77,8 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
   const Outcome broken1{1, "Broken TYPE_DATA record 1.\n"}, ok{0, ""}, noNote{0, "Note record 7 not found.\n"};
   const Outcome notValid{1, "Not a valid database.\n"}, fileType{1, "Please, Check your enter file name.\n"};
   const Outcome cut1{0, "in.dat ends early; 1 records read.\n"}, cut2{0, "in.dat ends early; 2 records read.\n"};
-  const Outcome shortDef{1, "2. Failed read TYPE_DEFFIELD in file.\n"};
+  const Outcome shortDef{1, "2. Failed read TYPE_DEFFIELD in file.\n"},
+      noTable{1, "1. Failed read TYPE_NOTE in file.\n"};
   fixture::DbFile table('2'), def('D');  // a "lookup table" shorter than its own header; a 5-byte field definition
   table.AddRaw(fixture::Bytes().u8(31).u8(2).le16(3).le16(0));
   def.Add(6, 0, 0, fixture::Bytes().u8(2).u8(1).le16(0).u8(0x20));
@@ -101,6 +102,7 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
       {"repeat block past the end of the record", Patched(f, kRepeat + 6 + 6, 200), broken1, broken1, ""},
       {"negative count of deleted occurrences", Patched(f, kRepeat + 6 + 46, 0x80, 1), broken1, broken1, ""},
       {"missing note", Patched(f, kPlain + 6 + 8, 7), noNote, noNote, kChoir + kDentist},
+      {"missing note, no lookup table", Patched(MakeBook(false), kPlain + 6 + 8, 7), noTable, noTable, ""},
       {"data record of no known kind", Patched(f, kPlain + 6 + 14, 0x05, 1), ok,
        {1, "TYPE_DATA record 0 has no known kind; can't write it.\n"}, ""},
       {"record type 32", Patched(f, kPlain, 32, 1), ok,

@@ -305,14 +305,10 @@ void ExpectRoundTrip(const std::vector<CardField>& fields, const std::vector<Val
 // their ends, code-page characters, phone numbers a 3.0 TEL can't hold.
 TEST(VCardImport, GeneratedCardFilesComeBackWhole) {
   const std::vector<CardField> fields = EveryType();
-  const std::vector<std::string> names = {"Tom Smith",
-                                          "Smith, Tom",
-                                          "N\xA3\xA4"
-                                          "ez, Se\xA4or",
-                                          "Dr. Smith",
-                                          "",
-                                          "Mary Ann Lee Jr.",
-                                          "Madonna"};
+  // clang-format off
+  const std::vector<std::string> names = {"Tom Smith", "Smith, Tom", "N\xA3\xA4" "ez, Se\xA4or", "Dr. Smith", "",
+                                          "Mary Ann Lee Jr.", "Madonna"};
+  // clang-format on
   const std::vector<std::string> texts = {"", "Caf\x82", "a, b; c\\d", "line\r\nbreak", " blank ", "x"};
   const std::vector<std::string> phones = {"", "+1 555 0100", "12\\34", " 07 ", "(03) 1234-5678"};
   const std::vector<std::string> dates = {std::string(3, '\xFF'), "\x46\x01\x02", std::string(3, '\0'), "\x7F\x0B\x1E"};
@@ -457,6 +453,9 @@ TEST(VCardImport, BrokenFilesAreRefusedWithTheirLine) {
       {card + "FN;ENCODING=QUOTED-PRINTABLE:A=00B\r\nEND:VCARD\r\n",
        "old.vcf line 3: the value holds a NUL byte, which the organiser cannot store.\n"},
       {card + "FN:Caf\xE9\r\nEND:VCARD\r\n", "old.vcf line 3: the value is not UTF-8 and names no CHARSET.\n"},
+      {card + "FN;CHARSET=KLINGON:A\r\nEND:VCARD\r\n",
+       "old.vcf line 3: the value is not KLINGON text (or iconv does not know KLINGON).\n"},
+      {card + "BEGIN:VCARD\r\n", "old.vcf line 3: BEGIN:VCARD inside the card of line 1.\n"},
       {card + "no colon\r\nEND:VCARD\r\n",
        "old.vcf line 3: not a content line (a name, then a colon and the value).\n"},
       {card + "FN:A\r\nBDAY:1965-02-30\r\nEND:VCARD\r\n", "old.vcf line 4 (field Birthday): "},

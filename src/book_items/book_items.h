@@ -181,10 +181,8 @@ void WriteUserType14(PSCSV start_scsv, SeekInfoLists* pSeekInfo);
 // The choice of items (item_choice)
 // ---------------------------------------------------------------------------
 
-// What a modern format exports. WantsKind: a kind (KIND_APPT, KIND_EVENT,
-// KIND_TODO) chosen by the kind options; WantsItem: the item's kind and
-// repeat class chosen, and its date within -g and -f.
-bool WantsKind(uint8_t cKind);
+// What a modern format exports: the item's kind and repeat class chosen by
+// the kind options, and its date within -g and -f.
 bool WantsItem(const BookItem& item);
 // The item's date read as the number YYYYMMDD, as the date range compares it.
 int32_t DateKey(const NonRepeaAppt& nra);

@@ -32,8 +32,6 @@ int16_t WantedClass(uint8_t cKind) {
 
 }  // namespace
 
-bool WantsKind(uint8_t cKind) { return WantedClass(cKind) != 0; }
-
 bool InDateRange(const NonRepeaAppt& nra) {
   const int32_t lKey = DateKey(nra);
   return opt.lCutStart <= lKey && lKey <= opt.lCutEnd;
