@@ -23,7 +23,7 @@ std::string Shaped(ImportRun& run, const Source& src, const char* szProperty, co
       s += c;
       continue;
     }
-    if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+    if (c == '\r' && utf8.compare(i + 1, 1, "\n") == 0) ++i;
     s += shape == TextShape::kNote ? "\r\n" : " ";
   }
   if (shape == TextShape::kOneLine) {

@@ -34,7 +34,7 @@ std::string EscapedText(const std::string& utf8, long* pControls) {
       s += '\\';
       s += c;
     } else if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+      if (c == '\r' && utf8.compare(i + 1, 1, "\n") == 0) ++i;
       s += "\\n";
     } else if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F) {
       // TEXT holds no control characters but the tab.

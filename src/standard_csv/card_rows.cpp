@@ -42,7 +42,7 @@ std::string ShownFieldName(const std::string& szName) {
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (s[i] != '&') {
       out += s[i];
-    } else if (i + 1 < s.size() && s[i + 1] == '&') {
+    } else if (s.compare(i + 1, 1, "&") == 0) {
       out += '&';
       ++i;
     }

@@ -71,7 +71,7 @@ Field WithBreaks(const Field& f, int iColumn, const std::string& szColumn, Break
       g.text += c;
       continue;
     }
-    if (c == '\r' && i + 1 < f.text.size() && f.text[i + 1] == '\n') ++i;
+    if (c == '\r' && f.text.compare(i + 1, 1, "\n") == 0) ++i;
     g.text += breaks == Breaks::kCrLf ? "\r\n" : " ";
   }
   if (breaks == Breaks::kSpace) {
