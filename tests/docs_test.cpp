@@ -10,6 +10,8 @@
 
 namespace {
 
+using fixture::Holds;
+
 const std::string kSource = KALVERT_SOURCE_DIR;
 
 using fixture::Slurp;
@@ -62,10 +64,9 @@ TEST(Docs, ReadmeCommandsRunAsShown) {
                           "':\"$PATH\" bash -e readme.sh </dev/null >out.txt 2>err.txt";
   ASSERT_EQ(std::system(cmd.c_str()), 0) << Slurp(dir.Path("err.txt"));
   const std::string script = Slurp(dir.Path("readme.sh"));
-  EXPECT_NE(script.find("calcurse -i book.ics"), std::string::npos);
-  EXPECT_NE(script.find("-icards.vcf --format=vcf"), std::string::npos);
-  EXPECT_NE(Slurp(dir.Path("out.txt")).find("3 apps / 5 events / 3 todos / 0 skipped"), std::string::npos)
-      << Slurp(dir.Path("out.txt"));
+  EXPECT_TRUE(Holds(script, "calcurse -i book.ics"));
+  EXPECT_TRUE(Holds(script, "-icards.vcf --format=vcf"));
+  EXPECT_TRUE(Holds(Slurp(dir.Path("out.txt")), "3 apps / 5 events / 3 todos / 0 skipped"));
   EXPECT_EQ(fixture::RunKalvert(dir, {"-xnew.dat", "--format=csv", "--encoding=EUC-JP", "-s1"}).out,
             Slurp(dir.Path("book.csv")));
 }

@@ -8,6 +8,7 @@
 namespace {
 
 using fixture::Appt;
+using fixture::Holds;
 
 // Note 0; then Meeting and Early (same date, Early earlier, so Early heads
 // the date), Weekly (repeats, every -1 days as its byte 0xFF says; its day rule, weeks value 2 with Monday,
@@ -109,16 +110,13 @@ TEST(ExportEndToEnd, DebugDumpOfEveryPart) {
   three.Add(10, 0, 0, fixture::Bytes().le16(0x4142).le16(0x4443).le16(0x4645));
   dir.Write("three.dat", three.Finish());
   const std::string words = fixture::RunKalvert(dir, {"-xthree.dat", "-dx", "-s1"}).out;
-  EXPECT_NE(words.find("rh.iLength=12 : i=0\nVIEW : B, A\n"), std::string::npos) << words;
-  EXPECT_NE(words.find("rh.iLength=12 : i=1\nVIEW : C, D\nVIEW : 67, 68\nVIEW : 43, 44\nVIEW : 17475\n"),
-            std::string::npos)
-      << words;
-  EXPECT_NE(words.find("rh.iLength=12 : i=2\nVIEW : E, F\n"), std::string::npos) << words;
+  EXPECT_TRUE(Holds(words, "rh.iLength=12 : i=0\nVIEW : B, A\n"));
+  EXPECT_TRUE(Holds(words, "rh.iLength=12 : i=1\nVIEW : C, D\nVIEW : 67, 68\nVIEW : 43, 44\nVIEW : 17475\n"));
+  EXPECT_TRUE(Holds(words, "rh.iLength=12 : i=2\nVIEW : E, F\n"));
   const std::string out = fixture::RunKalvert(dir, {"-xbook.dat", "-d", "-s1"}).out;
   // With -o, each item written: description, location, date bytes, day count and note.
-  EXPECT_NE(
-      fixture::RunKalvert(dir, {"-xbook.dat", "-d", "-s1", "-ocopy.dat"}).out.find("Tea\nHall\n99, 11, 30\n0\n\n\n"),
-      std::string::npos);
+  EXPECT_TRUE(
+      Holds(fixture::RunKalvert(dir, {"-xbook.dat", "-d", "-s1", "-ocopy.dat"}).out, "Tea\nHall\n99, 11, 30\n0\n\n\n"));
   const std::string rest = "Index 2 = 65535 index[2]=ff, index[3]=ff\nIndex 3 = 0\nIndex 4 = ";
   // clang-format off
   for (const std::string& part : std::vector<std::string>{
@@ -135,9 +133,9 @@ TEST(ExportEndToEnd, DebugDumpOfEveryPart) {
       "iDays  : 2th/TUE\niMonth : 1025, 4:1\nStart  : 1999/01/01\nEnd    : 2000/12/31\ncDelete: 1\n99\n1\n200\n1\n",
       "     Field Type : 2\n       Field ID : 1\n    Data Offset : 0\n          Flags : 0x20\n"
       "       Reserved : 259\n           Data : &Desc\n\nAll data Number : 1\n\niCounter = 0\niNoteNum = 0\n"})
-    EXPECT_NE(out.find(part), std::string::npos) << part << "\n--- in ---\n" << out;
+    EXPECT_TRUE(Holds(out, part));
   // clang-format on
-  EXPECT_EQ(out.find("TYPE_USER(0):66"), std::string::npos);
+  EXPECT_FALSE(Holds(out, "TYPE_USER(0):66"));
 }
 
 // Odd bytes: a date's key for -g and -f reads "%4d%02d%02d" as a number, so
@@ -177,10 +175,8 @@ TEST(ExportEndToEnd, HeadingOfACardFileEndsAtItsLastName) {
   EXPECT_EQ(fixture::RunKalvert(dir, {"-xcards.dat", "-h", "-s1"}).out, "\"Name\",\"Label\"\n\"Bob\"\n\"Al\"\n");
   // With -dx each record's body: its words up to byte 28, then its bytes.
   const std::string dump = fixture::RunKalvert(dir, {"-xcards.dat", "-dx", "-s1"}).out;
-  EXPECT_NE(dump.find("\"Bob\"\niSize=6\n(0)2\n(2)28482\n(4)98\n\"Al\"\niSize=32\n(0)2\n(2)27713\n(4)0\n"),
-            std::string::npos)
-      << dump;
-  EXPECT_NE(dump.find("(26)0\n(28)0\n(30)x\n(31)y\n"), std::string::npos) << dump;
+  EXPECT_TRUE(Holds(dump, "\"Bob\"\niSize=6\n(0)2\n(2)28482\n(4)98\n\"Al\"\niSize=32\n(0)2\n(2)27713\n(4)0\n"));
+  EXPECT_TRUE(Holds(dump, "(26)0\n(28)0\n(30)x\n(31)y\n"));
 }
 
 }  // namespace

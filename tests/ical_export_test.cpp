@@ -16,6 +16,7 @@
 namespace {
 
 using fixture::Appt;
+using fixture::Holds;
 
 // An item of 2024-03-05. Times in minutes (-1 none); for a ToDo, start holds
 // the priority characters, end the completion year and month bytes and lead
@@ -141,19 +142,16 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
     }
   }
   // Every other day from the 5th: the 6th, checked off, is no occurrence.
-  EXPECT_NE(
-      r.err.find("the occurrence of 2024/03/06 checked off is none of its rule's; kept only in X-KALVERT-CHECKED-OFF"),
-      std::string::npos);
-  EXPECT_EQ(r.out.find("RECURRENCE-ID;VALUE=DATE:20240306"), std::string::npos);
-  EXPECT_EQ(r.err.find("\"No length\""), std::string::npos) << r.err;
-  EXPECT_EQ(r.out.find("31 February"), std::string::npos);
-  EXPECT_NE(r.err.find("\"31 February\" of 2024/02/31 at 10:00 (record 327): its date is not a date; left out"),
-            std::string::npos)
-      << r.err;
-  EXPECT_NE(r.err.find("no start\" of 2024/03/05 (record 317): its end time without a start time"), std::string::npos);
-  EXPECT_NE(r.err.find("The appointment \"No weekday\" of 2024/03/05 at 00:00 (record 305): its repeat rule can't be "
-                       "written in iCalendar (a weekly rule with no weekday)"),
-            std::string::npos);
+  EXPECT_TRUE(Holds(
+      r.err, "the occurrence of 2024/03/06 checked off is none of its rule's; kept only in X-KALVERT-CHECKED-OFF"));
+  EXPECT_FALSE(Holds(r.out, "RECURRENCE-ID;VALUE=DATE:20240306"));
+  EXPECT_FALSE(Holds(r.err, "\"No length\""));
+  EXPECT_FALSE(Holds(r.out, "31 February"));
+  EXPECT_TRUE(Holds(r.err, "\"31 February\" of 2024/02/31 at 10:00 (record 327): its date is not a date; left out"));
+  EXPECT_TRUE(Holds(r.err, "no start\" of 2024/03/05 (record 317): its end time without a start time"));
+  EXPECT_TRUE(Holds(r.err,
+                    "The appointment \"No weekday\" of 2024/03/05 at 00:00 (record 305): its repeat rule can't be "
+                    "written in iCalendar (a weekly rule with no weekday)"));
 }
 
 // One appointment of 2024-03-05 per row; out and err are parts of standard

@@ -11,6 +11,7 @@
 
 namespace {
 
+using fixture::Holds;
 using fixture::RunKalvert;
 using fixture::ScratchDir;
 
@@ -119,9 +120,9 @@ TEST(IcalImport, ComponentsAndRulesAsTheOrganiserKeepsThem) {
         "cal.ics line 82 (UID j, \"Diary\"): a VJOURNAL is no item of the appointment book; left out.",
         "Warning: 1 character(s) of cal.ics that EUC-JP can't hold were written as '?'.",
         "cal.ics: 10 item(s) added, 0 already in the book, 1 left out.\n"}) {
-    EXPECT_NE(got.err.find(said), std::string::npos) << said << "\n" << got.err;
+    EXPECT_TRUE(Holds(got.err, said));
   }
-  EXPECT_EQ(got.err.find("is not after its DTSTART"), std::string::npos) << got.err;
+  EXPECT_FALSE(Holds(got.err, "is not after its DTSTART"));
 }
 
 // A rule the organiser can't hold: its first occurrence, or each up to
@@ -134,17 +135,16 @@ TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
   const Imported first = Import(cal);
   EXPECT_EQ(first.rows.size(), 1u);
   EXPECT_EQ(Row(first, "Payday"), "appointment,Payday,2026-01-30,12:00,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
-  EXPECT_NE(first.err.find("cal.ics line 4 (UID pay, \"Payday\"): its repeat rule can't be kept by the organiser "
-                           "(BYSETPOS); only its first occurrence is kept"),
-            std::string::npos)
-      << first.err;
+  EXPECT_TRUE(Holds(first.err,
+                    "cal.ics line 4 (UID pay, \"Payday\"): its repeat rule can't be kept by the organiser "
+                    "(BYSETPOS); only its first occurrence is kept"));
   const Imported all = Import(cal, {"--expand-until=2026-12-31"});
   ASSERT_EQ(all.rows.size(), 3u) << all.err;
   std::vector<std::string> dates;
   for (const auto& [name, row] : all.rows) dates.push_back(row.front().substr(row.front().find(",2026-") + 1, 10));
   std::sort(dates.begin(), dates.end());
   EXPECT_EQ(dates, (std::vector<std::string>{"2026-01-30", "2026-02-27", "2026-03-31"}));
-  EXPECT_NE(all.err.find("its 3 occurrence(s) up to 2026/12/31 are written as items of their own"), std::string::npos);
+  EXPECT_TRUE(Holds(all.err, "its 3 occurrence(s) up to 2026/12/31 are written as items of their own"));
   // RDATE: a day without a zone is in DTSTART's (09:00 in New York on summer
   // time is 14:00 here), one in UTC stays UTC (12:00Z is 13:00 here).
   const Imported extra = Import(Calendar("BEGIN:VEVENT\nUID:rd\nDTSTART;TZID=America/New_York:20260310T090000\n"
@@ -164,19 +164,17 @@ TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
       "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=SU,MO;WKST=";
   const Imported sunday = Import(Calendar(pair + "SU;COUNT=4\nSUMMARY:Pair\nEND:VEVENT"));
   EXPECT_EQ(Row(sunday, "Pair"), "event,Pair,2026-03-01,,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
-  EXPECT_NE(sunday.err.find("(UID pair, \"Pair\"): its repeat rule can't be kept by the organiser (the organiser's "
-                            "rule would take other days)"),
-            std::string::npos)
-      << sunday.err;
+  EXPECT_TRUE(Holds(sunday.err,
+                    "(UID pair, \"Pair\"): its repeat rule can't be kept by the organiser (the organiser's "
+                    "rule would take other days)"));
   // A weekly rule whose days are of other weeks of the month is refused so.
   const Imported mixed =
       Import(Calendar("BEGIN:VEVENT\nUID:wk\nDTSTART;VALUE=DATE:20260105\n"
                       "RRULE:FREQ=WEEKLY;BYDAY=MO,2TU;COUNT=3\nSUMMARY:Mixed\nEND:VEVENT"));
   EXPECT_EQ(Row(mixed, "Mixed"), "event,Mixed,2026-01-05,,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
-  EXPECT_NE(mixed.err.find("its repeat rule can't be kept by the organiser (BYDAY with other weeks for other "
-                           "weekdays); only its first occurrence is kept"),
-            std::string::npos)
-      << mixed.err;
+  EXPECT_TRUE(Holds(mixed.err,
+                    "its repeat rule can't be kept by the organiser (BYDAY with other weeks for other "
+                    "weekdays); only its first occurrence is kept"));
   EXPECT_EQ(Row(Import(Calendar(pair + "MO;COUNT=4\nSUMMARY:Pair\nEND:VEVENT")), "Pair"),
             "event,Pair,2026-03-01,,,,,,no,5,yes,yes,,,,,,weekly,2,MON;SUN,,,,2026-03-01,2026-03-23,,");
 }
@@ -253,7 +251,7 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   }
   std::sort(dates.begin(), dates.end());
   EXPECT_EQ(dates, (std::vector<std::string>{"2026-01-01", "2026-01-01", "2026-02-01", "2026-02-01", "2026-02-15"}));
-  EXPECT_NE(got.err.find("(several BYMONTHDAY)"), std::string::npos) << got.err;
+  EXPECT_TRUE(Holds(got.err, "(several BYMONTHDAY)"));
   // 18:00 in New York is midnight here (of the next day), and 23:00 once New York is on
   // summer time (8 March) and Berlin not yet.
   EXPECT_EQ(Row(got, "NY"), "appointment,NY,2026-03-02,00:00,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
@@ -277,24 +275,22 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   // 6 January 1965 was a Wednesday.
   EXPECT_EQ(Row(got, "Sixties"),
             "event,Sixties,1965-01-06,,,,,,no,5,yes,yes,,,,,,weekly,1,WED,,,,1965-01-06,1965-01-20,,");
-  EXPECT_NE(got.err.find("(UID mix, \"Mix\"): its repeat rule can't be kept by the organiser (BYDAY with other weeks "
-                         "for other weekdays)"),
-            std::string::npos)
-      << got.err;
+  EXPECT_TRUE(Holds(got.err,
+                    "(UID mix, \"Mix\"): its repeat rule can't be kept by the organiser (BYDAY with other weeks "
+                    "for other weekdays)"));
   // An appointment past midnight stays on its first day: its end's time and
   // its count of days; one ending at midnight ends at 24:00, unwarned.
   EXPECT_EQ(Row(got, "Late"), "appointment,Late,2026-03-10,22:00,01:00,1,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_EQ(Row(got, "Midnight"), "appointment,Midnight,2026-03-10,22:00,24:00,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_EQ(Row(got, "Across"), "appointment,Across,2026-03-10,09:00,08:00,2,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
-  EXPECT_EQ(got.err.find("(UID midnight"), std::string::npos) << got.err;
+  EXPECT_FALSE(Holds(got.err, "(UID midnight"));
   // 09:00 in New York is 15:00 here, but 14:00 on 9 March: New York is on
   // summer time from 8 March, Berlin from 29 March.
   EXPECT_EQ(Row(got, "NY weekly").substr(0, 43), "appointment,NY weekly,2026-03-02,15:00,,,,,");
-  EXPECT_NE(got.err.find("(UID nyweekly, \"NY weekly\"): its occurrence of 2026/03/09 is at 14:00 in "
-                         "Europe/Berlin (daylight saving differs between the zones); the organiser keeps every "
-                         "occurrence at 15:00."),
-            std::string::npos)
-      << got.err;
+  EXPECT_TRUE(Holds(got.err,
+                    "(UID nyweekly, \"NY weekly\"): its occurrence of 2026/03/09 is at 14:00 in "
+                    "Europe/Berlin (daylight saving differs between the zones); the organiser keeps every "
+                    "occurrence at 15:00."));
   // The item's own date of a series is kept when it is one of the series'
   // days (Monday 12 January), not when it is none (Sunday 1 March).
   EXPECT_EQ(Row(got, "Own").substr(0, 26), "event,Own,2026-01-05,,,,,,");
@@ -317,7 +313,7 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
                            "(UID new, \"New\"): its date 2156/01/01 is outside the years",
                            "(UID undated, \"Undated\"): it has no DTSTART; left out.",
                            "cal.ics: 29 item(s) added, 0 already in the book, 3 left out.\n"}) {
-    EXPECT_NE(got.err.find(said), std::string::npos) << said << "\n" << got.err;
+    EXPECT_TRUE(Holds(got.err, said));
   }
 }
 
@@ -338,16 +334,15 @@ TEST(IcalImport, TheMachineZoneFromTz) {
                          "the zone with --timezone).\n") != std::string::npos,
               tz[0] == 'M')
         << r.err;
-    EXPECT_NE(RunKalvert(dir, {"-xnew.dat", "--format=csv", "-s1"}).out.find(std::string(",Call,2026-07-01,") + time),
-              std::string::npos)
+    EXPECT_TRUE(
+        Holds(RunKalvert(dir, {"-xnew.dat", "--format=csv", "-s1"}).out, std::string(",Call,2026-07-01,") + time))
         << tz;
   }
   std::vector<std::string> named = args;
   named.push_back("--timezone=Mars/Olympus");
-  EXPECT_NE(RunKalvert(dir, named)
-                .err.find("Unknown time zone Mars/Olympus: --timezone needs a zone name as "
-                          "Europe/Berlin or America/New_York.\n"),
-            std::string::npos);
+  EXPECT_TRUE(Holds(RunKalvert(dir, named).err,
+                    "Unknown time zone Mars/Olympus: --timezone needs a zone name as "
+                    "Europe/Berlin or America/New_York.\n"));
 }
 
 // Refused with the line, the destination never made.
@@ -381,7 +376,7 @@ TEST(IcalImport, BrokenCalendarsAreRefusedWithTheirLine) {
         RunKalvert(dir, {"-x" KALVERT_SOURCE_DIR "/examples/book.dat", "-ical.ics", "-onew.dat", "--format=ics", "-s2",
                          bAscii ? "--timezone=UTC" : "--encoding=EUC-JP"});
     EXPECT_EQ(r.status, 1) << text;
-    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_TRUE(Holds(r.err, message));
     EXPECT_FALSE(dir.Exists("new.dat")) << text;
   }
 }
@@ -404,11 +399,11 @@ TEST(IcalImport, GeneratedBooksComeBackWhole) {
     dir.Write("book.ics", run({"-xbook.dat", "--format=ics"}).out);
     const std::string said = fixture::Said(
         run({"-xdefs.dat", "-m", "-ibook.ics", "-ocopy.dat", "--format=ics", "--timezone=Pacific/Auckland"}));
-    EXPECT_NE(said.find("book.ics: 1000 item(s) added, 0 already in the book, 0 left out.\n"), std::string::npos);
+    EXPECT_TRUE(Holds(said, "book.ics: 1000 item(s) added, 0 already in the book, 0 left out.\n"));
     EXPECT_EQ(run({"-xcopy.dat", "--format=csv"}).out, run({"-xbook.dat", "--format=csv"}).out) << seed;
     EXPECT_EQ(run({"-xcopy.dat"}).out, run({"-xbook.dat"}).out) << seed;
     const std::string again = fixture::Said(run({"-xcopy.dat", "-ibook.ics", "-oagain.dat", "--format=ics"}));
-    EXPECT_NE(again.find("book.ics: 0 item(s) added, 1000 already in the book, 0 left out.\n"), std::string::npos);
+    EXPECT_TRUE(Holds(again, "book.ics: 0 item(s) added, 1000 already in the book, 0 left out.\n"));
   }
 }
 

@@ -217,7 +217,7 @@ TEST(SafetyRun, SignalsRemoveTheTemporaryFile) {
   }
   kill(pid, SIGINT);
   EXPECT_EQ(Finish(dir, pid).status, 0);
-  EXPECT_NE(Export(dir, "book.dat").find(Line("Added")), std::string::npos);
+  EXPECT_TRUE(Holds(Export(dir, "book.dat"), Line("Added")));
 }
 
 // Through a link to it, the real file is updated and keeps its mode (the
@@ -236,7 +236,7 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
   const bool xattrs = setxattr(path.c_str(), "user.kalvert", "kept", 4, 0) == 0;
   ASSERT_EQ(RunKalvert(dir, {"-xlink.dat", "-iin.csv", "-olink.dat", "-s2"}).status, 0);
   EXPECT_TRUE(S_ISLNK(Mode(dir.Path("link.dat"))));
-  EXPECT_NE(Export(dir, "real/book.dat").find(Line("Added")), std::string::npos);
+  EXPECT_TRUE(Holds(Export(dir, "real/book.dat"), Line("Added")));
   struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 06755u);
@@ -288,7 +288,7 @@ TEST(SafetyOptions, FileNamesAndTheReasonsTheyFail) {
     fixture::ExpectEnded(dir, r, message.empty() ? 0 : 1, message);
     EXPECT_TRUE(message.empty() || r.out.empty()) << r.out;
   }
-  EXPECT_NE(Export(dir, "out.dat").find(Line("Added")), std::string::npos);
+  EXPECT_TRUE(Holds(Export(dir, "out.dat"), Line("Added")));
   EXPECT_EQ(fixture::Slurp(dir.Path("in.csv")), Line("Added"));
   EXPECT_TRUE(S_ISFIFO(Mode(dir.Path("fifo"))) && S_ISLNK(Mode(dir.Path("null"))));
   EXPECT_TRUE(!device || S_ISCHR(Mode(dir.Path("device"))));

@@ -96,7 +96,7 @@ TEST(StdCsvExport, EveryKindReadBackByPython) {
   const fixture::RunResult r = RunKalvert(dir, {"-xbook.dat", "--format=csv", "--encoding=CP437", "-s1"});
   ASSERT_EQ(r.status, 0) << r.err;
   dir.Write("out.csv", r.out);
-  EXPECT_NE(r.out.find("\r\n"), std::string::npos);
+  EXPECT_TRUE(Holds(r.out, "\r\n"));
   // One row a line, fields split at '|'.
   const char* const rows[] = {
       "kind|description|date|start|end|days|location|category|alarm|lead|month_view|week_view|priority|completed|"
@@ -384,7 +384,7 @@ TEST(StdCsvImport, CodePagesThereAndBack) {
   dir.Write("full.csv", "date,description\n2003-01-01," + kai.substr(0, 75) + "x\n");
   const auto full =
       RunKalvert(dir, {"-xdefs.dat", "-ifull.csv", "-ofull.dat", "--format=csv", "--encoding=CP932", "-s2"});
-  EXPECT_EQ(full.err.find("Warning"), std::string::npos) << full.err;
+  EXPECT_FALSE(Holds(full.err, "Warning"));
   const auto kept = Items(dir.Read("full.dat"));
   ASSERT_EQ(kept.size(), 2u);
   EXPECT_EQ(std::string(kept[0].begin() + 27, kept[0].begin() + 27 + 52), want.substr(0, 50) + "x" + '\0');

@@ -12,6 +12,7 @@
 namespace {
 
 using fixture::Bytes;
+using fixture::Holds;
 using fixture::RunKalvert;
 using fixture::ScratchDir;
 
@@ -142,9 +143,9 @@ TEST(VCardExport, EveryPropertyTheFieldNamesFind) {
                            "\r\nTEL;TYPE=\"work,voice\":+1 555 0100\r\n", "\r\nTEL;TYPE=cell:+1 555 0102\r\n",
                            "\r\nEMAIL:anna@example.com\r\n", "\r\nBDAY:19700203\r\n",
                            "\r\nFN:Solo Ltd\r\nORG:Solo Ltd\r\nTEL:12\\\\34\r\n"}) {
-    EXPECT_NE(v4.out.find(line), std::string::npos) << line << v4.out;
+    EXPECT_TRUE(Holds(v4.out, line));
   }
-  EXPECT_EQ(v4.out.find("N:;;;;"), std::string::npos);
+  EXPECT_FALSE(Holds(v4.out, "N:;;;;"));
 }
 
 // A name in one field, split as it is written; FN keeps it whole.
@@ -176,27 +177,25 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
   };
   for (const auto& c : cases) {
     const fixture::RunResult r = Export({{kText, "Name"}}, {{c.name}}, {"--encoding=UTF-8"});
-    EXPECT_NE(r.out.find("\r\n" + std::string(c.n) + "\r\n"), std::string::npos) << c.name << "\n" << r.out;
+    EXPECT_TRUE(Holds(r.out, "\r\n" + std::string(c.n) + "\r\n")) << c.name;
     std::string fn = c.name;
     if (fn.find(',') != std::string::npos) fn.replace(fn.find(','), 1, "\\,");
-    EXPECT_NE(r.out.find("\r\nFN:" + fn + "\r\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(Holds(r.out, "\r\nFN:" + fn + "\r\n"));
   }
   // A byte that is no character of the code page: U+FFFD, counted.
   const fixture::RunResult bad = Export({{kText, "Name"}}, {{"A\xFF"}}, {"--encoding=EUC-JP"});
-  EXPECT_NE(bad.out.find("\r\nFN:A\xEF\xBF\xBD\r\n"), std::string::npos) << bad.out;
-  EXPECT_NE(bad.err.find("Warning: 1 byte sequence(s) not valid in EUC-JP were written as U+FFFD.\n"),
-            std::string::npos)
-      << bad.err;
+  EXPECT_TRUE(Holds(bad.out, "\r\nFN:A\xEF\xBF\xBD\r\n"));
+  EXPECT_TRUE(Holds(bad.err, "Warning: 1 byte sequence(s) not valid in EUC-JP were written as U+FFFD.\n"));
   // A name long enough that the UID's digest takes three blocks (uuid5 of
   // Python).
   const fixture::RunResult longName = Export({{kText, "Name"}}, {{std::string(150, 'a')}}, {});
-  EXPECT_NE(longName.out.find("\r\nUID:aee3e899-b6b2-5ebf-81a6-82b8d9482202\r\n"), std::string::npos) << longName.out;
+  EXPECT_TRUE(Holds(longName.out, "\r\nUID:aee3e899-b6b2-5ebf-81a6-82b8d9482202\r\n"));
   // Given and family name fields make the full name in the order of their script.
   const fixture::RunResult parts =
       Export({{kText, "First name"}, {kText, "Last name"}},
              {{"Tom", "Smith"}, {"\xE8\x8A\xB1\xE5\xAD\x90", "\xE5\xB1\xB1\xE7\x94\xB0"}}, {"--encoding=UTF-8"});
-  EXPECT_NE(parts.out.find("\r\nFN:Tom Smith\r\nN:Smith;Tom;;;\r\n"), std::string::npos) << parts.out;
-  EXPECT_NE(parts.out.find("\r\nFN:\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90\r\n"), std::string::npos);
+  EXPECT_TRUE(Holds(parts.out, "\r\nFN:Tom Smith\r\nN:Smith;Tom;;;\r\n"));
+  EXPECT_TRUE(Holds(parts.out, "\r\nFN:\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90\r\n"));
 }
 
 // Web pages and phones come any number of times, the second naming its
@@ -215,13 +214,12 @@ TEST(VCardExport, RepeatedPagesAndDatesThatAreNoDay) {
                "\x46\x0B\x1E", "+1 1", "+1 2"},
               {"", "", "\x46\x01\x1F", kNoDate, "", ""}},
              {});
-  EXPECT_NE(r.out.find("\r\nTEL:+1 1\r\nTEL;X-NAME=Phone 6:+1 2\r\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\r\nURL:http://a.example/\r\nURL;X-NAME=URL:http://b.example/\r\n"), std::string::npos)
-      << r.out;
+  EXPECT_TRUE(Holds(r.out, "\r\nTEL:+1 1\r\nTEL;X-NAME=Phone 6:+1 2\r\n"));
+  EXPECT_TRUE(Holds(r.out, "\r\nURL:http://a.example/\r\nURL;X-NAME=URL:http://b.example/\r\n"));
   // The first and the last day of a year; then a birthday whose bytes make
   // no day, under its field's name.
-  EXPECT_NE(r.out.find("\r\nBDAY:1970-01-01\r\nX-ANNIVERSARY:1970-12-31\r\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\r\nX-KALVERT-FIELD;X-NAME=Birthday:1970-02-32\r\nEND:VCARD\r\n"), std::string::npos) << r.out;
+  EXPECT_TRUE(Holds(r.out, "\r\nBDAY:1970-01-01\r\nX-ANNIVERSARY:1970-12-31\r\n"));
+  EXPECT_TRUE(Holds(r.out, "\r\nX-KALVERT-FIELD;X-NAME=Birthday:1970-02-32\r\nEND:VCARD\r\n"));
   EXPECT_EQ(r.out.find("BDAY", r.out.find("END:VCARD")), std::string::npos);
 }
 
@@ -234,7 +232,7 @@ TEST(VCardExport, MapsAndRefusals) {
   EXPECT_EQ(mapped.status, 0) << mapped.err;
   for (const char* line : {"\r\nN:van der Berg;Anna;;Dr.;\r\n", "\r\nNOTE:likes tea\\, not coffee\r\n",
                            "\r\nX-KALVERT-FIELD;X-NAME=Note:Line 1\\nLine 2\r\n"}) {
-    EXPECT_NE(mapped.out.find(line), std::string::npos) << line << mapped.out;
+    EXPECT_TRUE(Holds(mapped.out, line));
   }
   const std::string kinds =
       "one of FN N.GIVEN N.FAMILY ORG ORG.UNIT TITLE TEL TEL.WORK TEL.HOME TEL.CELL TEL.FAX TEL.PAGER EMAIL URL "
@@ -254,15 +252,15 @@ TEST(VCardExport, MapsAndRefusals) {
     const fixture::RunResult r = Export(kEveryRole, {kSolo, cafe}, with);
     EXPECT_EQ(r.status, 1) << message;
     EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_TRUE(Holds(r.err, message));
   }
   ScratchDir dir;
   const fixture::RunResult book =
       RunKalvert(dir, {"-x" KALVERT_SOURCE_DIR "/examples/book.dat", "--format=vcf", "--encoding=EUC-JP", "-s1"});
   EXPECT_EQ(book.status, 1);
-  EXPECT_NE(book.err.find("--format=vcf exports general databases (file types D and N), such as card files; this "
-                          "file is an appointment book.\n"),
-            std::string::npos);
+  EXPECT_TRUE(Holds(book.err,
+                    "--format=vcf exports general databases (file types D and N), such as card files; this "
+                    "file is an appointment book.\n"));
 }
 
 // Every field type back from the cards, both versions: the CSV export of the
@@ -467,7 +465,7 @@ TEST(VCardImport, BrokenFilesAreRefusedWithTheirLine) {
     dir.Write("old.vcf", text);
     const fixture::RunResult r = RunKalvert(dir, {"-xdefs.dat", "-iold.vcf", "-onew.dat", "--format=vcf", "-s2"});
     EXPECT_EQ(r.status, 1) << text;
-    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_TRUE(Holds(r.err, message));
     EXPECT_FALSE(dir.Exists("new.dat")) << text;
   }
 }
@@ -492,7 +490,7 @@ TEST(VCardImport, CardsWithNotesTakeTwoRecordsOfTheRoom) {
     EXPECT_EQ(std::make_pair(c.status, v.status), n == 2045 ? std::make_pair(0, 0) : std::make_pair(1, 1)) << n;
     if (n == 2046) {
       EXPECT_EQ(fixture::Said(c), "\nin.csv line 2047: too many rows; the output database has room for 2045.\n");
-      EXPECT_NE(v.err.find(": too many cards; the output database has room for 2045.\n"), std::string::npos) << v.err;
+      EXPECT_TRUE(Holds(v.err, ": too many cards; the output database has room for 2045.\n"));
     }
   }
   // Without notes, one record a card: 4091 fit.

@@ -24,6 +24,12 @@ struct RunResult {
   int status = -1;
 };
 
+// Whether text holds part; a failure shows both.
+inline ::testing::AssertionResult Holds(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "\"" << part << "\" in:\n" << text;
+}
+
 inline std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
