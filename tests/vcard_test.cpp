@@ -394,7 +394,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   dir.Write("old.vcf",
             "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
             "TEL;WORK;VOICE:+49 30 1234\r\nTEL;TYPE=\"PREF,VOICE,CELL\":+49 170 1\r\nTEL;HOME:+49 30 9999\r\n"
-            "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET:j2@exam\r\n\tple.de\r\n"
+            "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET;X-NAME=Nowhere:j2@exam\r\n\tple.de\r\n"
             "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\n"
             "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\n"
             "X-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\nADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\n"

@@ -3,7 +3,6 @@
 // appointment layout or the ToDo layout, and writes it to standard output.
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "legacy_text.h"
@@ -91,8 +90,7 @@ void AppendNoteAndRepeat(const BookItem& csvd, std::string& szOut) {
   // A note without line breaks (every note read from a book is shaped
   // already) goes out as it is, without a copy.
   const std::string& note = csvd.pszNote;
-  const bool bAsIs = (opt.iNote != 1 && opt.iNote != 2) ||
-                     (!std::memchr(note.data(), '\r', note.size()) && !std::memchr(note.data(), '\n', note.size()));
+  const bool bAsIs = (opt.iNote != 1 && opt.iNote != 2) || note.find_first_of("\r\n") == std::string::npos;
   PrintString(bAsIs ? note : NoteText(note), szOut, bRepeats ? FieldEnd::kSeparator : FieldEnd::kLineEnd);
   if (!bRepeats) return;
   // Every item that repeats was made with a repeat block; an all-zero block

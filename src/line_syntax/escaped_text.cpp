@@ -27,7 +27,6 @@ std::vector<TextLine> PhysicalLines(const std::string& bytes) {
 
 std::string EscapedText(const std::string& utf8, long* pControls) {
   std::string s;
-  s.reserve(utf8.size() + 8);
   for (std::size_t i = 0; i < utf8.size(); ++i) {
     const char c = utf8[i];
     if (c == '\\' || c == ';' || c == ',') {

@@ -170,7 +170,6 @@ class CardFields {
 
   // Into the first empty column of role r; false when there is none.
   bool To(Role r, const std::string& text, long lLine) {
-    if (text.empty()) return true;
     for (std::size_t c = 0; c < texts_.size(); ++c) {
       if (run_.cols.roles[c] != r || !texts_[c].empty()) continue;
       Set(c, text, lLine);
