@@ -205,6 +205,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"date,days\n2003-01-01,65536\n", "2, column 2 (days): \"65536\" is not a whole number from 0 to 65535"},
       {"date,repeat,months\n2003-01-01,yearly,65536\n", "2, column 3 (months): \"65536\" is not a month (JAN to DEC)"},
       {"date,other_flags\n2003-01-01,256\n", "2, column 2 (other_flags): \"256\" is not a whole number from 0 to 255"},
+      {"date,description\n\"\"\n", "2: the row has 1 columns, the header 2"},  // a quoted empty field is no blank line
       {"date,other_flags\n2003-01-01,4\n", "2, column 2 (other_flags): an item of kind appointment has no such flag bits"},
       {"date,repeat,weekdays,day_of_month\n2003-01-01,monthly,MON,5\n",
        "2, column 4 (day_of_month): a rule has weekdays or a day of the month, not both"},
