@@ -65,7 +65,7 @@ CalendarFile ReadContentLines(std::FILE* f) {
     if (open.empty() && !(bBegin && kind == "VCALENDAR")) {
       LineError(line.lLine, "a line outside BEGIN:VCALENDAR and END:VCALENDAR");
     }
-    if (bBegin) {
+    if (bBegin) {  // a range ends where it begins until its END is read
       if (open.size() == 1) file.components.back().push_back(LineRange{i, i, line.lLine});
       if (open.empty()) {
         file.calendars.push_back(LineRange{i, i, line.lLine});

@@ -176,7 +176,8 @@ bool EventParts(ImportRun& run, const Source& src, BookItem& item) {
     item.cKind = KIND_APPT;
     if (!start.is_date) {
       startWord = static_cast<uint16_t>(Minutes(run, src, "DTSTART", start));
-      const long lEnd = bEnd ? lDays * kDayMinutes + Minutes(run, src, "DTEND", end) : 0;  // 0: after no start
+      // Without DTEND, 0: an end after no start.
+      const long lEnd = bEnd ? lDays * kDayMinutes + Minutes(run, src, "DTEND", end) : 0;
       if (lDays > 1 || (lDays == 1 && lEnd != kDayMinutes)) {
         ItemWarning(run, src,
                     "it ends on " + DateLabel(DateOf(end)) +

@@ -1,6 +1,5 @@
 // escaped_text: the lines of a file, TEXT values and folded content lines.
 
-#include <algorithm>
 #include <cstdio>
 
 #include "line_syntax.h"
