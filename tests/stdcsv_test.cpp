@@ -470,8 +470,7 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   // Without -o the cards are shown after the book's, the note from its text.
   dir.Write("shown.csv", RunKalvert(dir, {"-xcards.dat", "-iin.csv", "--format=csv", "--encoding=CP437", "-s1"}).out);
   std::vector<std::vector<std::string>> shown = want;
-  shown.push_back({"Ken", "1", "", "2001-02-03", "Phone", "x\r\ny"});
-  shown.push_back({"Li", "0", "", "", "Mail", ""});
+  shown.insert(shown.end(), {{"Ken", "1", "", "2001-02-03", "Phone", "x\r\ny"}, {"Li", "0", "", "", "Mail", ""}});
   EXPECT_EQ(PythonRows(dir.Path("shown.csv")), shown);
   // With -o, 6 header bytes, the 13 of the slots, their NUL and the text's
   // leave 32746 bytes of text.

@@ -400,7 +400,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "X-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\nADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\n"
             "CATEGORIES:Family\r\n"
             "END:VCARD\r\n\r\n"
-            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8ER=93c=B1 Taro\r\n"
+            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:Taro =8ER=93c=B1\r\n"
             "END:VCARD\r\n"
             "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\n"
             "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0102\r\nEND:VCARD\r\n"
@@ -423,7 +423,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "\"Hauptstr. 1, Berlin, 10115, Germany\","
             "\"Erste Zeile\r\nZweite Zeile\r\nPhone (home): +49 30 9999\r\nE-mail: j2@example.de\r\n"
             "X-CUSTOM: hello!\r\nCategory: Family\"\r\n"
-            "Friend,??? Taro,,,,,\r\n"
+            "Friend,Taro ???,,,,,\r\n"
             "Work,Dr. Tom Smith,,+1-555-0102,,,\r\n");
 }
 

@@ -1,9 +1,8 @@
 // time_zones: the organiser's time zone and the wall time of a calendar's
 // time in it. The organiser keeps local times without a zone.
 
-#include <unistd.h>
-
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "import_parts.h"
@@ -20,9 +19,9 @@ std::string AfterZoneinfo(const std::string& path) {
 std::string MachineZoneName() {
   const char* tz = std::getenv("TZ");
   if (tz && *tz) return AfterZoneinfo(tz[0] == ':' ? tz + 1 : tz);
-  char target[4096];
-  const ssize_t n = readlink("/etc/localtime", target, sizeof target - 1);
-  if (n > 0) return AfterZoneinfo(std::string(target, static_cast<std::size_t>(n)));
+  std::error_code err;
+  const std::string target = std::filesystem::read_symlink("/etc/localtime", err).string();
+  if (!err && !target.empty()) return AfterZoneinfo(target);
   std::ifstream f("/etc/timezone");
   std::string name;
   if (std::getline(f, name) && !name.empty()) return name;
