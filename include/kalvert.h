@@ -170,7 +170,7 @@ struct NoteBody {
 struct NoteIndex {
   bool bBuilt = false;
   NoteScanEnd end = NoteScanEnd::kEndOfFile;
-  long lBrokenAt = 0;  // offset of a broken header that ended the reading
+  long lBrokenAt{};  // offset of a broken header that ended the reading
   std::unordered_map<int16_t, NoteBody> notes;
 };
 
@@ -178,10 +178,10 @@ struct NoteIndex {
 // definitions pass, and the counters of written records.
 struct PassState {
   int16_t iFileType = 2;                      // 2 appointment book, 1 general database
-  int16_t iAllRecNum = 0;                     // the header's record count
-  int32_t lFirst = 0;                         // offset of the first record
-  int32_t lFileLast = 0;                      // the header's lookup-table offset
-  int32_t lLast = 0;                          // offset of the lookup table written
+  int16_t iAllRecNum{};                       // the header's record count
+  int32_t lFirst{};                           // offset of the first record
+  int32_t lFileLast{};                        // the header's lookup-table offset
+  int32_t lLast{};                            // offset of the lookup table written
   int16_t iDataNum = 0;                       // data records written (numbers handed out)
   int16_t iNoteNum = 0;                       // note records written (numbers handed out)
   int16_t iFileDefNum = 0;                    // columns of a general-database line
