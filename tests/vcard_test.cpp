@@ -203,17 +203,12 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
 // that make no day goes under its field's name as it is.
 TEST(VCardExport, RepeatedPagesAndDatesThatAreNoDay) {
   const std::string kNoDate(3, '\xFF');
-  const fixture::RunResult r =
-      Export({{kText, "Web page"},
-              {kText, "URL"},
-              {kDate, "Birthday"},
-              {kDate, "Anniversary"},
-              {kText, "Phone"},
-              {kText, "Phone"}},
-             {{"http://a.example/", "http://b.example/", std::string(3, '\x46').replace(1, 2, std::string(2, '\0')),
-               "\x46\x0B\x1E", "+1 1", "+1 2"},
-              {"", "", "\x46\x01\x1F", kNoDate, "", ""}},
-             {});
+  // clang-format off
+  const fixture::RunResult r = Export(
+      {{kText, "Web page"}, {kText, "URL"}, {kDate, "Birthday"}, {kDate, "Anniversary"}, {kText, "Phone"}, {kText, "Phone"}},
+      {{"http://a.example/", "http://b.example/", std::string("\x46\0\0", 3), "\x46\x0B\x1E", "+1 1", "+1 2"},
+       {"", "", "\x46\x01\x1F", kNoDate, "", ""}}, {});
+  // clang-format on
   EXPECT_TRUE(Holds(r.out, "\r\nTEL:+1 1\r\nTEL;X-NAME=Phone 6:+1 2\r\n"));
   EXPECT_TRUE(Holds(r.out, "\r\nURL:http://a.example/\r\nURL;X-NAME=URL:http://b.example/\r\n"));
   // The first and the last day of a year; then a birthday whose bytes make
