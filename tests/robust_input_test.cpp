@@ -188,6 +188,11 @@ TEST(RobustFiles, CsvOfAnyLengthAndBytesInPlace) {
   EXPECT_EQ(RunKalvert(dir, {"-xbook.dat"}).out, kChoir + cut + kDentist +
                                                      Line(std::string(51, 'A'), std::string(19, 'A'), "") +
                                                      Line("\x80" + wide.substr(0, 50), wide.substr(0, 18), ""));
+  // A ToDo's description is cut the same way: 25 of its 26 two-byte characters.
+  dir.Write("todo.csv", "\"" + wide + "\",\"2000/01/05\",\"0\",\"\",\"1\",\"\"\n");
+  ASSERT_EQ(RunKalvert(dir, {"-xbook.dat", "-t", "-itodo.csv", "-obook.dat", "-s1"}).status, 0);
+  EXPECT_TRUE(
+      fixture::Holds(RunKalvert(dir, {"-xbook.dat", "-t"}).out, "\"" + wide.substr(0, 50) + "\",\"2000/01/05\","));
 }
 
 }  // namespace

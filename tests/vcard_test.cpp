@@ -58,23 +58,16 @@ std::vector<unsigned char> CardFile(const std::vector<CardField>& fields, const 
     Bytes slots, texts;
     for (std::size_t i = 0; i < fields.size(); ++i) {
       const std::string& v = r[i];
-      switch (fields[i].type) {
-        case kText:
-          slots.le16(v.empty() ? fixed : fixed + 1 + static_cast<long>(texts.size()));
-          if (!v.empty()) texts.cstr(v);
-          break;
-        case kNumber:
-        case kTime:
-        case kGroup:
-          slots.le16(std::stol(v));
-          break;
-        case kButton:
-          break;
-        case kDate:
-          slots.str(v);
-          break;
-        default:
-          slots.le16(v.empty() ? 0xFFFF : notes++);
+      const unsigned t = fields[i].type;
+      if (t == kText) {
+        slots.le16(v.empty() ? fixed : fixed + 1 + static_cast<long>(texts.size()));
+        if (!v.empty()) texts.cstr(v);
+      } else if (t == kDate) {
+        slots.str(v);
+      } else if (t == kNote) {
+        slots.le16(v.empty() ? 0xFFFF : notes++);
+      } else if (t != kButton) {  // a number, a time, a group's chosen value
+        slots.le16(std::stol(v));
       }
     }
     db.Add(11, 0, recnum++, slots.u8(0).bytes(texts));
@@ -154,10 +147,7 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
     const char* name;
     const char* n;
   } cases[] = {
-      {"N\xC3\xBA\xC3\xB1"
-       "ez, Se\xC3\xB1or",
-       "N:N\xC3\xBA\xC3\xB1"
-       "ez;Se\xC3\xB1or;;;"},
+      {"N\u00FA\u00F1ez, Se\u00F1or", "N:N\u00FA\u00F1ez;Se\u00F1or;;;"},
       {"Tom Smith", "N:Smith;Tom;;;"},
       {"Mary Ann Lee", "N:Lee;Mary Ann;;;"},
       {"Dr. Tom Smith Jr.", "N:Smith;Tom;;Dr.;Jr."},
@@ -397,7 +387,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "END:VCARD\r\n\r\n"
             "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:Taro =8ER=93c=B1\r\n"
             "END:VCARD\r\n"
-            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\nLABEL:1 Main St\r\n"
             "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0102\r\nEND:VCARD\r\n"
             "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:nothing\r\nEND:VCARD\r\n");
   const fixture::RunResult r =
@@ -405,7 +395,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   EXPECT_EQ(fixture::Said(r),
             "\nWarning: old.vcf line 12 (card \"J\xC3\xBCrgen M\xC3\xBCller\"): PHOTO left out: the organiser keeps no "
             "pictures, sounds or keys.\n"
-            "Warning: old.vcf line 31 (card \"\"): left out: nothing of the card has a field of the database.\n"
+            "Warning: old.vcf line 32 (card \"\"): left out: nothing of the card has a field of the database.\n"
             "old.vcf: 3 card(s) added, 0 already in the database, 1 left out.\n"
             "Warning: 2 warning(s) about the cards of old.vcf, each named above.\n"
             "Warning: 3 character(s) of old.vcf that CP437 can't hold were written as '?'.\n");
@@ -419,7 +409,7 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "\"Erste Zeile\r\nZweite Zeile\r\nPhone (home): +49 30 9999\r\nE-mail: j2@example.de\r\n"
             "X-CUSTOM: hello!\r\nCategory: Family\"\r\n"
             "Friend,Taro ???,,,,,\r\n"
-            "Work,Dr. Tom Smith,,+1-555-0102,,,\r\n");
+            "Work,Dr. Tom Smith,,+1-555-0102,,,LABEL: 1 Main St\r\n");  // a LABEL without ADR
 }
 
 // Refused with the line, the destination never made.
