@@ -242,7 +242,8 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
               "ACTION:DISPLAY\nTRIGGER;RELATED=END:-P50D\nEND:VALARM\nEND:VEVENT\n"
               "BEGIN:VTODO\nUID:back\nDTSTART;VALUE=DATE:20260110\nDUE;VALUE=DATE:20260105\nSUMMARY:Back\nEND:VTODO\n"
               "BEGIN:VEVENT\nUID:five\nDTSTART;VALUE=DATE:20260110\nRRULE:FREQ=MONTHLY;INTERVAL=5;COUNT=3\n"
-              "SUMMARY:Five\nEND:VEVENT\n"
+              "SUMMARY:Five\nEND:VEVENT\nBEGIN:VEVENT\nUID:three\nDTSTART;VALUE=DATE:20260310\n"
+              "RRULE:FREQ=YEARLY;INTERVAL=3;COUNT=2\nSUMMARY:Three\nEND:VEVENT\n"
               "BEGIN:VTODO\nUID:once\nDTSTART;VALUE=DATE:20260105\nDUE;VALUE=DATE:20260106\nX-KALVERT-DUE-DAYS:1\n"
               "PRIORITY:3\nX-KALVERT-PRIORITY:B\nSUMMARY:Once\nEND:VTODO\n"
               "BEGIN:VEVENT\nUID:sixties\nDTSTART;VALUE=DATE:19650106\nRRULE:FREQ=WEEKLY;COUNT=3\nSUMMARY:Sixties\n"
@@ -288,6 +289,8 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   EXPECT_EQ(Row(got, "Far"), "event,Far,2026-06-01,,,,,,yes,65535,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_EQ(Row(got, "Back"), "todo,Back,2026-01-10,,,1,,,,,,,,no,,no,,none,,,,,,,,,");
   EXPECT_EQ(Row(got, "Five"), "event,Five,2026-01-10,,,,,,no,5,yes,yes,,,,,,monthly,5,,,10,,2026-01-10,2026-11-10,,");
+  EXPECT_EQ(Row(got, "Three"),
+            "event,Three,2026-03-10,,,,,,no,5,yes,yes,,,,,,yearly,3,,,10,MAR,2026-03-10,2029-03-10,,");
   // 6 January 1965 was a Wednesday.
   EXPECT_EQ(Row(got, "Sixties"),
             "event,Sixties,1965-01-06,,,,,,no,5,yes,yes,,,,,,weekly,1,WED,,,,1965-01-06,1965-01-20,,");
@@ -334,7 +337,7 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
         "(UID far, \"Far\"): X-KALVERT-FLAGS:128 would change its kind; left out.",
         "(UID back, \"Back\"): its DUE is before its DTSTART; due on its date.",
         "(UID many, \"Many\"): its repeat rule can't be kept by the organiser (128 deleted or checked-off occurrences",
-        "cal.ics: 33 item(s) added, 0 already in the book, 3 left out.\n"}) {
+        "cal.ics: 34 item(s) added, 0 already in the book, 3 left out.\n"}) {
     EXPECT_TRUE(Holds(got.err, said));
   }
 }
