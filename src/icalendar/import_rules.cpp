@@ -421,12 +421,14 @@ void AddSeries(ImportRun& run, const Source& master, std::unique_ptr<BookItem> i
   const auto putMoved = [&] {
     for (auto& one : movedItems) pItems->push_back(std::move(one));
   };
-  if (!rrule && !bRdate) {
+  // A rule counts from DTSTART; a ToDo may have DUE alone.
+  icalproperty* p = icalcomponent_get_first_property(master.comp, ICAL_DTSTART_PROPERTY);
+  if ((rrule || bRdate) && !p) ItemWarning(run, master, "its repeat rule has no DTSTART to count from; kept once");
+  if ((!rrule && !bRdate) || !p) {
     pItems->push_back(std::move(item));
     putMoved();
     return;
   }
-  icalproperty* p = icalcomponent_get_first_property(master.comp, ICAL_DTSTART_PROPERTY);
   const icaltimetype dtstart = icalproperty_get_datetime_with_component(p, master.comp);
   const icaltimetype localStart = InZone(dtstart, run.zone);
   Series series;
