@@ -422,9 +422,10 @@ void AddSeries(ImportRun& run, const Source& master, std::unique_ptr<BookItem> i
     for (auto& one : movedItems) pItems->push_back(std::move(one));
   };
   // A rule counts from DTSTART; a ToDo may have DUE alone.
+  const bool bRepeats = rrule || bRdate;
   icalproperty* p = icalcomponent_get_first_property(master.comp, ICAL_DTSTART_PROPERTY);
-  if ((rrule || bRdate) && !p) ItemWarning(run, master, "its repeat rule has no DTSTART to count from; kept once");
-  if ((!rrule && !bRdate) || !p) {
+  if (bRepeats && !p) ItemWarning(run, master, "its repeat rule has no DTSTART to count from; kept once");
+  if (!bRepeats || !p) {
     pItems->push_back(std::move(item));
     putMoved();
     return;
