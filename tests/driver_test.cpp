@@ -172,11 +172,9 @@ TEST(Run, HelpOnATerminalInItsCharacterSet) {
   ScratchDir dir;
   const std::string bin = KALVERT_BIN;
   const std::string cmd = "cd '" + dir.path() + "' && '" + bin +
-                          "' 2>/dev/null | iconv -f EUC-JP -t UTF-8 >piped.txt && "
-                          "LANG=C.UTF-8 LC_ALL= script -qec '" +
+                          "' 2>/dev/null | iconv -f EUC-JP -t UTF-8 >piped.txt && LANG=C.UTF-8 LC_ALL= script -qec '" +
                           bin +
-                          " 2>/dev/null' /dev/null </dev/null | tr -d '\\r' >utf8.txt && "
-                          "LANG=C LC_ALL= script -qec '" +
+                          " 2>/dev/null' /dev/null </dev/null | tr -d '\\r' >utf8.txt && LANG=C LC_ALL= script -qec '" +
                           bin + " 2>/dev/null' /dev/null </dev/null | tr -d '\\r' >c.txt";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   const std::string pointer = "For help in English: kalvert --help\n";

@@ -115,18 +115,17 @@ TEST(VCardExport, EveryPropertyTheFieldNamesFind) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(
       r.out,
-      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:e9f8e9b3-c8ee-5f52-a0b6-d5e0e834df6b\r\n"
-      "FN:Dr. Anna van der Berg\r\nN:van der Berg;Anna;;Dr.;\r\nORG:Acme\\; Inc.;R&D\r\nTITLE:Boss\r\n"
-      "TEL;TYPE=WORK,VOICE:+1 555 0100\r\nTEL;TYPE=HOME,VOICE:+1 555 0101\r\nTEL;TYPE=CELL:+1 555 0102\r\n"
-      "TEL;TYPE=FAX:+1 555 0103\r\nTEL;TYPE=PAGER:77\r\nTEL:+1 555 0104\r\n"
-      "EMAIL;TYPE=INTERNET:anna@example.com\r\nURL:http://example.com/a,b\r\n"
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:e9f8e9b3-c8ee-5f52-a0b6-d5e0e834df6b\r\nFN:Dr. Anna van der Berg\r\n"
+      "N:van der Berg;Anna;;Dr.;\r\nORG:Acme\\; Inc.;R&D\r\nTITLE:Boss\r\nTEL;TYPE=WORK,VOICE:+1 555 0100\r\n"
+      "TEL;TYPE=HOME,VOICE:+1 555 0101\r\nTEL;TYPE=CELL:+1 555 0102\r\nTEL;TYPE=FAX:+1 555 0103\r\n"
+      "TEL;TYPE=PAGER:77\r\nTEL:+1 555 0104\r\nEMAIL;TYPE=INTERNET:anna@example.com\r\nURL:http://example.com/a,b\r\n"
       "EMAIL;TYPE=INTERNET;X-NAME=E-mail 24:anna@home.example\r\nADR:;;1 Main St\\nApt 2;Springfield;IL;62701;USA\r\n"
       "BDAY:1970-02-03\r\nCATEGORIES:Work\r\nNOTE:Line 1\\nLine 2\r\n"
       "X-KALVERT-FIELD;X-NAME=Memo:likes tea\\, not coffee\r\nX-KALVERT-FIELD;X-NAME=Age:42\r\n"
-      "X-KALVERT-FIELD;X-NAME=Name 25:Anna\r\nEND:VCARD\r\n"
-      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:f0038eb1-6f59-513e-98ff-f6f635aace0b\r\nFN:Solo Ltd\r\nN:;;;;\r\n"
-      "ORG:Solo Ltd\r\nX-KALVERT-FIELD;X-NAME=Phone:12\\\\34\r\nX-KALVERT-FIELD;X-NAME=Age:0\r\nEND:VCARD\r\n"
-      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ee084c2b-8695-59ae-9ceb-ad57480f95c5\r\nFN:Solo Ltd\r\nN:;;;;\r\n"
+      "X-KALVERT-FIELD;X-NAME=Name 25:Anna\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\n"
+      "UID:f0038eb1-6f59-513e-98ff-f6f635aace0b\r\nFN:Solo Ltd\r\nN:;;;;\r\nORG:Solo Ltd\r\n"
+      "X-KALVERT-FIELD;X-NAME=Phone:12\\\\34\r\nX-KALVERT-FIELD;X-NAME=Age:0\r\nEND:VCARD\r\nBEGIN:VCARD\r\n"
+      "VERSION:3.0\r\nUID:ee084c2b-8695-59ae-9ceb-ad57480f95c5\r\nFN:Solo Ltd\r\nN:;;;;\r\n"
       "ORG:Solo Ltd\r\nX-KALVERT-FIELD;X-NAME=Phone:12\\\\34\r\nX-KALVERT-FIELD;X-NAME=Age:0\r\nEND:VCARD\r\n");
 
   // 4.0: the UID as a URN, TYPE values in lower case, text phone numbers,
@@ -380,13 +379,10 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
             "TEL;WORK;VOICE:+49 30 1234\r\nTEL;TYPE=\"PREF,VOICE,CELL\":+49 170 1\r\nTEL;HOME:+49 30 9999\r\n"
             "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET;X-NAME=Nowhere:j2@exam\r\n\tple.de\r\n"
-            "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\n"
-            "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\n"
-            "X-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\nADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\n"
-            "CATEGORIES:Family\r\n"
-            "END:VCARD\r\n\r\n"
-            "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:Taro =8ER=93c=B1\r\n"
-            "END:VCARD\r\n"
+            "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\nPHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n"
+            " /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\nX-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\n"
+            "ADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\nCATEGORIES:Family\r\nEND:VCARD\r\n\r\nBEGIN:VCARD\r\n"
+            "VERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:Taro =8ER=93c=B1\r\nEND:VCARD\r\n"
             "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\nLABEL:1 Main St\r\n"
             "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0102\r\nEND:VCARD\r\n"
             "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:nothing\r\nEND:VCARD\r\n");
@@ -405,10 +401,8 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   EXPECT_EQ(RunKalvert(dir, {"-xnew.dat", "--format=csv", "--encoding=CP437", "-s1"}).out,
             "Category,Name,Business,Mobile,E-mail,Address,Note\r\n"
             "Friend,J\xC3\xBCrgen M\xC3\xBCller,+49 30 1234,+49 170 1,j@example.de,"
-            "\"Hauptstr. 1, Berlin, 10115, Germany\","
-            "\"Erste Zeile\r\nZweite Zeile\r\nPhone (home): +49 30 9999\r\nE-mail: j2@example.de\r\n"
-            "X-CUSTOM: hello!\r\nCategory: Family\"\r\n"
-            "Friend,Taro ???,,,,,\r\n"
+            "\"Hauptstr. 1, Berlin, 10115, Germany\",\"Erste Zeile\r\nZweite Zeile\r\nPhone (home): +49 30 9999\r\n"
+            "E-mail: j2@example.de\r\nX-CUSTOM: hello!\r\nCategory: Family\"\r\nFriend,Taro ???,,,,,\r\n"
             "Work,Dr. Tom Smith,,+1-555-0102,,,LABEL: 1 Main St\r\n");  // a LABEL without ADR
 }
 
