@@ -30,10 +30,11 @@ Appt Item(const std::string& name, unsigned flags, int start = -1, int end = -1,
   return a;
 }
 
-// A ToDo every other day from 2024-03-05, the 6th and the 7th checked off.
+// A ToDo every other day from 2024-03-05, the 6th and the 7th checked off;
+// a deleted day of month 13.
 Appt OtherDay() {
-  Appt a = Item("Every other day", 0x10, '1').repeat(2, {2, 0, 0, 0, 0, 124, 2, 4, 124, 2, 10, 2});
-  a.deleted.u8(124).u8(2).u8(5).u8(1).u8(124).u8(2).u8(6).u8(1);
+  Appt a = Item("Every other day", 0x10, '1').repeat(2, {2, 0, 0, 0, 0, 124, 2, 4, 124, 2, 10, 3});
+  a.deleted.u8(124).u8(2).u8(5).u8(1).u8(124).u8(2).u8(6).u8(1).u8(124).u8(12).u8(0).u8(0);
   return a;
 }
 
@@ -73,7 +74,7 @@ std::vector<Row> Rows() {
        {"!DTSTART", "DUE;VALUE=DATE:20240305", "PRIORITY:7", "X-KALVERT-DUE-DAYS:1", "X-KALVERT-CARRY-FORWARD:TRUE"}},
       {Item("Daily and due that day", 0x10, '1', -1, 0, 1).repeat(2, {1, 0, 0, 0, 0, 124, 2, 4, 124, 2, 9, 0}),
        {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240306", "RRULE:FREQ=DAILY;UNTIL=20240310"}},
-      {OtherDay(), {"RRULE:FREQ=DAILY;INTERVAL=2;UNTIL=20240311"}},
+      {OtherDay(), {"RRULE:FREQ=DAILY;INTERVAL=2;UNTIL=20240311", "!EXDATE"}},
       {Item("Done", 0x16, 0x395A, 2 * 256 + 124, 0, 10),
        {"DTSTART;VALUE=DATE:20240305", "DUE;VALUE=DATE:20240314", "PRIORITY:9", "X-KALVERT-PRIORITY:Z9",
         "STATUS:COMPLETED", "COMPLETED:20240301T120000Z"}},
@@ -89,6 +90,7 @@ std::vector<Row> Rows() {
       {Item("Priority 0", 0x10, '0'), {"PRIORITY:1", "X-KALVERT-PRIORITY:0"}},
       {Item("Weekly by day 5", 0x80, 600).repeat(4, {1, 5, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("At the start", 0x81, 600), {"TRIGGER:PT0M"}},
+      {Item("At 24:00", 0x80, 1440), {"DTSTART;VALUE=DATE:20240305"}},
       {Item("A minute ahead", 0x81, 600, -1, 1), {"TRIGGER:-PT1M"}},
       {Item("One day of count 1", 0x26, -1, -1, 0, 1), {"DTEND;VALUE=DATE:20240306", "X-KALVERT-END-DATE:1"}},
       // Without an alarm, only a lead other than a new item's 5 minutes, and
@@ -149,8 +151,8 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
   EXPECT_FALSE(Holds(r.out, "RECURRENCE-ID;VALUE=DATE:20240306"));
   EXPECT_FALSE(Holds(r.err, "\"No length\""));
   EXPECT_FALSE(Holds(r.out, "31 February") || Holds(r.out, "Month 13 of"));
-  EXPECT_TRUE(Holds(r.err, "\"31 February\" of 2024/02/31 at 10:00 (record 327): its date is not a date; left out"));
-  EXPECT_TRUE(Holds(r.err, "\"Month 13 of a year\" of 2024/13/05 at 10:00 (record 328): its date is not a date"));
+  EXPECT_TRUE(Holds(r.err, "\"31 February\" of 2024/02/31 at 10:00 (record 328): its date is not a date; left out"));
+  EXPECT_TRUE(Holds(r.err, "\"Month 13 of a year\" of 2024/13/05 at 10:00 (record 329): its date is not a date"));
   EXPECT_TRUE(Holds(r.err, "no start\" of 2024/03/05 (record 317): its end time without a start time"));
   EXPECT_TRUE(Holds(r.err,
                     "The appointment \"No weekday\" of 2024/03/05 at 00:00 (record 305): its repeat rule can't be "

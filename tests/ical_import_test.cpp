@@ -230,8 +230,12 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
               "BEGIN:VTODO\nUID:once\nDTSTART;VALUE=DATE:20260105\nDUE;VALUE=DATE:20260106\nX-KALVERT-DUE-DAYS:1\n"
               "PRIORITY:3\nX-KALVERT-PRIORITY:B\nSUMMARY:Once\nEND:VTODO\nBEGIN:VEVENT\nUID:sixties\n"
               "DTSTART;VALUE=DATE:19650106\nRRULE:FREQ=WEEKLY;COUNT=3\nSUMMARY:Sixties\nEND:VEVENT\nBEGIN:VEVENT\n"
-              "UID:nyweekly\nDTSTART;TZID=America/New_York:20260302T090000\n"
-              "RRULE:FREQ=WEEKLY;COUNT=4\nSUMMARY:NY weekly\nEND:VEVENT"),
+              "UID:nyweekly\nDTSTART;TZID=America/New_York:20260302T091500\n"
+              "RRULE:FREQ=WEEKLY;COUNT=4\nSUMMARY:NY weekly\nEND:VEVENT\nBEGIN:VEVENT\nUID:one\n"
+              "DTSTART;VALUE=DATE:20260105\nRRULE:FREQ=DAILY;COUNT=1\nSUMMARY:One\nEND:VEVENT\nBEGIN:VEVENT\nUID:two\n"
+              "DTSTART:20260310T000000\nDTEND:20260312T000000\nSUMMARY:Two\nEND:VEVENT\nBEGIN:VTODO\nUID:rdue\n"
+              "DTSTART;VALUE=DATE:20260105\nDUE;VALUE=DATE:20260106\nRRULE:FREQ=DAILY;COUNT=2\nX-KALVERT-DUE-DAYS:1\n"
+              "SUMMARY:Rdue\nEND:VTODO"),
       {"--expand-until=2026-12-31"});
   EXPECT_EQ(Row(got, "Night"),
             "appointment,Night,2026-06-01,00:00,01:00,,,a\\,no,5,yes,yes,,,,,,daily,1,,,,,2026-06-01,2026-06-02,"
@@ -285,13 +289,18 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   EXPECT_EQ(Row(got, "Midnight"), "appointment,Midnight,2026-03-10,22:00,24:00,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_EQ(Row(got, "Across"), "appointment,Across,2026-03-10,09:00,08:00,2,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_FALSE(Holds(got.err, "(UID midnight"));
-  // 09:00 in New York is 15:00 here, but 14:00 on 9 March: New York is on
+  // 09:15 in New York is 15:15 here, but 14:15 on 9 March: New York is on
   // summer time from 8 March, Berlin from 29 March.
-  EXPECT_EQ(Row(got, "NY weekly").substr(0, 43), "appointment,NY weekly,2026-03-02,15:00,,,,,");
+  EXPECT_EQ(Row(got, "NY weekly").substr(0, 43), "appointment,NY weekly,2026-03-02,15:15,,,,,");
   EXPECT_TRUE(Holds(got.err,
-                    "(UID nyweekly, \"NY weekly\"): its occurrence of 2026/03/09 is at 14:00 in "
+                    "(UID nyweekly, \"NY weekly\"): its occurrence of 2026/03/09 is at 14:15 in "
                     "Europe/Berlin (daylight saving differs between the zones); the organiser keeps every "
-                    "occurrence at 15:00."));
+                    "occurrence at 15:15."));
+  // A series of one day ends on it; midnight to midnight two days later is
+  // two whole days; a repeating ToDo kept due on its own day is due the day after.
+  EXPECT_EQ(Row(got, "One"), "event,One,2026-01-05,,,,,,no,5,yes,yes,,,,,,daily,1,,,,,2026-01-05,2026-01-05,,");
+  EXPECT_EQ(Row(got, "Two"), "event,Two,2026-03-10,,,2,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "Rdue"), "todo,Rdue,2026-01-05,,,1,,,,,,,,no,,no,,daily,1,,,,,2026-01-05,2026-01-06,,");
   // The item's own date of a series is kept when it is one of the series'
   // days (Monday 12 January), not when it is none (Sunday 1 March).
   EXPECT_EQ(Row(got, "Own").substr(0, 26), "event,Own,2026-01-05,,,,,,");
@@ -317,7 +326,7 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
         "(UID back, \"Back\"): its DUE is before its DTSTART; due on its date.",
         "(UID many, \"Many\"): its repeat rule can't be kept by the organiser (128 deleted or checked-off occurrences",
         "(UID loose, \"Loose\"): its repeat rule has no DTSTART to count from; kept once.",
-        "cal.ics: 35 item(s) added, 0 already in the book, 3 left out.\n"}) {
+        "cal.ics: 38 item(s) added, 0 already in the book, 3 left out.\n"}) {
     EXPECT_TRUE(Holds(got.err, said));
   }
 }

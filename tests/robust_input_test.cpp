@@ -19,15 +19,18 @@ using Blob = std::vector<unsigned char>;
 
 // A small book: one plain appointment (record header at 29, 50 bytes) and
 // one repeating appointment with one deleted occurrence (at 79; its cDelete
-// at body offset 27 + 8 + 11).
+// at body offset 27 + 8 + 11); with a note, the plain one's note record is
+// the last.
 constexpr long kPlain = 29, kRepeat = 79;
 
-Blob MakeBook(bool withLookup = true) {
+Blob MakeBook(bool withLookup = true, const char* note = nullptr) {
   fixture::DbFile db('2');
   fixture::Appt plain("Dentist", 100, 0, 1, "Station"), weekly("Choir", 100, 0, 0);
   weekly.repeat(4, {1, 0x81, 0, 0, 0, 100, 0, 3, 100, 11, 30, 1}).deleted.le32(0x0A000064);
+  plain.note = note ? 0 : -1;
   db.Add(11, 0, 0, plain.start(9 * 60).end(10 * 60).Encode());
   db.Add(11, 0, 1, weekly.Encode());
+  if (note) db.Add(9, 0, 0, fixture::Bytes().str(note));
   return db.Finish(withLookup);
 }
 
@@ -35,7 +38,10 @@ Blob MakeBook(bool withLookup = true) {
 const std::string kChoir =
     "\"Choir\",\"2000/01/01\",\"NONE\",\"NONE\",\"\",\"0\",\"\",\"1\",\"MON\",\"0\","
     "\"2000/01/04\",\"2000/12/31\",\"1\"\n";
-const std::string kDentist = "\"Dentist\",\"2000/01/02\",\"09:00\",\"10:00\",\"Station\",\"0\",\"\"\n";
+std::string Dentist(const std::string& note = "") {
+  return "\"Dentist\",\"2000/01/02\",\"09:00\",\"10:00\",\"Station\",\"0\",\"" + note + "\"\n";
+}
+const std::string kDentist = Dentist();
 
 // A general database: one text field whose offset is the first body word of
 // its one record (the data record follows the 18-byte field definition).
@@ -63,7 +69,8 @@ Blob Patched(Blob b, long at, unsigned v, int bytes = 2) {
   return b;
 }
 
-Blob Cut(const Blob& b, long size) { return Blob(b.begin(), b.begin() + size); }
+// The first size bytes of b; a negative size counts from its end.
+Blob Cut(const Blob& b, long size) { return Blob(b.begin(), size < 0 ? b.end() + size : b.begin() + size); }
 
 struct Outcome {
   int status;
@@ -77,6 +84,7 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
   const Outcome broken1{1, "Broken TYPE_DATA record 1.\n"}, ok{0, ""}, noNote{0, "Note record 7 not found.\n"};
   const Outcome notValid{1, "Not a valid database.\n"}, fileType{1, "Please, Check your enter file name.\n"};
   const Outcome cut1{0, "in.dat ends early; 1 records read.\n"}, cut2{0, "in.dat ends early; 2 records read.\n"};
+  const Outcome cut3{0, "in.dat ends early; 3 records read.\n"}, noteCut{1, "2. Failed read TYPE_NOTE in file.\n"};
   const Outcome shortDef{1, "2. Failed read TYPE_DEFFIELD in file.\n"},
       noTable{1, "1. Failed read TYPE_NOTE in file.\n"};
   fixture::DbFile table('2'), def('D');  // a "lookup table" shorter than its own header; a 5-byte field definition
@@ -103,6 +111,8 @@ TEST(RobustInput, BrokenDatabasesEndCleanly) {
       {"negative count of deleted occurrences", Patched(f, kRepeat + 6 + 46, 0x80, 1), broken1, broken1, ""},
       {"missing note", Patched(f, kPlain + 6 + 8, 7), noNote, noNote, kChoir + kDentist},
       {"missing note, no lookup table", Patched(MakeBook(false), kPlain + 6 + 8, 7), noTable, noTable, ""},
+      {"note ending where the file ends", MakeBook(false, "x"), cut3, cut3, kChoir + Dentist("x")},
+      {"note running past the end of the file", Cut(MakeBook(false, "xy"), -1), noteCut, noteCut, ""},
       {"data record of no known kind", Patched(f, kPlain + 6 + 14, 0x05, 1), ok,
        {1, "TYPE_DATA record 0 has no known kind; can't write it.\n"}, ""},
       {"record type 32", Patched(f, kPlain, 32, 1), ok,

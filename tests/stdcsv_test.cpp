@@ -249,6 +249,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"date,alarm\n2003-01-01,maybe\n", "2, column 2 (alarm): \"maybe\" is neither yes nor no"},
       {"date,lead\n2003-01-01,65536\n", "2, column 2 (lead): \"65536\" is not a whole number from 0 to 65535"},
       {"date\n2003-001-05\n", "2, column 1 (date): \"2003-001-05\" is not a date (YYYY-MM-DD)"},
+      {"date,start\n2003-01-05,9:05:007\n", "2, column 2 (start): \"9:05:007\" is not a time (HH:MM)"},
       {"date,repeat,weekdays\n2003-01-01,weekly,Monday;Fun\n",
        "2, column 3 (weekdays): \"Fun\" is not a weekday (MON to SUN)"},
       {"date,repeat,weeks\n2003-01-01,monthly,256\n",
@@ -293,7 +294,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
   ScratchDir dir;
   dir.Write("defs.dat", Book({}));
   dir.Write("a.csv", "date\n" + Times(4091, "2003-01-01\n"));
-  dir.Write("b.csv", "date,category\n2003-01-01," + std::string(32731, 'x') + "\n");
+  dir.Write("b.csv", "date,category\n2154-12-31," + std::string(32731, 'x') + "\n");  // the last year too
   dir.Write("c.csv", "date,repeat,deleted\n2003-01-01,daily," + Times(127, "2003-01-02;") + "\n");
   for (const char* in : {"-ia.csv", "-ib.csv", "-ic.csv"})
     EXPECT_EQ(RunKalvert(dir, {"-xdefs.dat", in, "-oout.dat", "--format=csv", "-s1"}).status, 0) << in;

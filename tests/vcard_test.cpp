@@ -142,18 +142,12 @@ TEST(VCardExport, EveryPropertyTheFieldNamesFind) {
 
 // A name in one field, split as it is written; FN keeps it whole.
 TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
-  const struct {
-    const char* name;
-    const char* n;
-  } cases[] = {
-      {"N\u00FA\u00F1ez, Se\u00F1or", "N:N\u00FA\u00F1ez;Se\u00F1or;;;"},
-      {"Tom Smith", "N:Smith;Tom;;;"},
-      {"Mary Ann Lee", "N:Lee;Mary Ann;;;"},
-      {"Dr. Tom Smith Jr.", "N:Smith;Tom;;Dr.;Jr."},
-      {"Dr. Smith", "N:Smith;;;Dr.;"},
-      {"Smith Jr.", "N:;Smith;;;Jr."},
+  // clang-format off
+  const struct { const char *name, *n; } cases[] = {
+      {"N\u00FA\u00F1ez, Se\u00F1or", "N:N\u00FA\u00F1ez;Se\u00F1or;;;"}, {"Dr. Mr.", "N:Mr.;;;Dr.;"},
+      {"Tom Smith", "N:Smith;Tom;;;"}, {"Mary Ann Lee", "N:Lee;Mary Ann;;;"}, {"Dr. Smith", "N:Smith;;;Dr.;"},
+      {"Dr. Tom Smith Jr.", "N:Smith;Tom;;Dr.;Jr."}, {"Smith Jr.", "N:;Smith;;;Jr."}, {"Madonna", "N:;Madonna;;;"},
       {"Ludwig van Beethoven", "N:van Beethoven;Ludwig;;;"},
-      {"Madonna", "N:;Madonna;;;"},
       {"\xE5\xB1\xB1\xE7\x94\xB0 \xE8\x8A\xB1\xE5\xAD\x90", "N:\xE5\xB1\xB1\xE7\x94\xB0;\xE8\x8A\xB1\xE5\xAD\x90;;;"},
       {"\xE5\xB1\xB1 Taro", "N:\xE5\xB1\xB1;Taro;;;"},
       // Devanagari, given name first (three-byte characters that are no CJK).
@@ -164,6 +158,7 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
       {"\xE5\xB1\xB1\xE7\x94\xB0\xE3\x80\x80\xE8\x8A\xB1\xE5\xAD\x90",
        "N:\xE5\xB1\xB1\xE7\x94\xB0;\xE8\x8A\xB1\xE5\xAD\x90;;;"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const fixture::RunResult r = Export({{kText, "Name"}}, {{c.name}}, {"--encoding=UTF-8"});
     EXPECT_TRUE(Holds(r.out, "\r\n" + std::string(c.n) + "\r\n")) << c.name;
@@ -372,13 +367,15 @@ TEST(VCardImport, CardFilesComeBackWhole) {
 TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   const std::vector<CardField> fields = {{kGroup, "Category"}, {kButton, "Friend", 1}, {kButton, "Work", 2},
                                          {kText, "Name"},      {kText, "Business"},    {kText, "Mobile"},
-                                         {kText, "E-mail"},    {kText, "Address"},     {kNote, "Note"}};
+                                         {kText, "E-mail"},    {kText, "Address"},     {kNote, "Note"},
+                                         {kText, "Memo"},      {kText, "X"},           {kText, "Memo"}};
   ScratchDir dir;
   dir.Write("defs.dat", CardFile(fields, {}));
   dir.Write("old.vcf",
             "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
             "TEL;WORK;VOICE:+49 30 1234\r\nTEL;TYPE=\"PREF,VOICE,CELL\":+49 170 1\r\nTEL;HOME:+49 30 9999\r\n"
-            "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET;X-NAME=Nowhere:j2@exam\r\n\tple.de\r\n"
+            "X-KALVERT-FIELD;X-NAME=Memo:m1\r\nX-KALVERT-FIELD;X-NAME=Memo:m2\r\nEMAIL;INTERNET:j@example.de\r\nitem1."
+            "EMAIL;INTERNET;X-NAME=Nowhere:j2@exam\r\n\tple.de\r\n"
             "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\nPHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n"
             " /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\nX-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\n"
             "ADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\nCATEGORIES:Family\r\nEND:VCARD\r\n\r\nBEGIN:VCARD\r\n"
@@ -389,9 +386,9 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   const fixture::RunResult r =
       RunKalvert(dir, {"-xdefs.dat", "-iold.vcf", "-onew.dat", "--format=vcf", "--encoding=CP437", "-s2"});
   EXPECT_EQ(fixture::Said(r),
-            "\nWarning: old.vcf line 12 (card \"J\xC3\xBCrgen M\xC3\xBCller\"): PHOTO left out: the organiser keeps no "
+            "\nWarning: old.vcf line 14 (card \"J\xC3\xBCrgen M\xC3\xBCller\"): PHOTO left out: the organiser keeps no "
             "pictures, sounds or keys.\n"
-            "Warning: old.vcf line 32 (card \"\"): left out: nothing of the card has a field of the database.\n"
+            "Warning: old.vcf line 34 (card \"\"): left out: nothing of the card has a field of the database.\n"
             "old.vcf: 3 card(s) added, 0 already in the database, 1 left out.\n"
             "Warning: 2 warning(s) about the cards of old.vcf, each named above.\n"
             "Warning: 3 character(s) of old.vcf that CP437 can't hold were written as '?'.\n");
@@ -399,11 +396,11 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
   // category that is none of the group's buttons goes to the note (a group
   // left empty shows its first button).
   EXPECT_EQ(RunKalvert(dir, {"-xnew.dat", "--format=csv", "--encoding=CP437", "-s1"}).out,
-            "Category,Name,Business,Mobile,E-mail,Address,Note\r\n"
+            "Category,Name,Business,Mobile,E-mail,Address,Note,Memo,X,Memo 10\r\n"
             "Friend,J\xC3\xBCrgen M\xC3\xBCller,+49 30 1234,+49 170 1,j@example.de,"
             "\"Hauptstr. 1, Berlin, 10115, Germany\",\"Erste Zeile\r\nZweite Zeile\r\nPhone (home): +49 30 9999\r\n"
-            "E-mail: j2@example.de\r\nX-CUSTOM: hello!\r\nCategory: Family\"\r\nFriend,Taro ???,,,,,\r\n"
-            "Work,Dr. Tom Smith,,+1-555-0102,,,LABEL: 1 Main St\r\n");  // a LABEL without ADR
+            "E-mail: j2@example.de\r\nX-CUSTOM: hello!\r\nCategory: Family\",m1,,m2\r\nFriend,Taro ???,,,,,,,,\r\n"
+            "Work,Dr. Tom Smith,,+1-555-0102,,,LABEL: 1 Main St,,,\r\n");  // a LABEL without ADR
 }
 
 // Refused with the line, the destination never made.
