@@ -421,9 +421,9 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   const struct {
     unsigned type, offset, flags, res1;
     const char* name;
-  } defs[] = {{2, 0, 0x20, 0, "&Name"},     {0, 2, 0, 0, "&Name"},  {7, 4, 0, 0, ""},      {8, 6, 0, 0, "&Birthday"},
-              {11, 0, 0, 0, "Contact &by"}, {9, 9, 0, 1, "&Phone"}, {9, 9, 0, 2, "&Mail"}, {10, 11, 0, 0, "&Note"}};
-  for (unsigned id = 0; id < 8; ++id) {
+  } defs[] = {{2, 0, 0x20, 0, "&Name"},       {0, 2, 0, 0, "&Name"},  {7, 4, 0, 0, ""},      {8, 6, 0, 0, "&Birthday"},
+              {11, 0, 0, 0, "Contact &&&by"}, {9, 9, 0, 1, "&Phone"}, {9, 9, 0, 2, "&Mail"}, {10, 11, 0, 0, "&Note"}};
+  for (unsigned id = 0; id < std::size(defs); ++id) {
     const auto& d = defs[id];
     db.Add(6, 0, static_cast<int>(id), fixture::FieldDefBody(d.type, id + 1, d.offset, d.flags, d.res1, 0, d.name));
   }
@@ -437,7 +437,7 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   const auto out = RunKalvert(dir, {"-xcards.dat", "--format=csv", "--encoding=CP437", "-s1"});
   dir.Write("out.csv", out.out);
   const std::vector<std::vector<std::string>> want = {
-      {"Name", "Name 2", "field 3", "Birthday", "Contact by", "Note"},  // names told apart
+      {"Name", "Name 2", "field 3", "Birthday", "Contact &by", "Note"},  // names told apart
       {"Tanaka & Sons, \"K\"", "5", "10:15", "1994-12-31", "Mail", "a\r\nb"},
       {"Caf\xC3\xA9", "0", "", "", "Phone", ""}};
   EXPECT_EQ(PythonRows(dir.Path("out.csv")), want);
@@ -450,17 +450,30 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
                        "in.csv line 3, column 1 (name): the text holds non-ASCII characters, and the organiser's code "
                        "page is not known." +
                            kAsk);
-  dir.Write("in.csv", "contact by\n65536\n");
-  ExpectEnded(dir, RunKalvert(dir, {"-xcards.dat", "-iin.csv", "-oout.dat", "--format=csv", "-s1"}), 1,
-              "in.csv line 2, column 1 (contact by): \"65536\" is none of the group's buttons.\n");
-  dir.Write("in.csv", "name,note\nKen\n");
-  ExpectEnded(dir, RunKalvert(dir, {"-xcards.dat", "-iin.csv", "-oout.dat", "--format=csv", "-s1"}), 1,
-              "in.csv line 2: the row has 1 columns, the header 2.\n");
-  EXPECT_FALSE(dir.Exists("out.dat"));
-  dir.Write("in.csv", "note,contact BY,NAME,birthday,name 2\r\n\"x\ny\",phone,Ken,2001-02-03,yes\r\n,2,Li,,no\r\n");
-  ASSERT_EQ(
-      RunKalvert(dir, {"-xcards.dat", "-m", "-iin.csv", "-oout.dat", "--format=csv", "--encoding=CP437", "-s1"}).status,
-      0);
+  // A check box of its own is yes or no; it has no slot in the fixed part
+  // that the import writes.
+  fixture::DbFile box('D');
+  box.Add(6, 0, 0, fixture::FieldDefBody(2, 1, 0, 0x20, 0, 0, "Name"));
+  box.Add(6, 0, 1, fixture::FieldDefBody(9, 2, 2, 0, 1, 0, "Urgent"));
+  box.Add(11, 0, 0, Bytes().le16(3).u8(1).cstr("A"));
+  box.Add(11, 0, 1, Bytes().le16(3).u8(2).cstr("B"));
+  dir.Write("box.dat", box.Finish());
+  EXPECT_EQ(RunKalvert(dir, {"-xbox.dat", "--format=csv", "-s1"}).out, "Name,Urgent\r\nA,yes\r\nB,no\r\n");
+  // clang-format off
+  for (const auto& [file, csv, said] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"cards", "contact &by\n65536\n", "in.csv line 2, column 1 (contact &by): \"65536\" is none of the group's buttons.\n"},
+           {"cards", "name,note\nKen\n", "in.csv line 2: the row has 1 columns, the header 2.\n"},
+           {"box", "urgent\n2\n", "in.csv line 2, column 1 (urgent): \"2\" is neither yes nor no.\n"},
+           {"box", "urgent\nyes\n", "The definition of field Urgent lies outside the record's fixed part.\n"}}) {
+    // clang-format on
+    dir.Write("in.csv", csv);
+    ExpectEnded(dir, RunKalvert(dir, {"-x" + file + ".dat", "-iin.csv", "-oout.dat", "--format=csv", "-s1"}), 1, said);
+    EXPECT_FALSE(dir.Exists("out.dat"));
+  }
+  dir.Write("in.csv", "note,contact &BY,NAME,birthday,name 2\r\n\"x\ny\",phone,Ken,2001-02-03,yes\r\n,2,Li,,no\r\n");
+  const auto in =
+      RunKalvert(dir, {"-xcards.dat", "-m", "-iin.csv", "-oout.dat", "--format=csv", "--encoding=CP437", "-s1"});
+  ASSERT_EQ(in.status, 0) << in.err;
   std::vector<std::vector<unsigned char>> written;
   for (const auto& rec : Records(dir.Read("out.dat"))) {
     if (rec.type == 9 || rec.type == 11) written.push_back(rec.body);
