@@ -250,6 +250,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"date,lead\n2003-01-01,65536\n", "2, column 2 (lead): \"65536\" is not a whole number from 0 to 65535"},
       {"date\n2003-001-05\n", "2, column 1 (date): \"2003-001-05\" is not a date (YYYY-MM-DD)"},
       {"date,start\n2003-01-05,9:05:007\n", "2, column 2 (start): \"9:05:007\" is not a time (HH:MM)"},
+      {"date,repeat\n2003-01-05,128\n", "2, column 2 (repeat): \"128\" is not a repeat (none, daily, weekly, monthly, yearly, custom)"},
       {"date,repeat,weekdays\n2003-01-01,weekly,Monday;Fun\n",
        "2, column 3 (weekdays): \"Fun\" is not a weekday (MON to SUN)"},
       {"date,repeat,weeks\n2003-01-01,monthly,256\n",
@@ -316,6 +317,7 @@ TEST(StdCsvImport, WhatSpreadsheetsSave) {
        "read as Latin-1 and saved again; read as a byte order mark (check the texts that are not ASCII).\n"},
       {"date\tstart\tend\tdescription\n1996-01-07T00:00\t12:00 am\t12:30PM\t\"a;\tb\"\n",
        plain + "00:00,12:30,\"a;\tb\"\n"},
+      {"date,repeat\n1996-01-07,-128\n", "date,repeat\n1996-01-07,-128\n"},  // a kind of no known meaning, kept
       {"date,start,end,description\n07.01.1996,1899-12-30 21:05:00,1899-12-31T1:07 pm,\n", plain + "21:05,13:07,\n",
        "--date-order=DMY"},
       {"date,start,end,description\n1/7/1996,11:59:00 PM,,\n", plain + "23:59,,\n", "--date-order=MDY"},
