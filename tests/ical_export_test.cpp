@@ -190,9 +190,8 @@ TEST(IcalExport, ChoiceRefusalsAndTextsUnderAnEncoding) {
 std::vector<std::string> Components(const fixture::RunResult& r) {
   const std::string out = std::regex_replace(r.out, std::regex("DTSTAMP:.*\r\n"), "");
   std::vector<std::string> comps;
-  for (std::size_t at = out.find("UID:"); at != std::string::npos; at = out.find("UID:", at + 1)) {
+  for (std::size_t at = out.find("UID:"); at != std::string::npos; at = out.find("UID:", at + 1))
     comps.push_back(out.substr(at, out.find("END:V", at) - at));
-  }
   std::sort(comps.begin(), comps.end());
   return comps;
 }

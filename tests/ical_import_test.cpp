@@ -250,9 +250,8 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   // 1 and 15 January, 1 February (15 January left out, by its day and by its
   // time; 1 February of the first moved to the 2nd, not written again).
   std::vector<std::string> dates;
-  for (const auto& [name, row] : got.rows) {
+  for (const auto& [name, row] : got.rows)
     if (name.rfind("Twice", 0) == 0) dates.push_back(row.front().substr(row.front().find(",2026-") + 1, 10));
-  }
   std::sort(dates.begin(), dates.end());
   EXPECT_EQ(dates, (std::vector<std::string>{"2026-01-01", "2026-01-01", "2026-02-01", "2026-02-02", "2026-02-15"}));
   EXPECT_TRUE(Holds(got.err, "(several BYMONTHDAY)"));

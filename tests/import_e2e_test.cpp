@@ -125,9 +125,8 @@ TEST(ImportE2E, ALoneItemLinksToNoOther) {
     const RunResult r = RunKalvert(dir, args);
     EXPECT_EQ(r.status, 0) << text << r.err;
     std::vector<unsigned char> links;
-    for (const Rec& rec : Records(dir.Read("new.dat"))) {
+    for (const Rec& rec : Records(dir.Read("new.dat")))
       if (rec.type == 11 && rec.body.size() >= 14) links.assign(rec.body.begin() + 8, rec.body.begin() + 14);
-    }
     EXPECT_EQ(links, std::vector<unsigned char>(6, 0xFF)) << text;
   }
   // With no item at all, record 0 of type 14 names no first item (-1, bytes

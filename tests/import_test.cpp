@@ -78,9 +78,8 @@ TEST_F(Import, FilingOrdersADateByStartTime) {
   for (const int16_t start : {60, 120, 120, 90, 120, 60, 60, 90, 61, 30, 60}) file(2, start);
   for (const int16_t start : {60, 120, -32768, -32768, 90, 30}) file(3, start);  // -32768: no time
   std::vector<int> got;
-  for (PCSVD h = scsv.start_csvd; h; h = h->pnext_csvd) {
+  for (PCSVD h = scsv.start_csvd; h; h = h->pnext_csvd)
     for (PCSVD p = h; p; p = p == h ? h->pdown_csvd : p->pnext_csvd) got.push_back(p->iRecordNum);
-  }
   // Date 2, by filing order from 2: 60 heads; 120, 120 go down; 90 before
   // them; 120 last; 60 and 60 take the head in turn; 90 after the first 90;
   // 61 after the 60s; 30 takes the head; 60 after the other 60s. Date 3, from

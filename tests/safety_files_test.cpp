@@ -212,9 +212,8 @@ TEST(SafetyRun, SignalsRemoveTheTemporaryFile) {
   dir.Write("book.dat", book);
   dir.Write("in.csv", Line("Added"));
   const pid_t pid = Start(dir, {{"-xbook.dat", "-iin.csv", "-obook.dat", "-s2"}, "fsync:2:3000"});
-  for (int ms = 0; ms < 5000 && dir.Read("book.dat") == book; ms += 10) {
+  for (int ms = 0; ms < 5000 && dir.Read("book.dat") == book; ms += 10)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
   kill(pid, SIGINT);
   EXPECT_EQ(Finish(dir, pid).status, 0);
   EXPECT_TRUE(Holds(Export(dir, "book.dat"), Line("Added")));
@@ -248,9 +247,8 @@ TEST(SafetyFiles, TheDestinationKeepsLinksModeOwnerAndAttributes) {
   // A chain of 39 links is followed to its file; one of 40 is refused, as
   // the system refuses a path through as many.
   dir.Write("t.dat", Book(3));
-  for (int i = 39; i >= 0; --i) {
+  for (int i = 39; i >= 0; --i)
     std::filesystem::create_symlink(i == 39 ? "t.dat" : "c" + std::to_string(i + 1), dir.Path("c" + std::to_string(i)));
-  }
   EXPECT_EQ(RunKalvert(dir, {"-xlink.dat", "-oc1", "-s2"}).status, 0);
   EXPECT_EQ(dir.Read("t.dat"), dir.Read("real/book.dat"));
   fixture::ExpectEnded(dir, RunKalvert(dir, {"-xlink.dat", "-oc0", "-s2"}), 1,

@@ -28,9 +28,8 @@ const std::string kNotAscii = ": a text holds non-ASCII bytes, and standard CSV 
 // followed by its note's text, sorted; last, the count of note records.
 std::vector<std::vector<unsigned char>> Items(const std::vector<unsigned char>& file) {
   std::vector<std::vector<unsigned char>> notes, items;
-  for (const Rec& r : Records(file)) {
+  for (const Rec& r : Records(file))
     if (r.type == 9) notes.push_back(r.body);
-  }
   for (Rec r : Records(file)) {
     if (r.type != 11) continue;
     const int note = static_cast<int16_t>(r.body[8] | r.body[9] << 8);
@@ -142,9 +141,8 @@ TEST(StdCsvExport, ChoiceReplacementAndMark) {
     const fixture::RunResult r = RunKalvert(dir, args);
     std::string kinds;
     for (std::size_t at = r.out.find("\r\n"); at != std::string::npos && at + 2 < r.out.size();
-         at = r.out.find("\r\n", at + 2)) {
+         at = r.out.find("\r\n", at + 2))
       kinds += (kinds.empty() ? "" : ",") + r.out.substr(at + 2, r.out.find(',', at) - at - 2);
-    }
     EXPECT_EQ(kinds, c.kinds) << c.args.size();
     EXPECT_EQ(std::make_pair(Said(r), r.out.empty()), std::make_pair(c.err, c.err[0] == 'T' && r.status == 1));
   }
@@ -477,9 +475,8 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
       RunKalvert(dir, {"-xcards.dat", "-m", "-iin.csv", "-oout.dat", "--format=csv", "--encoding=CP437", "-s1"});
   ASSERT_EQ(in.status, 0) << in.err;
   std::vector<std::vector<unsigned char>> written;
-  for (const auto& rec : Records(dir.Read("out.dat"))) {
+  for (const auto& rec : Records(dir.Read("out.dat")))
     if (rec.type == 9 || rec.type == 11) written.push_back(rec.body);
-  }
   const Bytes body = Bytes().le16(14).le16(1).le16(0x8000).u8(101).u8(1).u8(2).le16(1).le16(0).u8(0).cstr("Ken");
   const Bytes li = Bytes().le16(14).le16(0).le16(0x8000).u8(255).u8(255).u8(255).le16(2).le16(0xFFFF).u8(0).cstr("Li");
   EXPECT_EQ(written, (std::vector<std::vector<unsigned char>>{{'x', '\r', '\n', 'y'}, body.v, li.v}));

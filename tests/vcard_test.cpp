@@ -48,9 +48,8 @@ std::vector<unsigned char> CardFile(const std::vector<CardField>& fields, const 
   }
   int notes = 0;
   for (const Values& r : records) {
-    for (std::size_t i = 0; i < fields.size(); ++i) {
+    for (std::size_t i = 0; i < fields.size(); ++i)
       if (fields[i].type == kNote && !r[i].empty()) db.Add(9, 0, notes++, Bytes().str(r[i]));
-    }
   }
   notes = 0;
   int recnum = 0;
@@ -134,9 +133,8 @@ TEST(VCardExport, EveryPropertyTheFieldNamesFind) {
   for (const char* line : {"\r\nVERSION:4.0\r\nUID:urn:uuid:e9f8e9b3-c8ee-5f52-a0b6-d5e0e834df6b\r\n",
                            "\r\nTEL;TYPE=\"work,voice\":+1 555 0100\r\n", "\r\nTEL;TYPE=cell:+1 555 0102\r\n",
                            "\r\nEMAIL:anna@example.com\r\n", "\r\nBDAY:19700203\r\n",
-                           "\r\nFN:Solo Ltd\r\nORG:Solo Ltd\r\nTEL:12\\\\34\r\n"}) {
+                           "\r\nFN:Solo Ltd\r\nORG:Solo Ltd\r\nTEL:12\\\\34\r\n"})
     EXPECT_TRUE(Holds(v4.out, line));
-  }
   EXPECT_FALSE(Holds(v4.out, "N:;;;;"));
 }
 
@@ -210,9 +208,8 @@ TEST(VCardExport, MapsAndRefusals) {
       Export(kEveryRole, {kAnna}, {"--encoding=CP437", "--vcard-map=memo:=note,Name 25 = n.given"});
   EXPECT_EQ(mapped.status, 0) << mapped.err;
   for (const char* line : {"\r\nN:van der Berg;Anna;;Dr.;\r\n", "\r\nNOTE:likes tea\\, not coffee\r\n",
-                           "\r\nX-KALVERT-FIELD;X-NAME=Note:Line 1\\nLine 2\r\n"}) {
+                           "\r\nX-KALVERT-FIELD;X-NAME=Note:Line 1\\nLine 2\r\n"})
     EXPECT_TRUE(Holds(mapped.out, line));
-  }
   const std::string kinds =
       "one of FN N.GIVEN N.FAMILY ORG ORG.UNIT TITLE TEL TEL.WORK TEL.HOME TEL.CELL TEL.FAX TEL.PAGER EMAIL URL "
       "ADR.STREET ADR.CITY ADR.REGION ADR.CODE ADR.COUNTRY BDAY ANNIVERSARY CATEGORIES NOTE X.\n";
@@ -247,11 +244,10 @@ TEST(VCardExport, MapsAndRefusals) {
 // with line breaks, a radio group, a time, fields under their own names.
 std::vector<CardField> EveryType() {
   std::vector<CardField> fields = kEveryRole;
-  fields.insert(fields.end(), {{kTime, "Call time"},
-                               {kGroup, "Contact by"},
-                               {kButton, "Phone", 1},
-                               {kButton, "Letter", 2},
-                               {kText, "Say \"hi\" ^"}});
+  // clang-format off
+  fields.insert(fields.end(), {{kTime, "Call time"}, {kGroup, "Contact by"}, {kButton, "Phone", 1},
+                               {kButton, "Letter", 2}, {kText, "Say \"hi\" ^"}});
+  // clang-format on
   return fields;
 }
 
