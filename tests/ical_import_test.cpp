@@ -241,7 +241,12 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
               "UID:loose\nRECURRENCE-ID;VALUE=DATE:20270105\nDUE;VALUE=DATE:20270106\nSUMMARY:Loose moved\nEND:VTODO\n"
               "BEGIN:VEVENT\nUID:l9\nDTSTART:20260105T090000\nDTEND:20260105T100000\n"
               "RRULE:FREQ=MONTHLY;BYMONTHDAY=5,6;COUNT=2\nSUMMARY:L9\nEND:VEVENT\nBEGIN:VEVENT\nUID:af\n"
-              "DTSTART:20260105T090000\nX-KALVERT-FLAGS:64\nSUMMARY:AF\nEND:VEVENT"),
+              "DTSTART:20260105T090000\nX-KALVERT-FLAGS:64\nSUMMARY:AF\nEND:VEVENT\nBEGIN:VEVENT\nUID:ef\n"
+              "DTSTART;VALUE=DATE:20260105\nX-KALVERT-FLAGS:32\nSUMMARY:EF\nEND:VEVENT\nBEGIN:VTODO\nUID:d\n"
+              "DTSTART;VALUE=DATE:19000101\nSTATUS:COMPLETED\nCOMPLETED:19000101T120000Z\nSUMMARY:D\nEND:VTODO\nBEGIN:"
+              "VTODO\nUID:d2\n"
+              "DTSTART;VALUE=DATE:19000101\nCOMPLETED:18991231T120000Z\nSUMMARY:D2\nEND:VTODO\n"
+              "BEGIN:VEVENT\nUID:ed\nDTSTART;VALUE=DATE:20260105\nX-KALVERT-END-DATE:2\nSUMMARY:ED\nEND:VEVENT"),
       {"--expand-until=2026-12-31"});
   EXPECT_EQ(Row(got, "Night"),
             "appointment,Night,2026-06-01,00:00,01:00,,,a\\,no,5,yes,yes,,,,,,daily,1,,,,,2026-06-01,2026-06-02,"
@@ -309,7 +314,11 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
   // in the first year; a ToDo without DTSTART keeps its moved occurrence.
   EXPECT_EQ(Row(got, "U"), "appointment,U,2026-03-01,09:00,,,,,no,5,yes,yes,,,,,,daily,1,,,,,2026-03-01,2026-03-04,,");
   EXPECT_EQ(Row(got, "N"), "event,N,1900-01-01,,,,,,no,5,yes,yes,,,,,,daily,1,,,,,1900-01-01,1900-01-03,1900-01-02,");
-  EXPECT_EQ(Row(got, "AF"), "appointment,AF,2026-01-05,09:00,,,,,no,5,no,no,,,,,64,none,,,,,,,,,");        // any flags
+  EXPECT_EQ(Row(got, "AF"), "appointment,AF,2026-01-05,09:00,,,,,no,5,no,no,,,,,64,none,,,,,,,,,");  // any flags
+  EXPECT_EQ(Row(got, "EF"), "event,EF,2026-01-05,,,,,,no,5,no,no,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "D"), "todo,D,1900-01-01,,,,,,,,,,,yes,1900-01-01,no,,none,,,,,,,,,");
+  EXPECT_EQ(Row(got, "ED"),
+            "event,ED,2026-01-05,,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");  // a count of one day is 0 or 1
   EXPECT_EQ(Row(got, "L9+"), "appointment,L9,2026-01-06,09:00,10:00,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");  // expanded
   EXPECT_EQ(Row(got, "Loose moved"), "todo,Loose moved,2027-01-06,,,1,,,,,,,,no,,no,,none,,,,,,,,,");
   EXPECT_TRUE(Holds(got.err, "(UID wide, \"Wide\"): its repeat rule can't be kept by the organiser (INTERVAL=128)"));
@@ -338,7 +347,8 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
         "(UID back, \"Back\"): its DUE is before its DTSTART; due on its date.",
         "(UID many, \"Many\"): its repeat rule can't be kept by the organiser (128 deleted or checked-off occurrences",
         "(UID loose, \"Loose\"): its repeat rule has no DTSTART to count from; kept once.",
-        "cal.ics: 46 item(s) added, 0 already in the book, 3 left out.\n"})
+        "(UID d2, \"D2\"): its completion date 1899/12/31 is outside the years the organiser holds (1900 to 2155)",
+        "cal.ics: 50 item(s) added, 0 already in the book, 3 left out.\n"})
     EXPECT_TRUE(Holds(got.err, said));
 }
 

@@ -275,6 +275,10 @@ bool TodoParts(ImportRun& run, const Source& src, BookItem& item) {
   }
   if (!icaltime_is_null_time(doneAt) && doneAt.year >= 1900 && doneAt.year <= 2155) {
     DateBytes(run, src, doneAt, &done.y, &done.m, &done.d);
+  } else if (!icaltime_is_null_time(doneAt)) {
+    ItemWarning(run, src,
+                "its completion date " + DateLabel(DateOf(doneAt)) +
+                    " is outside the years the organiser holds (1900 to 2155); left out");
   }
   nra.cEndTimeYear = done.y;
   nra.cEndTimeMonth = done.m;
