@@ -91,7 +91,7 @@ std::vector<Row> Rows() {
       {Item("Priority 0", 0x10, '0'), {"PRIORITY:1", "X-KALVERT-PRIORITY:0"}},
       {Item("Weekly by day 5", 0x80, 600).repeat(4, {1, 5, 0, 0, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
       {Item("At the start", 0x81, 600), {"TRIGGER:PT0M"}},
-      {Item("At 24:00", 0x80, 1440), {"DTSTART;VALUE=DATE:20240305"}},
+      {Item("At 24:00", 0x80, 1440), {"DTSTART;VALUE=DATE:20240305", "X-KALVERT-START-TIME:1440"}},
       {Item("A minute ahead", 0x81, 600, -1, 1), {"TRIGGER:-PT1M"}},
       {Item("One day of count 1", 0x26, -1, -1, 0, 1), {"DTEND;VALUE=DATE:20240306", "X-KALVERT-END-DATE:1"}},
       // Without an alarm, only a lead other than a new item's 5 minutes, and
