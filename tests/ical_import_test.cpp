@@ -81,7 +81,7 @@ TEST(IcalImport, ComponentsAndRulesAsTheOrganiserKeepsThem) {
       "DTSTART;VALUE=DATE:20260329\nDTEND;VALUE=DATE:20260330\nRRULE:FREQ=YEARLY;BYMONTH=3,10;BYDAY=-1SU\n"
       "SUMMARY:Clocks change\nEND:VEVENT\nBEGIN:VEVENT\nUID:m\nDTSTART:20260601T090000\nDTEND:20260601T093000\n"
       "RRULE:FREQ=DAILY;COUNT=3\nSUMMARY:Standup\nEND:VEVENT\nBEGIN:VEVENT\nUID:m\nRECURRENCE-ID:20260602T090000\n"
-      "DTSTART:20260602T110000\nDTEND:20260602T113000\nSUMMARY:Standup moved\nEND:VEVENT\n"
+      "DTSTART:20260602T110000\nSTATUS:COMPLETED\nSUMMARY:Standup moved\nEND:VEVENT\n"
       "BEGIN:VEVENT\nUID:late\nDTSTART:20260801T100000\nSUMMARY:Party \xF0\x9F\x8E\x89 " +
       std::string(50, 'x') +
       "\nBEGIN:VALARM\nACTION:DISPLAY\nTRIGGER:PT10M\nEND:VALARM\nEND:VEVENT\n"
@@ -106,7 +106,7 @@ TEST(IcalImport, ComponentsAndRulesAsTheOrganiserKeepsThem) {
             "appointment,Standup,2026-06-01,09:00,09:30,,,,no,5,yes,yes,,,,,,daily,1,,,,,"
             "2026-06-01,2026-06-03,2026-06-02,");
   EXPECT_EQ(Row(got, "Standup moved"),
-            "appointment,Standup moved,2026-06-02,11:00,11:30,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+            "appointment,Standup moved,2026-06-02,11:00,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   // The emoji is '?', the text cut at the description's 51 bytes; the alarm
   // after the start rings at it.
   EXPECT_EQ(Row(got, "Party ? " + std::string(43, 'x')),

@@ -361,44 +361,46 @@ TEST(VCardImport, CardFilesComeBackWhole) {
 // half-width katakana, U+FF71), a card with nothing for any field (left
 // out).
 TEST(VCardImport, OldPhonesAndWhatHasNoField) {
-  const std::vector<CardField> fields = {{kGroup, "Category"}, {kButton, "Friend", 1}, {kButton, "Work", 2},
-                                         {kText, "Name"},      {kText, "Business"},    {kText, "Mobile"},
-                                         {kText, "E-mail"},    {kText, "Address"},     {kNote, "Note"},
-                                         {kText, "Memo"},      {kDate, "Birthday"},    {kText, "Memo"}};
+  const std::vector<CardField> fields = {
+      {kGroup, "Category"}, {kButton, "Friend", 1}, {kButton, "Work", 2}, {kText, "Name"}, {kText, "Business"},
+      {kText, "Mobile"},    {kText, "E-mail"},      {kText, "Address"},   {kNote, "Note"}, {kText, "Memo"},
+      {kDate, "Birthday"},  {kText, "Memo"},        {kTime, "Call"}};
   ScratchDir dir;
   dir.Write("defs.dat", CardFile(fields, {}));
   dir.Write(
       "old.vcf",
       "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\r\n"
       "TEL;WORK;VOICE:+49 30 1234\r\nTEL;TYPE=\"PREF,VOICE,CELL\":+49 170 1\r\nTEL;HOME:+49 30 9999\r\n"
-      "X-KALVERT-FIELD;X-NAME=Memo:m1\r\nX-KALVERT-FIELD;X-NAME=Memo:m2\r\nEMAIL;INTERNET:j@example.de\r\nitem1."
-      "EMAIL;INTERNET;X-NAME=Nowhere:j2@exam\r\n\tple.de\r\nNOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\n"
-      "Zweite Zeile\r\nPHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\n"
-      "X-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\nADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\n"
-      "CATEGORIES:Family\r\nBDAY:1970-0a-03\r\nEND:VCARD\r\n\r\nBEGIN:VCARD\r\nVERSION:2.1\r\n"
-      "FN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:Taro =8ER=93c=B1\r\nEMAIL:t@x.jp\r\nEND:VCARD\r\nBEGIN:VCARD\r\n"
-      "VERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\nLABEL:1 Main St\r\n"
-      "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0102\r\nEND:VCARD\r\n"
+      "X-KALVERT-FIELD;X-NAME=Memo:m1\r\nX-KALVERT-FIELD;X-NAME=Memo:m2\r\nX-KALVERT-FIELD;X-NAME=Call:10:15:30\r\n"
+      "EMAIL;INTERNET:j@example.de\r\nitem1.EMAIL;INTERNET;X-NAME=Nowhere:j2@exam\r\n\tple.de\r\n"
+      "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\r\nZweite Zeile\r\nPHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n"
+      " /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\nX-CUSTOM;ENCODING=QUOTED-PRINTABLE:hello=21\r\n"
+      "ADR;HOME:;;Hauptstr. 1;Berlin;;10115;Germany\r\nCATEGORIES:Family\r\nBDAY:1970-0a-03\r\nEND:VCARD\r\n\r\n"
+      "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:Taro =8ER=93c=B1\r\n"
+      "EMAIL:t@x.jp\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Tom;;Dr.\r\nCATEGORIES:work\r\n"
+      "LABEL:1 Main St\r\nTEL;VALUE=uri;TYPE=cell:tel:+1-555-0102\r\nEND:VCARD\r\n"
       "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:nothing\r\nEND:VCARD\r\n");
   const fixture::RunResult r =
       RunKalvert(dir, {"-xdefs.dat", "-iold.vcf", "-onew.dat", "--format=vcf", "--encoding=CP437", "-s2"});
   EXPECT_EQ(fixture::Said(r),
-            "\nWarning: old.vcf line 14 (card \"J\xC3\xBCrgen M\xC3\xBCller\"): PHOTO left out: the organiser keeps no "
+            "\nWarning: old.vcf line 15 (card \"J\xC3\xBCrgen M\xC3\xBCller\"): PHOTO left out: the organiser keeps no "
             "pictures, sounds or keys.\n"
-            "Warning: old.vcf line 36 (card \"\"): left out: nothing of the card has a field of the database.\n"
+            "Warning: old.vcf line 37 (card \"\"): left out: nothing of the card has a field of the database.\n"
+            "Warning: old.vcf line 9 (field Call): seconds dropped: the organiser keeps whole minutes.\n"
             "old.vcf: 3 card(s) added, 0 already in the database, 1 left out.\n"
             "Warning: 2 warning(s) about the cards of old.vcf, each named above.\n"
+            "Warning: 1 value(s) of old.vcf were changed to fit the organiser (each named above).\n"
             "Warning: 3 character(s) of old.vcf that CP437 can't hold were written as '?'.\n");
   // The address's parts without a field of their own join its street; a
   // category that is none of the group's buttons goes to the note (a group
   // left empty shows its first button).
   EXPECT_EQ(RunKalvert(dir, {"-xnew.dat", "--format=csv", "--encoding=CP437", "-s1"}).out,
-            "Category,Name,Business,Mobile,E-mail,Address,Note,Memo,Birthday,Memo 10\r\n"
+            "Category,Name,Business,Mobile,E-mail,Address,Note,Memo,Birthday,Memo 10,Call\r\n"
             "Friend,J\xC3\xBCrgen M\xC3\xBCller,+49 30 1234,+49 170 1,j@example.de,"
             "\"Hauptstr. 1, Berlin, 10115, Germany\",\"Erste Zeile\r\nZweite Zeile\r\nPhone (home): +49 30 9999\r\n"
             "E-mail: j2@example.de\r\nX-CUSTOM: hello!\r\nCategory: Family\r\nBirthday: "
-            "1970-0a-03\",m1,,m2\r\nFriend,Taro ???,,,t@x.jp,,,,,\r\n"
-            "Work,Dr. Tom Smith,,+1-555-0102,,,LABEL: 1 Main St,,,\r\n");  // a LABEL without ADR
+            "1970-0a-03\",m1,,m2,10:15\r\nFriend,Taro ???,,,t@x.jp,,,,,,\r\n"
+            "Work,Dr. Tom Smith,,+1-555-0102,,,LABEL: 1 Main St,,,,\r\n");  // a LABEL without ADR
 }
 
 // Refused with the line, the destination never made.
