@@ -164,9 +164,11 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
     if (fn.find(',') != std::string::npos) fn.replace(fn.find(','), 1, "\\,");
     EXPECT_TRUE(Holds(r.out, "\r\nFN:" + fn + "\r\n"));
   }
-  // A byte that is no character of the code page: U+FFFD, counted.
-  const fixture::RunResult bad = Export({{kText, "Name"}}, {{"A\xFF"}}, {"--encoding=EUC-JP"});
-  EXPECT_TRUE(Holds(bad.out, "\r\nFN:A\xEF\xBF\xBD\r\n"));
+  // A byte that is no character of the code page and a control character:
+  // U+FFFD, each counted.
+  const fixture::RunResult bad = Export({{kText, "Name"}}, {{"A\xFF\x01"}}, {"--encoding=EUC-JP"});
+  EXPECT_TRUE(Holds(bad.out, "\r\nFN:A\xEF\xBF\xBD\xEF\xBF\xBD\r\n"));
+  EXPECT_TRUE(Holds(bad.err, "Warning: 2 control character(s)"));  // in FN and N
   EXPECT_TRUE(Holds(bad.err, "Warning: 1 byte sequence(s) not valid in EUC-JP were written as U+FFFD.\n"));
   // A name long enough that the UID's digest takes three blocks (uuid5 of
   // Python).
