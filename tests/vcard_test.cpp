@@ -186,12 +186,11 @@ TEST(VCardExport, NamesSplitAsPeopleWriteThem) {
 // field; a date the organiser holds with bytes
 // that make no day goes under its field's name as it is.
 TEST(VCardExport, RepeatedPagesAndDatesThatAreNoDay) {
-  const std::string kNoDate(3, '\xFF');
   // clang-format off
   const fixture::RunResult r = Export(
       {{kText, "Web page"}, {kText, "URL"}, {kDate, "Birthday"}, {kDate, "Anniversary"}, {kText, "Phone"}, {kText, "Phone"}},
       {{"http://a.example/", "http://b.example/", std::string("\x46\0\0", 3), "\x46\x0B\x1E", "+1 1", "+1 2"},
-       {"", "", "\x46\x01\x1F", kNoDate, "", ""}}, {});
+       {"", "", "\x46\x01\x1F", std::string(3, '\xFF'), "", ""}}, {});
   // clang-format on
   EXPECT_TRUE(Holds(r.out, "\r\nTEL:+1 1\r\nTEL;X-NAME=Phone 6:+1 2\r\n"));
   EXPECT_TRUE(Holds(r.out, "\r\nURL:http://a.example/\r\nURL;X-NAME=URL:http://b.example/\r\n"));

@@ -32,12 +32,12 @@ void CheckTime(const ImportRun& run, const Source& src, const char* szProperty, 
                             (bDay ? "a time of the day" : "a day of the calendar"));
 }
 
-bool DateBytes(ImportRun& run, const Source& src, const icaltimetype& t, uint8_t* pYear, uint8_t* pMonth,
-               uint8_t* pDay) {
+bool DateBytes(ImportRun& run, const Source& src, const icaltimetype& t, uint8_t* pYear, uint8_t* pMonth, uint8_t* pDay,
+               const char* szWhat) {
   if (t.year < 1900 || t.year > 2155) {
-    ItemWarning(
-        run, src,
-        "its date " + DateLabel(DateOf(t)) + " is outside the years the organiser holds (1900 to 2155); left out");
+    ItemWarning(run, src,
+                std::string(szWhat) + " " + DateLabel(DateOf(t)) +
+                    " is outside the years the organiser holds (1900 to 2155); left out");
     return false;
   }
   *pYear = static_cast<uint8_t>(t.year - 1900);
@@ -273,13 +273,7 @@ bool TodoParts(ImportRun& run, const Source& src, BookItem& item) {
   if (icaltime_is_null_time(doneAt) && !bDone) {
     if (const char* x = XValue(src.comp, "X-KALVERT-COMPLETED-ON")) doneAt = icaltime_from_string(x);
   }
-  if (!icaltime_is_null_time(doneAt) && doneAt.year >= 1900 && doneAt.year <= 2155) {
-    DateBytes(run, src, doneAt, &done.y, &done.m, &done.d);
-  } else if (!icaltime_is_null_time(doneAt)) {
-    ItemWarning(run, src,
-                "its completion date " + DateLabel(DateOf(doneAt)) +
-                    " is outside the years the organiser holds (1900 to 2155); left out");
-  }
+  if (!icaltime_is_null_time(doneAt)) DateBytes(run, src, doneAt, &done.y, &done.m, &done.d, "its completion date");
   nra.cEndTimeYear = done.y;
   nra.cEndTimeMonth = done.m;
   nra.cLeadTimeDay = done.d;

@@ -101,9 +101,10 @@ std::string OrganiserText(ImportRun& run, const Source& src, const char* szPrope
 // Checks a date or date-time value of the property on its line: a day of the
 // calendar, a time of the day.
 void CheckTime(const ImportRun& run, const Source& src, const char* szProperty, const icaltimetype& t);
-// The organiser's date bytes of t, false (after a warning) outside 1900 to 2155.
-bool DateBytes(ImportRun& run, const Source& src, const icaltimetype& t, uint8_t* pYear, uint8_t* pMonth,
-               uint8_t* pDay);
+// The organiser's date bytes of t, false (after a warning that names it
+// szWhat) outside 1900 to 2155.
+bool DateBytes(ImportRun& run, const Source& src, const icaltimetype& t, uint8_t* pYear, uint8_t* pMonth, uint8_t* pDay,
+               const char* szWhat = "its date");
 inline CalDate DateOf(const icaltimetype& t) { return CalDate{t.year, t.month, t.day}; }
 
 // The item of a VEVENT or VTODO, its repeat rule left to AddRepeat; null
