@@ -87,8 +87,7 @@ RunResult Finish(const ScratchDir& dir, pid_t pid) {
   int st = 0;
   waitpid(pid, &st, 0);
   const std::vector<unsigned char> out = dir.Read(".out"), err = dir.Read(".err");
-  std::remove(dir.Path(".out").c_str());
-  std::remove(dir.Path(".err").c_str());
+  for (const char* name : {".out", ".err"}) std::remove(dir.Path(name).c_str());
   return {{out.begin(), out.end()}, {err.begin(), err.end()}, WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
 }
 

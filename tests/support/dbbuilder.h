@@ -114,14 +114,11 @@ struct Appt {
   Appt() = default;
   Appt(std::string desc, unsigned y, unsigned m, unsigned d, std::string loc = "")
       : cYear(y), cMonth(m), cDay(d), description(std::move(desc)), location(std::move(loc)) {}
-  Appt& start(int minutes) {
-    t1 = static_cast<unsigned>(minutes) & 0xFF;
-    t2 = static_cast<unsigned>(minutes) >> 8 & 0xFF;
-    return *this;
-  }
-  Appt& end(int minutes) {
-    e1 = static_cast<unsigned>(minutes) & 0xFF;
-    e2 = static_cast<unsigned>(minutes) >> 8 & 0xFF;
+  Appt& start(int minutes) { return Time(minutes, &t1, &t2); }
+  Appt& end(int minutes) { return Time(minutes, &e1, &e2); }
+  Appt& Time(int minutes, unsigned* low, unsigned* high) {
+    *low = static_cast<unsigned>(minutes) & 0xFF;
+    *high = static_cast<unsigned>(minutes) >> 8 & 0xFF;
     return *this;
   }
   // A repeat block: cFreq .. cDelete.

@@ -98,8 +98,7 @@ inline RunResult RunKalvert(const ScratchDir& dir, const std::vector<std::string
   cmd += ") </dev/null >.stdout 2>.stderr";
   const int rc = std::system(cmd.c_str());
   RunResult r{Slurp(dir.Path(".stdout")), Slurp(dir.Path(".stderr")), WIFEXITED(rc) ? WEXITSTATUS(rc) : -1};
-  fs::remove(dir.Path(".stdout"));
-  fs::remove(dir.Path(".stderr"));
+  for (const char* name : {".stdout", ".stderr"}) fs::remove(dir.Path(name));
   return r;
 }
 
