@@ -74,7 +74,7 @@ TEST(IcalImport, ComponentsAndRulesAsTheOrganiserKeepsThem) {
       "DTSTART:20260701T063000Z\nDURATION:PT45M\nSUMMARY:UTC stand\nEND:VEVENT\nBEGIN:VEVENT\nUID:trip\n"
       "DTSTART;VALUE=DATE:20260401\nDTEND;VALUE=DATE:20260404\nSUMMARY:Trip\nEND:VEVENT\nBEGIN:VTODO\nUID:tax\n"
       "DTSTART;VALUE=DATE:20260105\nDUE;VALUE=DATE:20260107\nPRIORITY:2\nSTATUS:COMPLETED\nCOMPLETED:20260106T200000Z\n"
-      "SUMMARY:Taxes\nDESCRIPTION:line1\\nline2\nEND:VTODO\nBEGIN:VEVENT\nUID:choir\nDTSTART:20260302T180000\n"
+      "SUMMARY:Taxes\nDESCRIPTION:line1\r\\nline2\nEND:VTODO\nBEGIN:VEVENT\nUID:choir\nDTSTART:20260302T180000\n"
       "DTEND:20260302T190000\nRRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=MO,WE;COUNT=5\nEXDATE:20260304T180000\nSUMMARY:Choir\n"
       "END:VEVENT\nBEGIN:VEVENT\nUID:club\nDTSTART;VALUE=DATE:20260113\n"
       "RRULE:FREQ=MONTHLY;BYDAY=2TU,2TH;UNTIL=20261231\nSUMMARY:Club\nEND:VEVENT\nBEGIN:VEVENT\nUID:dst\n"
@@ -158,14 +158,19 @@ TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
   const std::string pair =
       "BEGIN:VEVENT\nUID:pair\nDTSTART;VALUE=DATE:20260301\nRRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=SU,MO;WKST=";
   // A weekly rule whose days are of other weeks of the month is refused so.
-  const Imported refused =
-      Import(Calendar(pair + "SU;COUNT=4\nSUMMARY:Pair\nEND:VEVENT\nBEGIN:VEVENT\nUID:wk\nDTSTART;VALUE=DATE:20260105\n"
-                             "RRULE:FREQ=WEEKLY;BYDAY=MO,2TU;COUNT=3\nSUMMARY:Mixed\nEND:VEVENT"));
+  // Every other weekend of weeks from Sunday, up to Sunday 8 March, is
+  // Saturday 7 March alone: the organiser's week would take the Sunday too.
+  const Imported refused = Import(
+      Calendar(pair + "SU;COUNT=4\nSUMMARY:Pair\nEND:VEVENT\nBEGIN:VEVENT\nUID:wk\nDTSTART;VALUE=DATE:20260105\n"
+                      "RRULE:FREQ=WEEKLY;BYDAY=MO,2TU;COUNT=3\nSUMMARY:Mixed\nEND:VEVENT\nBEGIN:VEVENT\nUID:we\n"
+                      "DTSTART;VALUE=DATE:20260307\nRRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=SA,SU;WKST=SU;UNTIL=20260308\n"
+                      "SUMMARY:WE\nEND:VEVENT"));
   EXPECT_EQ(Row(refused, "Pair"), "event,Pair,2026-03-01,,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
   EXPECT_TRUE(Holds(refused.err,
                     "(UID pair, \"Pair\"): its repeat rule can't be kept by the organiser (the organiser's "
                     "rule would take other days)"));
   EXPECT_EQ(Row(refused, "Mixed"), "event,Mixed,2026-01-05,,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");
+  EXPECT_EQ(Row(refused, "WE"), "event,WE,2026-03-07,,,,,,no,5,yes,yes,,,,,,none,,,,,,,,,");  // not Sunday 8 March
   EXPECT_TRUE(Holds(refused.err,
                     "its repeat rule can't be kept by the organiser (BYDAY with other weeks for other "
                     "weekdays); only its first occurrence is kept"));
@@ -234,7 +239,7 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
               "DTSTART;VALUE=DATE:20260105\nDUE;VALUE=DATE:20260106\nRRULE:FREQ=DAILY;COUNT=2\nX-KALVERT-DUE-DAYS:1\n"
               "SUMMARY:Rdue\nEND:VTODO\nBEGIN:VEVENT\nUID:wide\nDTSTART;VALUE=DATE:20260105\n"
               "RRULE:FREQ=DAILY;INTERVAL=128;COUNT=2\nSUMMARY:Wide\nEND:VEVENT\nBEGIN:VEVENT\nUID:until0\n"
-              "DTSTART:20260301T090000\nRRULE:FREQ=DAILY;UNTIL=20260305T000000\nSUMMARY:U\nEND:VEVENT\n"
+              "DTSTART:20260301T090030\nRRULE:FREQ=DAILY;UNTIL=20260305T090000\nSUMMARY:U\nEND:VEVENT\n"
               "BEGIN:VEVENT\nUID:twice\nRECURRENCE-ID;VALUE=DATE:20260201\nDTSTART;VALUE=DATE:20260202\n"
               "SUMMARY:Twice moved\nEND:VEVENT\nBEGIN:VEVENT\nUID:first1900\nDTSTART;VALUE=DATE:19000101\n"
               "RRULE:FREQ=DAILY;COUNT=3\nEXDATE;VALUE=DATE:19000102\nSUMMARY:N\nEND:VEVENT\nBEGIN:VTODO\n"
@@ -389,8 +394,8 @@ TEST(IcalImport, BrokenCalendarsAreRefusedWithTheirLine) {
       {Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:soon\nEND:VEVENT"),
        "cal.ics line 6: the line can't be read (Can't parse as DATE-TIME value in DTSTART property. Removing "
        "entire property: soon).\n"},
-      {Calendar("BEGIN:VEVENT\nUID:a\nSUM*MARY:x\nEND:VEVENT"),
-       "cal.ics line 6: not a content line (a name, then a colon and the value).\n"},
+      {Calendar("BEGIN:VEVENT\nUID:a\nX:1\nSUM*MARY:x\nEND:VEVENT"),
+       "cal.ics line 7: not a content line (a name, then a colon and the value).\n"},
       {Calendar("BEGIN:VEVENT\nUID:a\n folded on\nno colon\nEND:VEVENT"),
        "cal.ics line 7: not a content line (a name, then a colon and the value).\n"},
       {Calendar("END:VEVENT") + "X:1\n", "cal.ics line 4: END:VEVENT where END:VCALENDAR of line 1 belongs.\n"},

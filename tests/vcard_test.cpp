@@ -402,6 +402,11 @@ TEST(VCardImport, OldPhonesAndWhatHasNoField) {
             "E-mail: j2@example.de\r\nX-CUSTOM: hello!\r\nCategory: Family\r\nBirthday: "
             "1970-0a-03\",m1,,m2,10:15\r\nFriend,Taro ???,,,t@x.jp,,,,,,\r\n"
             "Work,Dr. Tom Smith,,+1-555-0102,,,LABEL: 1 Main St,,,,\r\n");  // a LABEL without ADR
+  // A database without a field for the name keeps FN in the note.
+  dir.Write("mail.dat", CardFile({{kNote, "Note"}, {kText, "E-mail"}}, {}));
+  dir.Write("ann.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nEMAIL:a@b\r\nEND:VCARD\r\n");
+  RunKalvert(dir, {"-xmail.dat", "-iann.vcf", "-oann.dat", "--format=vcf", "-s2"});
+  EXPECT_EQ(RunKalvert(dir, {"-xann.dat", "--format=csv", "-s1"}).out, "Note,E-mail\r\nName: Ann,a@b\r\n");
 }
 
 // Refused with the line, the destination never made.
@@ -454,16 +459,21 @@ TEST(VCardImport, BrokenFilesAreRefusedWithTheirLine) {
 TEST(VCardImport, CardsWithNotesTakeTwoRecordsOfTheRoom) {
   ScratchDir dir;
   dir.Write("defs.dat", CardFile({{kNote, "Note"}, {kText, "Name"}}, {}));
-  for (const int n : {2045, 2046}) {
+  // n cards, each with the note given, through the CSV import and the vCard import.
+  const auto both = [&dir](int n, const std::string& note) {
     std::string csv = "Note,Name\r\n", vcf;
     for (int i = 0; i < n; ++i) {
-      csv += "x,A" + std::to_string(i) + "\r\n";
-      vcf += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A" + std::to_string(i) + "\r\nNOTE:x\r\nEND:VCARD\r\n";
+      csv += note + ",A" + std::to_string(i) + "\r\n";
+      vcf += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A" + std::to_string(i) + (note.empty() ? "" : "\r\nNOTE:" + note) +
+             "\r\nEND:VCARD\r\n";
     }
     dir.Write("in.csv", csv);
     dir.Write("in.vcf", vcf);
-    const auto c = RunKalvert(dir, {"-xdefs.dat", "-iin.csv", "-oc.dat", "--format=csv", "-s2"});
-    const auto v = RunKalvert(dir, {"-xdefs.dat", "-iin.vcf", "-ov.dat", "--format=vcf", "-s2"});
+    return std::make_pair(RunKalvert(dir, {"-xdefs.dat", "-iin.csv", "-oc.dat", "--format=csv", "-s2"}),
+                          RunKalvert(dir, {"-xdefs.dat", "-iin.vcf", "-ov.dat", "--format=vcf", "-s2"}));
+  };
+  for (const int n : {2045, 2046}) {
+    const auto [c, v] = both(n, "x");
     EXPECT_EQ(std::make_pair(c.status, v.status), n == 2045 ? std::make_pair(0, 0) : std::make_pair(1, 1)) << n;
     if (n == 2046) {
       EXPECT_EQ(fixture::Said(c), "\nin.csv line 2047: too many rows; the output database has room for 2045.\n");
@@ -471,15 +481,8 @@ TEST(VCardImport, CardsWithNotesTakeTwoRecordsOfTheRoom) {
     }
   }
   // Without notes, one record a card: 4091 fit.
-  std::string csv = "Note,Name\r\n", vcf;
-  for (int i = 0; i < 4091; ++i) {
-    csv += ",A" + std::to_string(i) + "\r\n";
-    vcf += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A" + std::to_string(i) + "\r\nEND:VCARD\r\n";
-  }
-  dir.Write("in.csv", csv);
-  dir.Write("in.vcf", vcf);
-  EXPECT_EQ(RunKalvert(dir, {"-xdefs.dat", "-iin.csv", "-oc.dat", "--format=csv", "-s2"}).status, 0);
-  EXPECT_EQ(RunKalvert(dir, {"-xdefs.dat", "-iin.vcf", "-ov.dat", "--format=vcf", "-s2"}).status, 0);
+  const auto [c, v] = both(4091, "");
+  EXPECT_EQ(std::make_pair(c.status, v.status), std::make_pair(0, 0));
 }
 
 }  // namespace
