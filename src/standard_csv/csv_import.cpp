@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <numeric>
 
 #include "csv_parts.h"
 #include "database_file.h"
@@ -222,7 +223,7 @@ void ImportCards(stdcsv::CsvReader& reader, PFDC start_fdc, SeekInfoLists* pSeek
 void stdcsv::ImportCardRows(const std::vector<Row>& rows, const std::vector<CardColumn>& columns,
                             const std::vector<std::string>& header, SeekInfoLists* pSeekInfo, TextCodec& codec) {
   std::vector<int> at(columns.size());
-  for (std::size_t k = 0; k < at.size(); ++k) at[k] = static_cast<int>(k);
+  std::iota(at.begin(), at.end(), 0);
   RowRoom room = CardRoom(*pSeekInfo);
   std::vector<CardRecord> records;
   for (const Row& row : rows) {
