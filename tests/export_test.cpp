@@ -1,6 +1,7 @@
 // The export: the text of a small appointment book through the whole program
 // in every layout and under the kind, date and note options.
 #include <sstream>
+#include <tuple>
 
 #include "inproc.h"
 #include "runner.h"
@@ -27,10 +28,7 @@ std::vector<unsigned char> Book() {
   e.note = 0;
   m.cFlags = 0x80;
   p.cFlags = 0x7F;
-  t.cFlags = 0x10;
-  t.t1 = '1';
-  t.t2 = 0;
-  t.lead = 0xFF;
+  std::tie(t.cFlags, t.t1, t.t2, t.lead) = std::make_tuple(0x10, '1', 0, 0xFF);
   db.Add(11, 0, 0, m.start(570).end(600).Encode());
   db.Add(11, 0, 1, e.start(480).end(510).Encode());
   db.Add(11, 0, 2, w.repeat(2, {0xFF, 0x95, 0x02, 0x01, 0x8C, 100, 0, 0, 100, 11, 30, 0}).start(600).end(660).Encode());

@@ -164,14 +164,14 @@ TEST(ImportE2E, GeneralDatabaseGetsOneRecordPerLine) {
   for (int i = 0; i < 4; ++i) db.Add(6, 0, i, defs[i]);
   fixture::ScratchDir dir;
   dir.Write("db.dat", db.Finish());
-  const std::string csv = "\"Ann\",\"9:05\",\"x\",\"hi\\nthere\"\n\"\",\"\",\"\",\"\"\n\"Bob\",\"NONE\",\"\",\"y\"\n";
+  const std::string csv = "\"Ann\",\"9:05\",\"x\",\"h\\ni\\nt\"\n\"\",\"\",\"\",\"\"\n\"Bob\",\"NONE\",\"\",\"y\"\n";
   dir.Write("in.csv", csv);
   EXPECT_EQ(RunKalvert(dir, {"-xdb.dat", "-iin.csv", "-oout.dat", "-s1"}).out, csv);  // each line echoed as read
   // clang-format off
   EXPECT_EQ(dir.Read("out.dat"),
             Written(db.header, {{6, 0, 0, defs[0]}, {6, 0, 1, defs[1]}, {6, 0, 2, defs[2]}, {6, 0, 3, defs[3]},
                                 {11, 1, 0, Bytes().le16(9).le16(545).le16(0).le16(1).u8(0).cstr("Ann")},
-                                {9, 1, 0, Text("x")}, {9, 1, 1, Text("hi\r\nthere")},
+                                {9, 1, 0, Text("x")}, {9, 1, 1, Text("h\r\ni\r\nt")},
                                 {11, 1, 1, Bytes().le16(8).le16(0x8000).le16(0xFFFF).le16(0xFFFF).u8(0)},
                                 {11, 1, 2, Bytes().le16(9).le16(0x8000).le16(0xFFFF).le16(2).u8(0).cstr("Bob")},
                                 {9, 1, 2, Text("y")}}));
