@@ -303,8 +303,9 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
 // What spreadsheets save, each imported as its plain form is: semicolons
 // and tabs found from the header, dates with the time of midnight, times
 // with the day zero of a spreadsheet's calendar, 12-hour times, dates in the
-// order --date-order names; seconds are dropped with a warning. The book
-// goes out with tabs or semicolons and comes back the same.
+// order --date-order names, the last line without its line break; seconds
+// are dropped with a warning. The book goes out with tabs or semicolons and
+// comes back the same.
 TEST(StdCsvImport, WhatSpreadsheetsSave) {
   const std::string plain = "date,start,end,description\n1996-01-07,";
   // clang-format off
@@ -319,7 +320,7 @@ TEST(StdCsvImport, WhatSpreadsheetsSave) {
       {"date,repeat\n1996-01-07,-128\n", "date,repeat\n1996-01-07,-128\n"},  // a kind of no known meaning, kept
       {"date,start,end,description\n07.01.1996,1899-12-30 21:05:00,1899-12-31T1:07 pm,\n", plain + "21:05,13:07,\n",
        "--date-order=DMY"},
-      {"date,start,end,description\n1/7/1996,11:59:00 PM,,\n", plain + "23:59,,\n", "--date-order=MDY"},
+      {"date,start,end,description\n1/7/1996,11:59:00 PM,,", plain + "23:59,,\n", "--date-order=MDY"},
       {"date,start,end,description\n2004/2/29,9:05:07,0:00:59,\n", "date,start,end\n2004-02-29,09:05,00:00\n",
        "--date-order=YMD",
        "Warning: a.csv line 2, column 2 (start): seconds dropped: the organiser keeps whole minutes.\nWarning: a.csv "
