@@ -156,6 +156,7 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
   EXPECT_TRUE(Holds(r.err, "\"Month 13 of a year\" of 2024/13/05 at 10:00 (record 330): its date is not a date"));
   EXPECT_TRUE(Holds(r.err, "no start\" of 2024/03/05 (record 318): its end time without a start time"));
   EXPECT_TRUE(Holds(r.err, "(record 305): its repeat rule can't be written in iCalendar (a weekly rule with no"));
+  EXPECT_TRUE(Holds(r.err, "(record 316): its repeat rule can't be written in iCalendar (day 32 of the month)"));
 }
 
 // One appointment of 2024-03-05 per row; out and err are parts of standard
