@@ -10,11 +10,9 @@
 
 namespace {
 
-using fixture::Holds;
+using fixture::Holds, fixture::Slurp;
 
 const std::string kSource = KALVERT_SOURCE_DIR;
-
-using fixture::Slurp;
 
 // The last step of the walk-through, worked out by hand: the heading line and
 // the example book's appointments with the two edits; the repeating class

@@ -12,9 +12,7 @@
 
 namespace {
 
-using fixture::RunKalvert;
-using fixture::ScratchDir;
-using fixture::Slurp;
+using fixture::RunKalvert, fixture::ScratchDir, fixture::Slurp;
 
 // ReadOption's result for the arguments; what it printed goes to o.
 int Parse(std::vector<std::string> args, inproc::Outcome& o) {

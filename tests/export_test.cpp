@@ -8,8 +8,7 @@
 
 namespace {
 
-using fixture::Appt;
-using fixture::Holds;
+using fixture::Appt, fixture::Holds;
 
 // Note 0; then Meeting and Early (same date, Early earlier, so Early heads
 // the date), Weekly (repeats, every -1 days as its byte 0xFF says; its day rule, weeks value 2 with Monday,

@@ -15,8 +15,7 @@
 
 namespace {
 
-using fixture::Appt;
-using fixture::Holds;
+using fixture::Appt, fixture::Holds;
 
 // An item of 2024-03-05. Times in minutes (-1 none); for a ToDo, start holds
 // the priority characters, end the completion year and month bytes and lead

@@ -11,9 +11,7 @@
 
 namespace {
 
-using fixture::Holds;
-using fixture::RunKalvert;
-using fixture::ScratchDir;
+using fixture::Holds, fixture::RunKalvert, fixture::ScratchDir;
 
 std::string Calendar(const std::string& body) {
   std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//test//EN\r\n";

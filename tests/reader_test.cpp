@@ -5,8 +5,7 @@
 
 namespace {
 
-using fixture::Bytes;
-using fixture::DbFile;
+using fixture::Bytes, fixture::DbFile;
 using inproc::Capture;
 using inproc::Record;
 using inproc::Text;

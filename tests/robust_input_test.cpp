@@ -13,8 +13,7 @@
 
 namespace {
 
-using fixture::Line;
-using fixture::RunKalvert;
+using fixture::Line, fixture::RunKalvert;
 using Blob = std::vector<unsigned char>;
 
 // A small book: one plain appointment (record header at 29, 50 bytes) and

@@ -11,10 +11,7 @@
 
 namespace {
 
-using fixture::Bytes;
-using fixture::Holds;
-using fixture::RunKalvert;
-using fixture::ScratchDir;
+using fixture::Bytes, fixture::Holds, fixture::RunKalvert, fixture::ScratchDir;
 
 constexpr unsigned kText = 2, kNumber = 0, kTime = 7, kDate = 8, kButton = 9, kNote = 10, kGroup = 11;
 
