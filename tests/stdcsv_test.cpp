@@ -460,13 +460,18 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   box.Add(11, 0, 0, Bytes().le16(3).u8(1).cstr("A"));
   box.Add(11, 0, 1, Bytes().le16(3).u8(2).cstr("B"));
   dir.Write("box.dat", box.Finish());
+  fixture::DbFile direct('D');  // a text kept in the fixed part of the record
+  direct.Add(6, 0, 0, fixture::FieldDefBody(2, 1, 0, 0, 0, 0, "Code"));
+  dir.Write("direct.dat", direct.Finish());
   EXPECT_EQ(RunKalvert(dir, {"-xbox.dat", "--format=csv", "-s1"}).out, "Name,Urgent\r\nA,yes\r\nB,no\r\n");
   // clang-format off
   for (const auto& [file, csv, said] : std::vector<std::tuple<std::string, std::string, std::string>>{
            {"cards", "contact &by\n65536\n", "in.csv line 2, column 1 (contact &by): \"65536\" is none of the group's buttons.\n"},
            {"cards", "name,note\nKen\n", "in.csv line 2: the row has 1 columns, the header 2.\n"},
            {"box", "urgent\n2\n", "in.csv line 2, column 1 (urgent): \"2\" is neither yes nor no.\n"},
-           {"box", "urgent\nyes\n", "The definition of field Urgent lies outside the record's fixed part.\n"}}) {
+           {"box", "urgent\nyes\n", "The definition of field Urgent lies outside the record's fixed part.\n"},
+           {"direct", "code\nx\n",
+            "(code): this field keeps its text inside the fixed part of the record, which the import can't write.\n"}}) {
     // clang-format on
     dir.Write("in.csv", csv);
     ExpectEnded(dir, RunKalvert(dir, {"-x" + file + ".dat", "-iin.csv", "-oout.dat", "--format=csv", "-s1"}), 1, said);
