@@ -100,24 +100,25 @@ long Minutes(ImportRun& run, const Source& src, const char* szName, const icalti
   return t.hour * 60L + t.minute;
 }
 
+// The seconds from the start to the trigger: an absolute time's, or its
+// duration (the organiser's is set from the start).
+long TriggerSeconds(ImportRun& run, const Source& src, icalproperty* p, const icaltimetype& start) {
+  const icaltriggertype trigger = icalproperty_get_trigger(p);
+  if (!icaltime_is_null_time(trigger.time))
+    return static_cast<long>(icaltime_as_timet(InZone(trigger.time, run.zone)) - icaltime_as_timet(start));
+  icalparameter* related = icalproperty_get_first_parameter(p, ICAL_RELATED_PARAMETER);
+  if (related && icalparameter_get_related(related) == ICAL_RELATED_END)
+    ItemWarning(run, src, "its alarm is set from the end; the organiser's is set from the start");
+  return icaldurationtype_as_int(trigger.duration);
+}
+
 // The first VALARM with a trigger: the alarm bit, and the lead in minutes.
 bool Alarm(ImportRun& run, const Source& src, const icaltimetype& start, unsigned* pLead) {
   for (icalcomponent* a = icalcomponent_get_first_component(src.comp, ICAL_VALARM_COMPONENT); a;
        a = icalcomponent_get_next_component(src.comp, ICAL_VALARM_COMPONENT)) {
     icalproperty* p = icalcomponent_get_first_property(a, ICAL_TRIGGER_PROPERTY);
     if (!p) continue;
-    const icaltriggertype trigger = icalproperty_get_trigger(p);
-    long lSeconds = 0;
-    if (!icaltime_is_null_time(trigger.time)) {
-      const icaltimetype at = InZone(trigger.time, run.zone);
-      lSeconds = static_cast<long>(icaltime_as_timet(at) - icaltime_as_timet(start));
-    } else {
-      lSeconds = icaldurationtype_as_int(trigger.duration);
-      icalparameter* related = icalproperty_get_first_parameter(p, ICAL_RELATED_PARAMETER);
-      if (related && icalparameter_get_related(related) == ICAL_RELATED_END) {
-        ItemWarning(run, src, "its alarm is set from the end; the organiser's is set from the start");
-      }
-    }
+    const long lSeconds = TriggerSeconds(run, src, p, start);
     long lLead = -lSeconds / 60;
     if (lSeconds % 60 != 0) ItemWarning(run, src, "its alarm's seconds dropped: the organiser keeps whole minutes");
     if (lLead < 0) {
