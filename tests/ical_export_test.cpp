@@ -99,6 +99,8 @@ std::vector<Row> Rows() {
       {Item("Lead six", 0x82, 600, 660, 6), {"X-KALVERT-ALARM-LEAD:6", "X-KALVERT-FLAGS:2"}},
       // An end at the start is no DTEND, kept unwarned in X-KALVERT-END-TIME.
       {Item("No length", 0x86, 600, 600), {"DTSTART:20240305T100000", "!DTEND", "X-KALVERT-END-TIME:600"}},
+      // A weekly rule that also names a month is none iCalendar writes.
+      {Item("Weekly in March", 0x80, 600).repeat(4, {1, 0x82, 0, 4, 0, 124, 2, 4, 255, 255, 255, 0}), {"!RRULE"}},
   };
 }
 
@@ -151,10 +153,11 @@ TEST(IcalExport, EachKindOfItemInAFramedCalendar) {
   EXPECT_FALSE(Holds(r.out, "RECURRENCE-ID;VALUE=DATE:20240306"));
   EXPECT_FALSE(Holds(r.err, "\"No length\""));
   EXPECT_FALSE(Holds(r.out, "31 February") || Holds(r.out, "Month 13 of"));
-  EXPECT_TRUE(Holds(r.err, "\"31 February\" of 2024/02/31 at 10:00 (record 329): its date is not a date; left out"));
-  EXPECT_TRUE(Holds(r.err, "\"Month 13 of a year\" of 2024/13/05 at 10:00 (record 330): its date is not a date"));
+  EXPECT_TRUE(Holds(r.err, "\"31 February\" of 2024/02/31 at 10:00 (record 330): its date is not a date; left out"));
+  EXPECT_TRUE(Holds(r.err, "\"Month 13 of a year\" of 2024/13/05 at 10:00 (record 331): its date is not a date"));
   EXPECT_TRUE(Holds(r.err, "no start\" of 2024/03/05 (record 318): its end time without a start time"));
   EXPECT_TRUE(Holds(r.err, "(record 305): its repeat rule can't be written in iCalendar (a weekly rule with no"));
+  EXPECT_TRUE(Holds(r.err, "(record 321): its repeat rule can't be written in iCalendar (a weekly rule with no"));
   EXPECT_TRUE(Holds(r.err, "(record 316): its repeat rule can't be written in iCalendar (day 32 of the month)"));
 }
 

@@ -298,6 +298,10 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
   dir.Write("c.csv", "date,repeat,deleted\n2003-01-01,daily," + Times(127, "2003-01-02;") + "\n");
   for (const char* in : {"-ia.csv", "-ib.csv", "-ic.csv"})
     EXPECT_EQ(RunKalvert(dir, {"-xdefs.dat", in, "-oout.dat", "--format=csv", "-s1"}).status, 0) << in;
+  // Into a copy of a book with an item of its own, that item takes one record of the room.
+  dir.Write("one.dat", Book({Appt("Old", 100, 0, 0)}));
+  EXPECT_EQ(Said(RunKalvert(dir, {"-xone.dat", "-ia.csv", "-oout.dat", "--format=csv", "-s1"})),
+            "a.csv line 4092: too many rows; the output database has room for 4090.\n");
 }
 
 // What spreadsheets save, each imported as its plain form is: semicolons
