@@ -66,7 +66,7 @@ std::array<uint8_t, 20> Sha1(const std::string& data) {
   // last blocks.
   unsigned char tail[128] = {};
   const std::size_t nRest = data.size() - nWhole;
-  if (nRest != 0) std::memcpy(tail, p + nWhole, nRest);
+  std::memcpy(tail, p + nWhole, nRest);
   tail[nRest] = 0x80;
   const std::size_t nTail = nRest < 56 ? 64 : 128;
   const uint64_t bits = static_cast<uint64_t>(data.size()) * 8;
