@@ -396,8 +396,8 @@ TEST(IcalImport, BrokenCalendarsAreRefusedWithTheirLine) {
        "cal.ics line 6: DTSTART 20260101T250000 is not a time of the day.\n"},
       {Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:20260101T106000\nEND:VEVENT"),
        "cal.ics line 6: DTSTART 20260101T106000 is not a time of the day.\n"},
-      {Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:soon\nEND:VEVENT"),
-       "cal.ics line 6: the line can't be read (Can't parse as DATE-TIME value in DTSTART property. Removing "
+      {Calendar("BEGIN:VEVENT\nUID:a\nEND:VEVENT\nDTSTART:soon"),
+       "cal.ics line 7: the line can't be read (Can't parse as DATE-TIME value in DTSTART property. Removing "
        "entire property: soon).\n"},
       {Calendar("BEGIN:VEVENT\nUID:a\nX:1\nSUM*MARY:x\nEND:VEVENT"),
        "cal.ics line 7: not a content line (a name, then a colon and the value).\n"},
