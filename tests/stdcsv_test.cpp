@@ -472,6 +472,7 @@ TEST(StdCsvImport, GeneralDatabaseBothWays) {
   for (const auto& [file, csv, said] : std::vector<std::tuple<std::string, std::string, std::string>>{
            {"cards", "contact &by\n65536\n", "in.csv line 2, column 1 (contact &by): \"65536\" is none of the group's buttons.\n"},
            {"cards", "name,note\nKen\n", "in.csv line 2: the row has 1 columns, the header 2.\n"},
+           {"cards", "name 2\n65536\n", "(name 2): \"65536\" is neither a number from 0 to 65535 nor yes or no.\n"},
            {"box", "urgent\n2\n", "in.csv line 2, column 1 (urgent): \"2\" is neither yes nor no.\n"},
            {"box", "urgent\nyes\n", "The definition of field Urgent lies outside the record's fixed part.\n"},
            {"direct", "code\nx\n",
