@@ -169,7 +169,7 @@ TEST(IcalExport, ChoiceRefusalsAndTextsUnderAnEncoding) {
   const struct { unsigned char fileType; std::string description, option; int status; std::string out, err; }
       cases[] = {
       {'2', "a", "-t", 0, "!SUMMARY", ""}, {'2', "a", "-g20240306", 0, "!SUMMARY", ""},
-      {'2', "Caf\x82", "-s1", 1, "", "Name the organiser's encoding with --encoding=NAME"},
+      {'2', "Caf\x80", "-s1", 1, "", "Name the organiser's encoding with --encoding=NAME"},
       {'2', longName + "\x82", "--encoding=CP437", 0, "\r\nSUMMARY:" + longName + "\r\n \xC3\xA9\r\n", ""},
       {'2', "a\x82", "--encoding=CP932", 0, "\r\nSUMMARY:a\xEF\xBF\xBD\r\n", "1 byte sequence(s) not valid in CP932"},
       {'2', "a\x01", "-s1", 0, "\r\nSUMMARY:a\xEF\xBF\xBD\r\n", "1 control character(s)"},
