@@ -179,7 +179,8 @@ TEST(IcalImport, RulesTheOrganiserCantHoldAreNamedAndExpandedOnRequest) {
             "event,Pair,2026-03-01,,,,,,no,5,yes,yes,,,,,,weekly,2,MON;SUN,,,,2026-03-01,2026-03-23,,");
 }
 
-// Edges of the rules: a series at midnight moved to the morning, several
+// Edges of the rules (a moved occurrence without its series is an item of
+// its own): a series at midnight moved to the morning, several
 // days of the month and the first, dates left out of an expanded series by
 // whole days, a category ending in a lone backslash, an event longer than
 // the organiser counts and one that ends where it begins, a leap second,
@@ -253,6 +254,7 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
               "VTODO\nUID:d2\nDTSTART;VALUE=DATE:19000101\nCOMPLETED:18991231T120000Z\nSUMMARY:D2\nEND:VTODO\n"
               "BEGIN:VEVENT\nUID:ed\nDTSTART;VALUE=DATE:20260105\nX-KALVERT-END-DATE:2\nSUMMARY:ED\nEND:VEVENT\n"
               "BEGIN:VEVENT\nUID:5\nDTSTART;VALUE=DATE:20260330\nRRULE:FREQ=MONTHLY;BYDAY=5MO\nSUMMARY:5th\n"
+              "END:VEVENT\nBEGIN:VEVENT\nUID:o\nRECURRENCE-ID:20260105T090000\nDTSTART:20260105T100000\nSUMMARY:O\n"
               "END:VEVENT\nBEGIN:VEVENT\nUID:max\nDTSTART;VALUE=DATE:19000101\nDTEND;VALUE=DATE:20790606\nSUMMARY:Max\n"
               "END:VEVENT"),
       {"--expand-until=2026-12-31"});
@@ -357,7 +359,7 @@ TEST(IcalImport, EdgesOfSeriesAndTexts) {
         "(UID loose, \"Loose\"): its repeat rule has no DTSTART to count from; kept once.",
         "(UID d2, \"D2\"): its completion date 1899/12/31 is outside the years the organiser holds (1900 to 2155)",
         "(UID 5, \"5th\"): its repeat rule can't be kept by the organiser (BYDAY with the week 5)",
-        "cal.ics: 55 item(s) added, 0 already in the book, 3 left out.\n"})
+        "cal.ics: 56 item(s) added, 0 already in the book, 3 left out.\n"})
     EXPECT_TRUE(Holds(got.err, said));
   EXPECT_FALSE(Holds(got.err, "its 65535 days"));  // 6 June 2079 is day 65535 from 1 January 1900
 }

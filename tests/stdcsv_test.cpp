@@ -248,6 +248,7 @@ TEST(StdCsvImport, BadValuesRefusedWithLineAndColumn) {
       {"date,lead\n2003-01-01,65536\n", "2, column 2 (lead): \"65536\" is not a whole number from 0 to 65535"},
       {"date\n2003-001-05\n", "2, column 1 (date): \"2003-001-05\" is not a date (YYYY-MM-DD)"},
       {"date,start\n2003-01-05,9:05:007\n", "2, column 2 (start): \"9:05:007\" is not a time (HH:MM)"},
+      {"date,start\n2003-01-05,9:005\n", "2, column 2 (start): \"9:005\" is not a time (HH:MM)"},
       {"date,repeat\n2003-01-05,128\n", "2, column 2 (repeat): \"128\" is not a repeat (none, daily, weekly, monthly, yearly, custom)"},
       {"date,repeat\n2003-01-05,-129\n", "2, column 2 (repeat): \"-129\" is not a repeat (none, daily, weekly, monthly, yearly, custom)"},
       {"date,repeat,weekdays\n2003-01-01,weekly,Monday;Fun\n",
