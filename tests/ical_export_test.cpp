@@ -68,7 +68,7 @@ std::vector<Row> Rows() {
       {Item("Holiday", 0x26), {"DTEND;VALUE=DATE:20240306", "!X-KALVERT-END-DATE"}},
       {Item("File taxes", 0x11, 'B', -1, 0, 0, "Tax"),  // bit 0 is no carry
        {"DTSTART;VALUE=DATE:20240305", "!DUE", "CATEGORIES:Tax", "PRIORITY:1", "X-KALVERT-PRIORITY:B", "!STATUS",
-        "!X-KALVERT-CARRY"}},
+        "!X-KALVERT-CARRY", "X-KALVERT-LEAD:0"}},
       {Item("Due that day", 0x14, '7', -1, 0, 1),
        {"!DTSTART", "DUE;VALUE=DATE:20240305", "PRIORITY:7", "X-KALVERT-DUE-DAYS:1", "X-KALVERT-CARRY-FORWARD:TRUE"}},
       {Item("Daily and due that day", 0x10, '1', -1, 0, 1).repeat(2, {1, 0, 0, 0, 0, 124, 2, 4, 124, 2, 9, 0}),
